@@ -1,0 +1,70 @@
+#include "files/line_reader.h"
+
+#include <cctype>
+
+namespace tolvane {
+
+KeywordLineReader::KeywordLineReader(const char* path)
+    : file_(path == nullptr ? nullptr : std::fopen(path, "rb")) {}
+
+KeywordLineReader::~KeywordLineReader() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+KeywordLineReader::Result KeywordLineReader::readRawLine(std::string& line) {
+    line.clear();
+    while (line.size() < kMaxLineLength) {
+        int c = std::getc(file_);
+        if (c == '\r') {
+            // Text mode: "\r\n" reads as "\n"; a lone carriage return stays.
+            const int next = std::getc(file_);
+            if (next == '\n') c = '\n';
+            else if (next != EOF) std::ungetc(next, file_);
+        }
+        if (c == EOF) break;
+        line.push_back(static_cast<char>(c));
+        if (c == '\n') break;
+    }
+    if (!line.empty()) return Result::Line;
+    return std::ferror(file_) ? Result::ReadError : Result::EndOfFile;
+}
+
+KeywordLineReader::Result KeywordLineReader::nextContentLine(std::string& line) {
+    for (;;) {
+        const Result result = readRawLine(line);
+        if (result != Result::Line) return result;
+        if (IsBlankLine(line)) continue;
+        if (auto feed = line.find('\n'); feed != std::string::npos) line.resize(feed);
+        if (IsCommentLine(line)) continue;
+        return Result::Line;
+    }
+}
+
+bool IsBlankLine(const std::string& line) {
+    for (char c : line)
+        if (!std::isspace(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+bool IsCommentLine(const std::string& line) {
+    for (char c : line) {
+        if (std::isspace(static_cast<unsigned char>(c))) continue;
+        return c == '!';
+    }
+    return false;
+}
+
+std::string GetUpperToken(const std::string& line, std::string* argument) {
+    std::size_t begin = 0;
+    while (begin < line.size() && std::isspace(static_cast<unsigned char>(line[begin]))) ++begin;
+    std::size_t end = begin;
+    std::string token;
+    while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) {
+        const char c = line[end++];
+        token.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    }
+    if (argument != nullptr) *argument = line.substr(end);
+    return token;
+}
+
+} // namespace tolvane

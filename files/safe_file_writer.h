@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace tolvane {
+
+/// Writes a file so that a failure never leaves a half-written file in place of the previous
+/// one: the text goes to a temporary file in the same folder, which replaces the target only when
+/// commit() succeeds. Without a successful commit the temporary file is removed and the target is
+/// untouched.
+class SafeFileWriter {
+public:
+    explicit SafeFileWriter(std::string targetPath);
+    ~SafeFileWriter();
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    /// Creates the temporary file; false when it cannot be created (report "Error creating the
+    /// file:").
+    [[nodiscard]] bool open();
+    /// The stream to print to; valid after a successful open().
+    [[nodiscard]] std::FILE* stream() const { return file_; }
+    /// printf into the stream; false when the print failed (report "Error writing to the file:").
+    [[nodiscard]] bool print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    /// Flushes, closes and renames the temporary file over the target; false when any of it
+    /// failed (report "Error writing to the file:"), the target then being unchanged.
+    [[nodiscard]] bool commit();
+
+private:
+    void discard();
+    std::string targetPath_;
+    std::string tempPath_;
+    std::FILE* file_ = nullptr;
+};
+
+} // namespace tolvane
