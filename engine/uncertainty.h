@@ -1,0 +1,98 @@
+#pragma once
+
+#include "core/error_report.h"
+
+#include <array>
+#include <span>
+#include <vector>
+
+namespace tolvane {
+
+/// Rows a result record can hold: the length of its frequency list.
+inline constexpr int kMaxUncertaintyFrequencies = 5000;
+
+/// Bits of a result record's type: which results the consumers show. The type is the DUT type of
+/// the computation (1 reflection only, 2 transmission only, 3 user defined = both).
+enum UncertaintyTypeBits : int {
+    kUncertaintyReflection = 1,
+    kUncertaintyTransmission = 2,
+};
+
+/// The outcome of one uncertainty computation. The six result arrays hold (numFreqs x
+/// numDUTValues) floats each, row-major by frequency: entry (i, j) is at i * numDUTValues + j.
+/// Magnitudes are linear, phases in degrees, frequencies in Hz.
+///
+/// The arrays are dimensioned only by InitializeUncertainty. Changing a count afterwards does not
+/// touch them; until the next InitializeUncertainty the element operations then find no arrays
+/// for the new counts and report "NULL pointer." instead of reading or writing past them.
+struct UncertaintyInfo {
+    int type = 0;
+    int numFreqs = 0;
+    int numDUTValues = 0;
+    std::array<double, kMaxUncertaintyFrequencies> frequenciesHz{};
+    std::vector<float> reflNominal;
+    std::vector<float> reflUpperBound;
+    std::vector<float> reflPhaseDeg;
+    std::vector<float> transNominal;
+    std::vector<float> transUpperBound;
+    std::vector<float> transPhaseDeg;
+    /// The counts the arrays were dimensioned for (0 x 0 while there are none).
+    int arrayFreqs = 0;
+    int arrayDUTValues = 0;
+};
+
+// Every operation returns 1 on success and 0 on failure, having reported the failure first; a
+// failed getter or setter leaves the record and its outputs unchanged.
+
+[[nodiscard]] UncertaintyInfo* CreateUncertaintyInfo();
+int DestroyUncertaintyInfo(UncertaintyInfo* results);
+/// Frees the six arrays; silent, ignores null.
+void DeallocateUncertaintyArrays(UncertaintyInfo* results);
+/// Dimensions the six arrays, zero-filled, for the current numbers of frequencies and DUT values.
+/// On failure the record has no arrays.
+[[nodiscard]] int InitializeUncertainty(UncertaintyInfo* results);
+
+[[nodiscard]] int GetUncertaintyType(const UncertaintyInfo* results, int* type);
+[[nodiscard]] int GetUncertaintyNumFreqs(const UncertaintyInfo* results, int* n);
+[[nodiscard]] int GetUncertaintyNumDUTValues(const UncertaintyInfo* results, int* n);
+/// Frequency of row `index` (0..4999 whatever the number of frequencies), in Hz.
+[[nodiscard]] int GetUncertaintyFreq(const UncertaintyInfo* results, int index,
+                                     double* frequencyHz);
+/// Reflection entry (i, j): nominal and upper-bound linear magnitudes and phase in degrees.
+[[nodiscard]] int GetUncertaintyRefl(const UncertaintyInfo* results, int i, int j, float* nominal,
+                                     float* upperBound, float* phaseDeg);
+[[nodiscard]] int GetUncertaintyTrans(const UncertaintyInfo* results, int i, int j, float* nominal,
+                                      float* upperBound, float* phaseDeg);
+
+/// A type must contain the reflection or the transmission bit.
+[[nodiscard]] int SetUncertaintyType(UncertaintyInfo* results, int type);
+/// 1 to kMaxUncertaintyFrequencies rows.
+[[nodiscard]] int SetUncertaintyNumFreqs(UncertaintyInfo* results, int n);
+[[nodiscard]] int SetUncertaintyNumDUTValues(UncertaintyInfo* results, int n);
+/// The value is checked (> 0 Hz) before the index (0..4999).
+[[nodiscard]] int SetUncertaintyFreq(UncertaintyInfo* results, int index, double frequencyHz);
+[[nodiscard]] int SetUncertaintyRefl(UncertaintyInfo* results, int i, int j, float nominal,
+                                     float upperBound, float phaseDeg);
+[[nodiscard]] int SetUncertaintyTrans(UncertaintyInfo* results, int i, int j, float nominal,
+                                      float upperBound, float phaseDeg);
+
+/// One frequency row of the six result arrays, each span numDUTValues long, written in place.
+struct UncertaintyRow {
+    std::span<float> reflNominal;
+    std::span<float> reflUpperBound;
+    std::span<float> reflPhaseDeg;
+    std::span<float> transNominal;
+    std::span<float> transUpperBound;
+    std::span<float> transPhaseDeg;
+};
+
+/// The computation's fast way to fill a result row: checks once, under SetUncertaintyParam and
+/// with the messages of SetUncertaintyRefl (null record, null `row`, row index i outside
+/// 0..numFreqs - 1, arrays not dimensioned), then hands out spans over row i. Writing through the
+/// spans equals SetUncertaintyRefl/SetUncertaintyTrans for every j of the row. The spans stay valid
+/// until the arrays are next dimensioned or freed.
+[[nodiscard]] int GetUncertaintyRow(UncertaintyInfo* results, int i, UncertaintyRow* row);
+
+void ReportUncertaintyError(ErrorCode code);
+
+} // namespace tolvane
