@@ -54,14 +54,17 @@ template <typename Out> std::uint32_t GetterProblem(const ConfigInfo* config, co
     return 0;
 }
 
-template <typename Value> int GetField(const ConfigInfo* config, Value* out, Value ConfigInfo::*field) {
+template <typename Value>
+int GetField(const ConfigInfo* config, Value* out, Value ConfigInfo::*field) {
     if (std::uint32_t problem = GetterProblem(config, out)) return FailGet(problem);
     *out = config->*field;
     return 1;
 }
 
 /// Cable numbers 1 and 2 become indexes 0 and 1; -1 for any other number.
-int CableIndex(int cable) { return cable == 1 || cable == 2 ? cable - 1 : -1; }
+int CableIndex(int cable) {
+    return cable == 1 || cable == 2 ? cable - 1 : -1;
+}
 
 /// The frequency list is indexed 0..4999; the index is tested as unsigned, so negatives fail.
 bool IsFrequencyIndex(int index) {
@@ -84,7 +87,9 @@ int SetName(ConfigInfo* config, RecordName ConfigInfo::*field, const char* name)
 
 } // namespace
 
-void ReportConfigError(ErrorCode code) { ReportModuleError(kTexts, code); }
+void ReportConfigError(ErrorCode code) {
+    ReportModuleError(kTexts, code);
+}
 
 ConfigInfo* CreateConfigInfo() {
     auto* config = new (std::nothrow) ConfigInfo;

@@ -3,112 +3,74 @@
 #include "components/dut.h"
 #include "files/safe_file_writer.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace tolvane {
 namespace {
 
-/// What went wrong while writing: a print (the File module reports it) or a query (the DUT module
-/// has reported it).
-enum class WriteFailure { None, Print, Query };
-
-class BlockWriter {
-public:
-    explicit BlockWriter(SafeFileWriter& out) : out_(out) {}
-
-    /// printf into the file unless something failed before.
-    __attribute__((format(printf, 2, 3))) void print(const char* format, ...) {
-        if (failure_ != WriteFailure::None) return;
-        va_list args;
-        va_start(args, format);
-        const bool printed = out_.stream() != nullptr && std::vfprintf(out_.stream(), format, args) >= 0;
-        va_end(args);
-        if (!printed) failure_ = WriteFailure::Print;
-    }
-    /// Runs a DUT getter unless something failed before; a refusal stops the block.
-    bool query(int result) {
-        if (failure_ == WriteFailure::None && result == 0) failure_ = WriteFailure::Query;
-        return failure_ == WriteFailure::None;
-    }
-    [[nodiscard]] bool ok() const { return failure_ == WriteFailure::None; }
-    [[nodiscard]] WriteFailure failure() const { return failure_; }
-
-private:
-    SafeFileWriter& out_;
-    WriteFailure failure_ = WriteFailure::None;
-};
-
-void WriteFourFactors(BlockWriter& w, const char* comment, const float* factors) {
-    w.print("%s", comment);
-    w.print("%.3f   %.3f   %.3f   %.3f\n\n", factors[0], factors[1], factors[2], factors[3]);
+void PrintFourFactors(SafeFileWriter& out, const char* comment, const float* factors) {
+    out.print("%s", comment);
+    out.print("%.3f   %.3f   %.3f   %.3f\n\n", factors[0], factors[1], factors[2], factors[3]);
 }
 
 } // namespace
 
-int WriteDUTBlock(SafeFileWriter& out, const DUTInfo* dut, int sweepDecimals, FileRoutine routine,
-                  const char* path) {
-    BlockWriter w(out);
-    w.print("DUT\n");
+int WriteDUTBlock(SafeFileWriter& out, const DUTInfo* dut, int sweepDecimals) {
+    const auto query = [&out](int result) { return result != 0 && !out.failed(); };
+    out.print("DUT\n");
 
     int type = 0;
-    if (w.query(GetDUTType(dut, &type))) {
-        w.print("!type: 1=Refl only, 2=Trans only, 3=User defined\n");
-        w.print("%d\n", type);
-    }
+    if (!query(GetDUTType(dut, &type))) return 0;
+    out.print("!type: 1=Refl only, 2=Trans only, 3=User defined\n");
+    out.print("%d\n", type);
 
     int reflCount = 0;
     float reflMin = 0.0f, reflMax = 0.0f;
-    if (w.query(GetDUTReflNumValues(dut, &reflCount)) && w.query(GetDUTReflMin(dut, &reflMin)) &&
-        w.query(GetDUTReflMax(dut, &reflMax))) {
-        w.print("!Refl Only: number of values   minimum value(dB)   maximum value(dB)\n");
-        w.print("%d   %.1f   %.1f\n", reflCount, reflMin, reflMax);
-    }
+    if (!query(GetDUTReflNumValues(dut, &reflCount)) || !query(GetDUTReflMin(dut, &reflMin)) ||
+        !query(GetDUTReflMax(dut, &reflMax)))
+        return 0;
+    out.print("!Refl Only: number of values   minimum value(dB)   maximum value(dB)\n");
+    out.print("%d   %.1f   %.1f\n", reflCount, reflMin, reflMax);
 
     int transCount = 0, reciprocal = 0;
     float transMin = 0.0f, transMax = 0.0f, reverseDb = 0.0f;
-    if (w.query(GetDUTTransNumValues(dut, &transCount)) &&
-        w.query(GetDUTTransMin(dut, &transMin)) && w.query(GetDUTTransMax(dut, &transMax)) &&
-        w.query(GetDUTReciprocal(dut, &reciprocal)) &&
-        w.query(GetDUTReverseTransSaved(dut, &reverseDb))) {
-        w.print("!Trans Only: number of values   minimum value(dB)   maximum value(dB)   "
-                "Reciprocal(1=on 0=off)   Reverse Trans(dB)\n");
-        w.print("%d   %.2f   %.2f   %d   %.2f\n", transCount, transMin, transMax, reciprocal,
-                reverseDb);
-    }
+    if (!query(GetDUTTransNumValues(dut, &transCount)) || !query(GetDUTTransMin(dut, &transMin)) ||
+        !query(GetDUTTransMax(dut, &transMax)) || !query(GetDUTReciprocal(dut, &reciprocal)) ||
+        !query(GetDUTReverseTransSaved(dut, &reverseDb)))
+        return 0;
+    out.print("!Trans Only: number of values   minimum value(dB)   maximum value(dB)   "
+              "Reciprocal(1=on 0=off)   Reverse Trans(dB)\n");
+    out.print("%d   %.2f   %.2f   %d   %.2f\n", transCount, transMin, transMax, reciprocal,
+              reverseDb);
 
     float s11 = 0.0f, s12 = 0.0f, s21 = 0.0f, s22 = 0.0f, startGHz = 0.0f, stopGHz = 0.0f;
     int points = 0, sweepOn = 0;
-    if (w.query(GetDUTUserValues(dut, &s11, &s12, &s21, &s22, &startGHz, &stopGHz, &points))) {
-        w.print("!User Defined: s11   s12   s21   s22\n");
-        w.print("%.3f   %.3f   %.3f   %.3f\n\n", s11, s12, s21, s22);
-    }
-    if (w.query(GetDUTFreqSweep(dut, &sweepOn))) {
-        w.print("!User Defined: points   startFreq   stopFreq   freq analysis(1=on 0=off)\n");
-        w.print("%d   %.*f   %.*f   %d\n\n", points, sweepDecimals, startGHz, sweepDecimals,
-                stopGHz, sweepOn);
-    }
+    if (!query(GetDUTUserValues(dut, &s11, &s12, &s21, &s22, &startGHz, &stopGHz, &points)))
+        return 0;
+    out.print("!User Defined: s11   s12   s21   s22\n");
+    out.print("%.3f   %.3f   %.3f   %.3f\n\n", s11, s12, s21, s22);
+    if (!query(GetDUTFreqSweep(dut, &sweepOn))) return 0;
+    out.print("!User Defined: points   startFreq   stopFreq   freq analysis(1=on 0=off)\n");
+    out.print("%d   %.*f   %.*f   %d\n\n", points, sweepDecimals, startGHz, sweepDecimals, stopGHz,
+              sweepOn);
 
     float k[12] = {};
-    if (w.query(GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7],
-                                      &k[8], &k[9], &k[10], &k[11]))) {
-        WriteFourFactors(w,
-                         "!Coverage Factors 1: directivity   source_match   load_match   "
-                         "reflection_tracking\n",
-                         &k[0]);
-        WriteFourFactors(w,
-                         "!Coverage Factors 2: transmission_tracking   crosstalk   noise_floor   "
-                         "drift\n",
-                         &k[4]);
-        WriteFourFactors(w,
-                         "!Coverage Factors 3: connector_repeatability   source_uncertainty   "
-                         "receiver_uncertainty   k_factor\n",
-                         &k[8]);
-    }
-
-    if (w.failure() == WriteFailure::Print)
-        ReportFileError(MakeErrorCode(kFileMsgWriting, routine), path);
-    return w.ok() ? 1 : 0;
+    if (!query(GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7],
+                                     &k[8], &k[9], &k[10], &k[11])))
+        return 0;
+    PrintFourFactors(out,
+                     "!Coverage Factors 1: directivity   source_match   load_match   "
+                     "reflection_tracking\n",
+                     &k[0]);
+    PrintFourFactors(out,
+                     "!Coverage Factors 2: transmission_tracking   crosstalk   noise_floor   "
+                     "drift\n",
+                     &k[4]);
+    PrintFourFactors(out,
+                     "!Coverage Factors 3: connector_repeatability   source_uncertainty   "
+                     "receiver_uncertainty   k_factor\n",
+                     &k[8]);
+    return out.failed() ? 0 : 1;
 }
 
 DUTBlockReader::Step DUTBlockReader::takeLine(DUTInfo* dut, const std::string& line) {
@@ -132,11 +94,11 @@ DUTBlockReader::Step DUTBlockReader::takeLine(DUTInfo* dut, const std::string& l
     case 3: {
         int count = 0, reciprocal = 0;
         float minDb = 0.0f, maxDb = 0.0f, reverseDb = 0.0f;
-        stored = std::sscanf(text, "%d%f%f%d%f", &count, &minDb, &maxDb, &reciprocal,
-                             &reverseDb) == 5 &&
-                 SetDUTTransNumValues(dut, count) && SetDUTTransMin(dut, minDb) &&
-                 SetDUTTransMax(dut, maxDb) && SetDUTReciprocal(dut, reciprocal) &&
-                 SetDUTReverseTrans(dut, reverseDb) && SetDUTReverseTransSaved(dut, reverseDb);
+        stored =
+            std::sscanf(text, "%d%f%f%d%f", &count, &minDb, &maxDb, &reciprocal, &reverseDb) == 5 &&
+            SetDUTTransNumValues(dut, count) && SetDUTTransMin(dut, minDb) &&
+            SetDUTTransMax(dut, maxDb) && SetDUTReciprocal(dut, reciprocal) &&
+            SetDUTReverseTrans(dut, reverseDb) && SetDUTReverseTransSaved(dut, reverseDb);
         break;
     }
     case 4: {
