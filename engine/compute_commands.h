@@ -1,0 +1,29 @@
+#pragma once
+
+#include <vector>
+
+namespace tolvane {
+
+struct ConfigInfo;
+struct ModelInfo;
+
+/// The frequencies, in Hz, of a user-defined DUT's own sweep: `points` frequencies from
+/// |startGHz| to |stopGHz| in equal steps. A sweep of one point is its start frequency alone.
+/// Empty when `points` is less than 1.
+[[nodiscard]] std::vector<double> UserSweepFrequencies(float startGHz, float stopGHz, int points);
+
+/// What "Compute Configuration" computes, without the windows: ComputeConfig into the current
+/// result slot. For a user-defined DUT with its frequency sweep on, the sweep's frequencies take
+/// the place of the configuration's list for the duration of the computation; the list (count and
+/// every entry) is exactly as before afterwards, on every path.
+/// 1 on success; 0 after the failing routine has reported.
+int ComputeConfigurationCommand(ConfigInfo* config);
+
+/// What "Compute Model" computes, without the windows: empties the plot subtitle, copies the
+/// twelve coverage factors of the configuration's DUT into the model's DUT, then ComputeModel on
+/// `model` into the current result slot, over the DUT's own sweep (as above, the model's list
+/// restored afterwards) for a user-defined DUT with its sweep on.
+/// 1 on success; 0 after the failing routine has reported.
+int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config);
+
+} // namespace tolvane
