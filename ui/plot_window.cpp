@@ -6,6 +6,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -65,11 +66,22 @@ PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* p
     }
     buildChart();
     resize(kWidth, kHeight);
-    move(kOffsetPerKind * content_.kind, kOffsetPerKind * content_.kind);
 }
 
 PlotWindow::~PlotWindow() {
-    if (record_ != nullptr) (void)ForgetPlotWindow(GlobalProgramState().plots, this);
+    forgetRecord();
+}
+
+void PlotWindow::forgetRecord() {
+    if (record_ == nullptr) return;
+    (void)ForgetPlotWindow(GlobalProgramState().plots, this);
+    record_ = nullptr;
+}
+
+void PlotWindow::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    // A closed chart leaves tiling, cascading and printing at once, not when Qt deletes it later.
+    if (event->isAccepted()) forgetRecord();
 }
 
 QChart* PlotWindow::chart() const {

@@ -28,11 +28,12 @@ public:
     /// (blue) to the last (red): a legend of hundreds of entries cannot be read.
     static constexpr int kMaxLegendEntries = 12;
 
-    /// `record` is in the plot list already; the window stores itself in it and forgets it when
-    /// destroyed.
+    /// `record` is in the plot list already; the window stores itself in it, and removes and
+    /// destroys it when the window is closed or destroyed. Placed by its creator.
     PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent = nullptr);
     ~PlotWindow() override;
 
+    /// The window's record; null once the window has been closed.
     [[nodiscard]] PlotInfo* record() const { return record_; }
     [[nodiscard]] const ChartContent& content() const { return content_; }
     [[nodiscard]] QChart* chart() const;
@@ -44,9 +45,11 @@ public:
     bool saveImage(const QString& path);
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void forgetRecord();
     void buildChart();
     void placeAnnotations();
     void askAndSaveImage();

@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include <algorithm>
+
 namespace tolvane {
 namespace {
 
@@ -140,7 +142,9 @@ void ResultPresenter::advanceResultSlot() {
         state.currentResultSlot = 1;
     } else {
         ++state.currentResultSlot;
-        ++state.resultCount;
+        // Once the slots have wrapped, every one of them holds a result: the count stays at 20
+        // (the export reads slots 0 to count - 1).
+        state.resultCount = std::min(state.resultCount + 1, kResultSlots);
     }
 }
 
@@ -167,6 +171,8 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
     auto* window = new PlotWindow(content, record);
     area_->addSubWindow(window);
     window->show();
+    const int offset = PlotWindow::kOffsetPerKind * kind;
+    window->setGeometry(offset, offset, PlotWindow::kWidth, PlotWindow::kHeight);
     return window;
 }
 

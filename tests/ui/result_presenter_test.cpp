@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -266,12 +267,14 @@ private Q_SLOTS:
 
         QFile pdf(path);
         QVERIFY(pdf.open(QIODevice::ReadOnly));
-        const QByteArray bytes = pdf.readAll();
-        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
-                     bytes.count("/Type /Page "),
-                 3);
-        // 8 × 6 inches is 576 × 432 points.
-        QVERIFY2(bytes.contains("/MediaBox [0 0 576 432]"), bytes.left(4000).constData());
+        const QString text = QString::fromLatin1(pdf.readAll());
+        QList<QSizeF> pages;
+        const QRegularExpression mediaBox(
+            QStringLiteral("/MediaBox \\[\\s*0\\s+0\\s+([0-9.]+)\\s+([0-9.]+)\\s*\\]"));
+        for (const QRegularExpressionMatch& match : mediaBox.globalMatch(text))
+            pages << QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble());
+        // One page per chart, each 8 × 6 inches: 576 × 432 points.
+        QCOMPARE(pages, QList<QSizeF>(3, QSizeF(576.0, 432.0)));
     }
 
     void printingNothingWritesNothing() {
