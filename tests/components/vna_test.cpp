@@ -1,6 +1,7 @@
 #include "components/vna.h"
 
 #include "core/component_lists.h"
+#include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
 #include <gtest/gtest.h>
@@ -338,6 +339,70 @@ TEST(VNARecord, NamesAreCutTo127CharactersAndNullArgumentsReported) {
               (Strings{"DestroyVNAInfo: NULL info pointer.", "SetVNAParam: NULL parameter pointer.",
                        "GetVNAParam: NULL parameter pointer.", "GetVNAParam: NULL info pointer.",
                        "GetVNAParam: NULL parameter pointer.", "SetVNAParam: NULL info pointer."}));
+}
+
+TEST(VNAAllocation, ARecordWithoutItsListOrATableIsStillUsable) {
+    testing::CapturedMessages messages;
+    {
+        testing::ScopedAllocationFailure failure; // the record itself
+        EXPECT_EQ(CreateVNAInfo(), nullptr);
+    }
+    VNAPtr withoutList;
+    {
+        testing::ScopedAllocationFailure failure(1); // the IF-bandwidth list
+        withoutList.reset(CreateVNAInfo());
+    }
+    VNAPtr withoutSSr;
+    {
+        testing::ScopedAllocationFailure failure(2); // the SSr table
+        withoutSSr.reset(CreateVNAInfo());
+    }
+    EXPECT_EQ(messages.errors(), (Strings{"CreateVNAInfo: error allocating memory.",
+                                          "CreateVNAInfo: error allocating memory.",
+                                          "CreateFVInfo: error allocating memory."}));
+    ASSERT_NE(withoutList, nullptr);
+    ASSERT_NE(withoutSSr, nullptr);
+    EXPECT_NE(withoutList->ssr, nullptr);
+    EXPECT_EQ(withoutSSr->ssr, nullptr);
+    EXPECT_NE(withoutSSr->nrc, nullptr);
+
+    messages.clear();
+    EXPECT_TRUE(IFBandwidths(withoutList.get()).empty());
+    ASSERT_EQ(AddVNAIFBW(withoutList.get(), 100.0f), 1);
+    EXPECT_EQ(IFBandwidths(withoutList.get()), std::vector<float>{100.0f});
+    float value = 0;
+    EXPECT_EQ(GetVNAFVValue(withoutSSr.get(), kVNATableSSr, 1e9, &value), 0);
+    EXPECT_EQ(messages.errors(), Strings{"GetFVValue: NULL info pointer."});
+}
+
+TEST(VNAAllocation, IFBandwidthAllocationFailures) {
+    testing::CapturedMessages messages;
+    VNAPtr vna = NewVNA();
+    {
+        testing::ScopedAllocationFailure failure;
+        EXPECT_EQ(AddVNAIFBW(vna.get(), 10.0f), 0);
+    }
+    EXPECT_EQ(messages.errors(), Strings{"SetVNAParam: error allocating memory."});
+    EXPECT_TRUE(IFBandwidths(vna.get()).empty());
+
+    // While copying, an IF bandwidth that cannot be allocated is left out without a message.
+    messages.clear();
+    VNAPtr source = NewVNA("source");
+    ASSERT_EQ(SetVNAPVInterpType(source.get(), kVNATableSRc, INTERP_LINEAR), 1); // copyable
+    for (float ifbw : {10.0f, 100.0f, 1000.0f})
+        ASSERT_EQ(AddVNAIFBW(source.get(), ifbw), 1);
+    VNAPtr destination = NewVNA();
+    {
+        testing::ScopedAllocationFailure failure(2); // past the first entry
+        EXPECT_EQ(CopyVNAInfo(source.get(), destination.get()), 1);
+        EXPECT_EQ(failure.failed(), 1);
+    }
+    EXPECT_TRUE(messages.all().empty());
+    const std::vector<float> copied = IFBandwidths(destination.get());
+    ASSERT_EQ(copied.size(), 2u);
+    EXPECT_EQ(copied[0], 10.0f);
+    EXPECT_EQ(copied[1], 1000.0f);
+    EXPECT_EQ(NameOf(destination.get()), "source");
 }
 
 } // namespace
