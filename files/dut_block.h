@@ -1,7 +1,5 @@
 #pragma once
 
-#include "files/file_error.h"
-
 #include <array>
 #include <string>
 
@@ -15,12 +13,11 @@ class SafeFileWriter;
 inline constexpr int kConfigSweepDecimals = 3;
 inline constexpr int kModelSweepDecimals = 4;
 
-/// Writes the DUT block ("DUT" to the third coverage-factor line) shared by the configuration and
-/// model files, querying each value from `dut` just before it is printed. Returns 1 on success.
-/// Returns 0 when a print fails (after reporting "Error writing to the file:" with `path` under
-/// `routine`) or when a query fails (the DUT module has reported; no File-module message).
-[[nodiscard]] int WriteDUTBlock(SafeFileWriter& out, const DUTInfo* dut, int sweepDecimals,
-                                FileRoutine routine, const char* path);
+/// Prints the DUT block ("DUT" to the third coverage-factor line) shared by the configuration and
+/// model files, querying each value from `dut` just before it is printed. Returns 1 on success and
+/// 0 when a query failed (the DUT module has reported it) or a print failed (out.failed() is then
+/// true, and the caller reports "Error writing to the file:" under its own routine).
+[[nodiscard]] int WriteDUTBlock(SafeFileWriter& out, const DUTInfo* dut, int sweepDecimals);
 
 /// Reads the eight lines that follow a "DUT" keyword line, by position: blank and comment lines
 /// never reach it. One object serves one block; the S-parameters of line 4 and the coverage

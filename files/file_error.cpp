@@ -9,13 +9,20 @@ namespace {
 
 const char* RoutinePrefix(std::uint32_t routine) {
     switch (routine) {
-    case kRoutineReadUncertaintyFile: return "ReadUncertaintyFile: ";
-    case kRoutineReadConfigFile: return "ReadConfigFile: ";
-    case kRoutineWriteConfigFile: return "WriteConfigFile: ";
-    case kRoutineReadModelFile: return "ReadModelFile: ";
-    case kRoutineWriteModelFile: return "WriteModelFile: ";
-    case kRoutineExportUncertaintyToFile: return "ExportUncertaintyToFile: ";
-    default: return "";
+    case kRoutineReadUncertaintyFile:
+        return "ReadUncertaintyFile: ";
+    case kRoutineReadConfigFile:
+        return "ReadConfigFile: ";
+    case kRoutineWriteConfigFile:
+        return "WriteConfigFile: ";
+    case kRoutineReadModelFile:
+        return "ReadModelFile: ";
+    case kRoutineWriteModelFile:
+        return "WriteModelFile: ";
+    case kRoutineExportUncertaintyToFile:
+        return "ExportUncertaintyToFile: ";
+    default:
+        return "";
     }
 }
 
@@ -27,24 +34,38 @@ std::string WithoutLineFeed(const char* line) {
 
 std::string MessageText(std::uint32_t message, const std::string& path, const char* line) {
     switch (message) {
-    case kMsgNullInfo: return "NULL info pointer.";
-    case kMsgAllocation: return "error allocating memory.";
-    case kMsgUnknownParameter: return "unknown parameter.";
-    case kMsgNullParameter: return "NULL parameter pointer.";
-    case kMsgNullPointer: return "NULL pointer.";
-    case kFileMsgOpening: return "Error opening the file:" + path;
-    case kFileMsgReading: return "Error reading from the file:" + path;
-    case kFileMsgWriting: return "Error writing to the file:" + path;
+    case kMsgNullInfo:
+        return "NULL info pointer.";
+    case kMsgAllocation:
+        return "error allocating memory.";
+    case kMsgUnknownParameter:
+        return "unknown parameter.";
+    case kMsgNullParameter:
+        return "NULL parameter pointer.";
+    case kMsgNullPointer:
+        return "NULL pointer.";
+    case kFileMsgOpening:
+        return "Error opening the file:" + path;
+    case kFileMsgReading:
+        return "Error reading from the file:" + path;
+    case kFileMsgWriting:
+        return "Error writing to the file:" + path;
     case kFileMsgUnknownKeyword:
         return "File:" + path + "\nUnknown keyword in the line:\n" + WithoutLineFeed(line);
     case kFileMsgParsing:
         return "File:" + path + "\nError parsing the line:\n" + WithoutLineFeed(line);
-    case kFileMsgCreating: return "Error creating the file:" + path;
-    case kFileMsgCalledRoutine: return "Error in a called routine.";
-    case kFileMsgNumFrequencies: return "Invalid number of frequencies.";
-    case kFileMsgNumDUTValues: return "Invalid number of DUT values.";
-    case kFileMsgUncertaintyType: return "Invalid uncertainty type.";
-    default: return "";
+    case kFileMsgCreating:
+        return "Error creating the file:" + path;
+    case kFileMsgCalledRoutine:
+        return "Error in a called routine.";
+    case kFileMsgNumFrequencies:
+        return "Invalid number of frequencies.";
+    case kFileMsgNumDUTValues:
+        return "Invalid number of DUT values.";
+    case kFileMsgUncertaintyType:
+        return "Invalid uncertainty type.";
+    default:
+        return "";
     }
 }
 

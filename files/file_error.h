@@ -16,16 +16,16 @@ enum FileRoutine : std::uint32_t {
 
 /// Message numbers of the File module (1 to 5 are the common ones).
 enum FileMessage : std::uint32_t {
-    kFileMsgOpening = 0x06,           ///< "Error opening the file:" + path
-    kFileMsgReading = 0x07,           ///< "Error reading from the file:" + path
-    kFileMsgWriting = 0x08,           ///< "Error writing to the file:" + path
-    kFileMsgUnknownKeyword = 0x09,    ///< "File:" + path + "\nUnknown keyword in the line:\n" + line
-    kFileMsgParsing = 0x10,           ///< "File:" + path + "\nError parsing the line:\n" + line
-    kFileMsgCreating = 0x11,          ///< "Error creating the file:" + path
-    kFileMsgCalledRoutine = 0x12,     ///< "Error in a called routine."
-    kFileMsgNumFrequencies = 0x13,    ///< "Invalid number of frequencies."
-    kFileMsgNumDUTValues = 0x14,      ///< "Invalid number of DUT values."
-    kFileMsgUncertaintyType = 0x15,   ///< "Invalid uncertainty type."
+    kFileMsgOpening = 0x06,         ///< "Error opening the file:" + path
+    kFileMsgReading = 0x07,         ///< "Error reading from the file:" + path
+    kFileMsgWriting = 0x08,         ///< "Error writing to the file:" + path
+    kFileMsgUnknownKeyword = 0x09,  ///< "File:" + path + "\nUnknown keyword in the line:\n" + line
+    kFileMsgParsing = 0x10,         ///< "File:" + path + "\nError parsing the line:\n" + line
+    kFileMsgCreating = 0x11,        ///< "Error creating the file:" + path
+    kFileMsgCalledRoutine = 0x12,   ///< "Error in a called routine."
+    kFileMsgNumFrequencies = 0x13,  ///< "Invalid number of frequencies."
+    kFileMsgNumDUTValues = 0x14,    ///< "Invalid number of DUT values."
+    kFileMsgUncertaintyType = 0x15, ///< "Invalid uncertainty type."
 };
 
 /// The text the File module shows for `code`; `path` and `line` are used by the messages that

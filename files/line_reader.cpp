@@ -18,8 +18,10 @@ KeywordLineReader::Result KeywordLineReader::readRawLine(std::string& line) {
         if (c == '\r') {
             // Text mode: "\r\n" reads as "\n"; a lone carriage return stays.
             const int next = std::getc(file_);
-            if (next == '\n') c = '\n';
-            else if (next != EOF) std::ungetc(next, file_);
+            if (next == '\n')
+                c = '\n';
+            else if (next != EOF)
+                std::ungetc(next, file_);
         }
         if (c == EOF) break;
         line.push_back(static_cast<char>(c));
@@ -56,7 +58,8 @@ bool IsCommentLine(const std::string& line) {
 
 std::string GetUpperToken(const std::string& line, std::string* argument) {
     std::size_t begin = 0;
-    while (begin < line.size() && std::isspace(static_cast<unsigned char>(line[begin]))) ++begin;
+    while (begin < line.size() && std::isspace(static_cast<unsigned char>(line[begin])))
+        ++begin;
     std::size_t end = begin;
     std::string token;
     while (end < line.size() && !std::isspace(static_cast<unsigned char>(line[end]))) {

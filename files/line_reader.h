@@ -12,9 +12,9 @@ namespace tolvane {
 class KeywordLineReader {
 public:
     enum class Result {
-        Line,       ///< a content line was read
-        EndOfFile,  ///< no more lines
-        ReadError,  ///< the stream reported an I/O error
+        Line,      ///< a content line was read
+        EndOfFile, ///< no more lines
+        ReadError, ///< the stream reported an I/O error
     };
 
     /// Opens `path` for reading; check isOpen() before use.

@@ -10,7 +10,9 @@ namespace tolvane {
 
 SafeFileWriter::SafeFileWriter(std::string targetPath) : targetPath_(std::move(targetPath)) {}
 
-SafeFileWriter::~SafeFileWriter() { discard(); }
+SafeFileWriter::~SafeFileWriter() {
+    discard();
+}
 
 bool SafeFileWriter::open() {
     if (targetPath_.empty()) return false;
@@ -43,21 +45,28 @@ bool SafeFileWriter::open() {
 }
 
 bool SafeFileWriter::print(const char* format, ...) {
-    if (file_ == nullptr) return false;
+    if (file_ == nullptr || failed_) return false;
     va_list args;
     va_start(args, format);
     const int written = std::vfprintf(file_, format, args);
     va_end(args);
-    return written >= 0;
+    if (written < 0) failed_ = true;
+    return !failed_;
 }
 
 bool SafeFileWriter::commit() {
     if (file_ == nullptr) return false;
+    if (failed_) {
+        discard();
+        return false;
+    }
     bool ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
     ok = (std::fclose(std::exchange(file_, nullptr)) == 0) && ok;
     ok = ok && std::rename(tempPath_.c_str(), targetPath_.c_str()) == 0;
-    if (ok) tempPath_.clear();
-    else discard();
+    if (ok)
+        tempPath_.clear();
+    else
+        discard();
     return ok;
 }
 

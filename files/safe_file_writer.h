@@ -22,9 +22,14 @@ public:
     /// The stream to print to; valid after a successful open().
     [[nodiscard]] std::FILE* stream() const { return file_; }
     /// printf into the stream; false when the print failed (report "Error writing to the file:").
-    [[nodiscard]] bool print(const char* format, ...) __attribute__((format(printf, 2, 3)));
-    /// Flushes, closes and renames the temporary file over the target; false when any of it
-    /// failed (report "Error writing to the file:"), the target then being unchanged.
+    /// After a failed print every further print is skipped and fails, so a writer may print a
+    /// run of lines and look at failed() once.
+    bool print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    /// True once a print has failed.
+    [[nodiscard]] bool failed() const { return failed_; }
+    /// Flushes, closes and renames the temporary file over the target; false when a print failed
+    /// before or any of it failed (report "Error writing to the file:"), the target then being
+    /// unchanged.
     [[nodiscard]] bool commit();
 
 private:
@@ -32,6 +37,7 @@ private:
     std::string targetPath_;
     std::string tempPath_;
     std::FILE* file_ = nullptr;
+    bool failed_ = false;
 };
 
 } // namespace tolvane
