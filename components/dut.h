@@ -61,6 +61,8 @@ struct DUTInfo {
     int sweepPoints = 101;
     std::array<float, kNumCoverageFactors> coverageFactors{4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f,
                                                            4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f};
+
+    bool operator==(const DUTInfo&) const = default;
 };
 
 // Every operation returns 1 on success and 0 on failure, having reported the failure first; a

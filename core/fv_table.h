@@ -36,6 +36,8 @@ void DeallocateFVArrays(FVInfo* table);
 [[nodiscard]] int CopyFVInfo(const FVInfo* source, FVInfo* destination);
 
 /// The table's value at `frequencyHz` by its interpolation type; `value` is unchanged on failure.
+/// Linear and step only: a table of type smooth fit fails every lookup. A frequency outside the
+/// table's span (beyond 1 Hz) or a NaN frequency fails with "abscissa out of range.".
 [[nodiscard]] int GetFVValue(const FVInfo* table, double frequencyHz, float* value);
 [[nodiscard]] int FVInterpolate(const double* frequenciesHz, const float* values, int n,
                                 double frequencyHz, float* value);

@@ -32,11 +32,16 @@ void DeallocatePVArrays(PVInfo* table);
 [[nodiscard]] int SetPVValueAt(PVInfo* table, int index, float value);
 [[nodiscard]] int CopyPVInfo(const PVInfo* source, PVInfo* destination);
 
+/// The table's value at `powerDbm` by its interpolation type; `value` is unchanged on failure.
+/// A power below the first one takes the first value; above the last (beyond 0.01 dB) it fails.
 [[nodiscard]] int GetPVValue(const PVInfo* table, float powerDbm, float* value);
 [[nodiscard]] int PVInterpolate(const float* powersDbm, const float* values, int n, float powerDbm,
                                 float* value);
 [[nodiscard]] int PVNonInterpolate(const float* powersDbm, const float* values, int n,
                                    float powerDbm, float* value);
+/// The straight line through the two neighbouring pairs in log10(value) against power. Where it
+/// has no real value, because a neighbour's value is zero or the two are of opposite sign, the
+/// result is the linear interpolation between the two neighbours instead (still a success).
 [[nodiscard]] int PVSmoothFit(const float* powersDbm, const float* values, int n, float powerDbm,
                               float* value);
 

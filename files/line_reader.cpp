@@ -1,5 +1,7 @@
 #include "files/line_reader.h"
 
+#include "core/interpolation.h"
+
 #include <cctype>
 
 namespace tolvane {
@@ -68,6 +70,14 @@ std::string GetUpperToken(const std::string& line, std::string* argument) {
     }
     if (argument != nullptr) *argument = line.substr(end);
     return token;
+}
+
+int InterpolationTypeOfLine(const std::string& line) {
+    const std::string token = GetUpperToken(line);
+    if (token == "LINEAR") return INTERP_LINEAR;
+    if (token == "STEP") return INTERP_STEP;
+    if (token == "SMOOTH-FIT") return INTERP_SMOOTH_FIT;
+    return 0;
 }
 
 } // namespace tolvane

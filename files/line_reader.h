@@ -46,4 +46,8 @@ private:
 /// when not null, receives the text after the token (the keyword's argument text).
 [[nodiscard]] std::string GetUpperToken(const std::string& line, std::string* argument = nullptr);
 
+/// The interpolation type named by the line's first word ("LINEAR" 1, "STEP" 2, "SMOOTH-FIT" 3,
+/// in any letter case), or 0 when the word is none of them.
+[[nodiscard]] int InterpolationTypeOfLine(const std::string& line);
+
 } // namespace tolvane
