@@ -1,5 +1,6 @@
 #include "components/dut.h"
 
+#include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
 #include <gtest/gtest.h>
@@ -247,6 +248,15 @@ TEST(DUTRecord, CopyTakesEveryField) {
 
     ASSERT_EQ(CopyDUTInfo(source.get(), destination.get()), 1);
     EXPECT_EQ(*destination, *source);
+}
+
+TEST(DUTRecord, CreateReportsAnAllocationFailure) {
+    testing::CapturedMessages messages;
+    {
+        testing::ScopedAllocationFailure failure;
+        EXPECT_EQ(CreateDUTInfo(), nullptr);
+    }
+    EXPECT_EQ(messages.errors(), Strings{"CreateDUTInfo: error allocating memory."});
 }
 
 TEST(DUTRecord, NullArgumentsAreReportedUnderTheirRoutine) {

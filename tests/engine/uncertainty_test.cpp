@@ -1,5 +1,6 @@
 #include "engine/uncertainty.h"
 
+#include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
 #include <gtest/gtest.h>
@@ -134,13 +135,38 @@ TEST(UncertaintyInitialize, RedimensionsZeroFilledAndRefusesEmptyCounts) {
                                           "InitializeUncertainty: NULL info pointer."}));
 }
 
-TEST(UncertaintyInitialize, AllocationFailureLeavesNoArrays) {
+TEST(UncertaintyInitialize, AFailedArrayAllocationLeavesNoArrays) {
+    testing::CapturedMessages messages;
+    ResultsPtr results = Dimensioned(2, 3);
+    {
+        testing::ScopedAllocationFailure failure(3); // the fourth of the six arrays
+        EXPECT_EQ(InitializeUncertainty(results.get()), 0);
+        EXPECT_EQ(failure.failed(), 1);
+    }
+    for (const auto* array :
+         {&results->reflNominal, &results->reflUpperBound, &results->reflPhaseDeg,
+          &results->transNominal, &results->transUpperBound, &results->transPhaseDeg})
+        EXPECT_TRUE(array->empty());
+    Entry e;
+    EXPECT_EQ(GetUncertaintyRefl(results.get(), 0, 0, &e.nominal, &e.upper, &e.phase), 0);
+    EXPECT_EQ(messages.errors(), (Strings{"InitializeUncertainty: error allocating memory.",
+                                          "GetUncertaintyParam: NULL pointer."}));
+    EXPECT_EQ(InitializeUncertainty(results.get()), 1); // dimensioning again recovers
+    EXPECT_EQ(Refl(results.get(), 1, 2), (Entry{0, 0, 0}));
+
+    testing::ScopedAllocationFailure failure;
+    EXPECT_EQ(CreateUncertaintyInfo(), nullptr);
+    EXPECT_EQ(messages.errors().back(), "CreateUncertaintyInfo: error allocating memory.");
+}
+
+TEST(UncertaintyInitialize, TheLargestRequestIsSizedWithoutOverflow) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer aborts on a failed allocation instead of throwing";
 #else
     testing::CapturedMessages messages;
     ResultsPtr results = Dimensioned(2, 3);
-    // 5000 x INT_MAX floats, six times: far more than any machine can give.
+    // 5000 x INT_MAX floats, six times: far more than any machine can give. Counted in int the
+    // product would wrap to a small size and succeed.
     ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), kMaxUncertaintyFrequencies), 1);
     ASSERT_EQ(SetUncertaintyNumDUTValues(results.get(), INT_MAX), 1);
     EXPECT_EQ(InitializeUncertainty(results.get()), 0);
