@@ -17,7 +17,8 @@
 #include "files/safe_file_writer.h"
 
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <utility>
 
 namespace tolvane {
 

@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 
 /// One run of the program: its exit status and what it wrote to its two streams.
-struct Run {
+struct ProgramRun {
     int status = -1;
     std::string out;
     std::string err;
@@ -24,10 +24,10 @@ struct Run {
 class CliTest : public ::testing::Test {
 protected:
     /// Runs tolvane-cli with `arguments` (shell words) in the temporary folder.
-    Run run(const std::string& arguments) {
+    ProgramRun run(const std::string& arguments) {
         const std::string command = "cd '" + dir_.path().string() + "' && '" TOLVANE_CLI_PATH "' " +
                                     arguments + " >stdout.txt 2>stderr.txt";
-        Run result;
+        ProgramRun result;
         const int raw = std::system(command.c_str());
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         result.out = dir_.read("stdout.txt");
@@ -47,7 +47,7 @@ protected:
 
 TEST_F(CliTest, ComputesTheShippedConfigurationIntoTheDefaultFile) {
     copyShippedFiles();
-    const Run result = run("compute-config default.cfg");
+    const ProgramRun result = run("compute-config default.cfg");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_TRUE(result.out.empty());
     // Only the coverage-factor trace on standard error, no message.
@@ -62,11 +62,11 @@ TEST_F(CliTest, ComputesTheShippedConfigurationIntoTheDefaultFile) {
 TEST_F(CliTest, TableOnStandardOutputEqualsTheFileAndCsvHasOneRowPerValue) {
     copyShippedFiles();
     ASSERT_EQ(run("compute-model default.mdl --output model.dat").status, 0);
-    const Run table = run("compute-model default.mdl --output -");
+    const ProgramRun table = run("compute-model default.mdl --output -");
     EXPECT_EQ(table.status, 0);
     EXPECT_EQ(table.out, dir_.read("model.dat"));
 
-    const Run csv = run("compute-model default.mdl --format csv --output -");
+    const ProgramRun csv = run("compute-model default.mdl --format csv --output -");
     ASSERT_EQ(csv.status, 0) << csv.err;
     std::istringstream rows(csv.out);
     std::string header, first;
@@ -83,7 +83,7 @@ TEST_F(CliTest, TableOnStandardOutputEqualsTheFileAndCsvHasOneRowPerValue) {
 
 TEST_F(CliTest, MessagesGoToStandardErrorAndFailuresExitWithOne) {
     copyShippedFiles();
-    Run result = run("compute-config default.cfg --database nowhere.unc");
+    ProgramRun result = run("compute-config default.cfg --database nowhere.unc");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Error: ReadUncertaintyFile: Error opening the file:nowhere.unc\n");
     EXPECT_FALSE(fs::exists(dir_.path() / "uncertainty.dat"));
@@ -118,15 +118,15 @@ TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpAndVersionSucceed) {
          {"", "compute", "compute-config", "compute-config a.cfg b.cfg",
           "compute-model a.mdl --database x.unc", "compute-config a.cfg --format xml",
           "compute-config a.cfg --output", "--version extra"}) {
-        const Run result = run(arguments);
+        const ProgramRun result = run(arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_NE(result.err.find("Usage:"), std::string::npos) << arguments;
         EXPECT_TRUE(result.out.empty()) << arguments;
     }
-    const Run help = run("--help");
+    const ProgramRun help = run("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage:\n", 0), 0u);
-    const Run version = run("--version");
+    const ProgramRun version = run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "Tolvane v2.03\n");
 }
@@ -138,7 +138,7 @@ TEST_F(CliTest, UserDefinedSweepIsComputedOverItsFrequencies) {
     config += "DUT\n3\n41 -40 0\n91 -80 10 1 10\n-20 -20 0 -20\n40 0.5 20 1\n"
               "1.732 1.732 1.732 1.732\n1.732 1.732 1.732 1.732\n1.732 1.732 1.732 2\n";
     dir_.write("sweep.cfg", config);
-    const Run result = run("compute-config sweep.cfg --output -");
+    const ProgramRun result = run("compute-config sweep.cfg --output -");
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out.rfind("Swept Frequency Uncertainty Data\n\n", 0), 0u);
     EXPECT_EQ(lines(result.out), 6 + 40);
