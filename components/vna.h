@@ -43,6 +43,9 @@ int DestroyVNAInfo(VNAInfo* vna);
 void DeallocateVNAArrays(VNAInfo* vna);
 /// Copies the tables, the name, the NRc conditions and the power limits, then appends the source's
 /// IF bandwidths behind those the destination already lists. The default port power is not copied.
+/// The tables are copied with their interpolation types, so a source whose SRc table was never
+/// given a type is refused by the power table ("invalid interpolation type."). Copying a record
+/// onto itself changes nothing.
 [[nodiscard]] int CopyVNAInfo(const VNAInfo* source, VNAInfo* destination);
 /// The record of the global VNA list whose name equals `name` exactly (first match), not a copy.
 [[nodiscard]] VNAInfo* FindVNAInfo(const char* name);

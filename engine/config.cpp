@@ -154,7 +154,8 @@ int GetConfigCableLength(const ConfigInfo* config, int cable, float* lengthM) {
 
 int SetConfigCableLength(ConfigInfo* config, int cable, float lengthM) {
     if (config == nullptr) return FailSet(kMsgNullInfo);
-    if (lengthM < 0.0f) return FailSet(kConfigMsgCableLength);
+    // Written so that NaN is refused too.
+    if (!(lengthM >= 0.0f)) return FailSet(kConfigMsgCableLength);
     const int index = CableIndex(cable);
     if (index < 0) return FailSet(kMsgUnknownParameter);
     config->cableLengthM[static_cast<std::size_t>(index)] = lengthM;
@@ -167,7 +168,7 @@ int GetConfigTempVar(const ConfigInfo* config, float* tempVarC) {
 
 int SetConfigTempVar(ConfigInfo* config, float tempVarC) {
     if (config == nullptr) return FailSet(kMsgNullInfo);
-    if (tempVarC < 0.0f) return FailSet(kConfigMsgTempVar);
+    if (!(tempVarC >= 0.0f)) return FailSet(kConfigMsgTempVar);
     config->tempVarC = tempVarC;
     return 1;
 }

@@ -1,0 +1,131 @@
+#include "files/line_reader.h"
+
+#include "core/interpolation.h"
+#include "files/file_error.h"
+#include "support/captured_messages.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tolvane {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+/// Every content line of the file, in order; fails the test on a read error.
+Texts ContentLines(const std::string& path) {
+    KeywordLineReader reader(path.c_str());
+    EXPECT_TRUE(reader.isOpen());
+    Texts lines;
+    std::string line;
+    for (;;) {
+        const auto result = reader.nextContentLine(line);
+        if (result == KeywordLineReader::Result::Line)
+            lines.push_back(line);
+        else {
+            EXPECT_EQ(result, KeywordLineReader::Result::EndOfFile);
+            return lines;
+        }
+    }
+}
+
+TEST(KeywordLineReader, SkipsBlankAndCommentLinesAndCutsLineEnds) {
+    testing::TempDir dir;
+    const std::string path = dir.write("a.txt", "FIRST line\r\n"
+                                                "\r\n"
+                                                "   \t \n"
+                                                "! a comment\n"
+                                                "   ! an indented comment\r\n"
+                                                "  value ! not a comment\n"
+                                                "lone\rcarriage return\n"
+                                                "\n"
+                                                "last line without a line feed");
+    EXPECT_EQ(ContentLines(path),
+              (Texts{"FIRST line", "  value ! not a comment", "lone\rcarriage return",
+                     "last line without a line feed"}));
+}
+
+TEST(KeywordLineReader, ReadsALongLineAs254CharactersThenTheRest) {
+    testing::TempDir dir;
+    const std::string head(254, 'a');
+    const std::string path = dir.write("long.txt", head + "tail\n" + std::string(254, 'b') + "\n");
+    // Exactly 254 characters: the line feed comes alone as the next, blank, line.
+    EXPECT_EQ(ContentLines(path), (Texts{head, "tail", std::string(254, 'b')}));
+}
+
+TEST(KeywordLineReader, EmptyFileEndsAtOnceAndAFolderIsAReadError) {
+    testing::TempDir dir;
+    EXPECT_TRUE(ContentLines(dir.write("empty.txt", "")).empty());
+
+    KeywordLineReader missing(dir.file("missing.txt").c_str());
+    EXPECT_FALSE(missing.isOpen());
+
+    KeywordLineReader folder(dir.path().c_str());
+    ASSERT_TRUE(folder.isOpen());
+    std::string line;
+    EXPECT_EQ(folder.nextContentLine(line), KeywordLineReader::Result::ReadError);
+}
+
+TEST(GetUpperToken, UpperCasesTheFirstWordAndKeepsTheRestAsArgument) {
+    std::string argument;
+    EXPECT_EQ(GetUpperToken("  Cable\t2 extra", &argument), "CABLE");
+    EXPECT_EQ(argument, "\t2 extra");
+    EXPECT_EQ(GetUpperToken("smooth-fit"), "SMOOTH-FIT");
+    // A keyword run together with its number is another word.
+    EXPECT_EQ(GetUpperToken("connector1", &argument), "CONNECTOR1");
+    EXPECT_EQ(argument, "");
+    EXPECT_EQ(GetUpperToken("   ", &argument), "");
+    EXPECT_EQ(GetUpperToken("\xe9t\xe9"), "\xe9T\xe9") << "only ASCII letters change";
+}
+
+TEST(InterpolationTypeOfLine, NamesTheThreeTypesInAnyCase) {
+    EXPECT_EQ(InterpolationTypeOfLine("LINEAR"), INTERP_LINEAR);
+    EXPECT_EQ(InterpolationTypeOfLine("  step  ! comment"), INTERP_STEP);
+    EXPECT_EQ(InterpolationTypeOfLine("Smooth-Fit"), INTERP_SMOOTH_FIT);
+    EXPECT_EQ(InterpolationTypeOfLine("LINEARLY"), 0);
+    EXPECT_EQ(InterpolationTypeOfLine("1"), 0);
+}
+
+TEST(FileErrorText, ComposesPrefixMessagePathAndLine) {
+    const auto text = [](std::uint32_t message, std::uint32_t routine, const char* line) {
+        return ComposeFileErrorText(MakeErrorCode(message, routine), "/data/x.cfg", line);
+    };
+    EXPECT_EQ(text(kFileMsgOpening, kRoutineReadUncertaintyFile, nullptr),
+              "ReadUncertaintyFile: Error opening the file:/data/x.cfg");
+    EXPECT_EQ(text(kFileMsgReading, kRoutineReadConfigFile, nullptr),
+              "ReadConfigFile: Error reading from the file:/data/x.cfg");
+    EXPECT_EQ(text(kFileMsgWriting, kRoutineWriteConfigFile, nullptr),
+              "WriteConfigFile: Error writing to the file:/data/x.cfg");
+    EXPECT_EQ(text(kFileMsgUnknownKeyword, kRoutineReadModelFile, "BOGUS 1\n"),
+              "ReadModelFile: File:/data/x.cfg\nUnknown keyword in the line:\nBOGUS 1");
+    EXPECT_EQ(text(kFileMsgParsing, kRoutineWriteModelFile, "1.0 x"),
+              "WriteModelFile: File:/data/x.cfg\nError parsing the line:\n1.0 x");
+    EXPECT_EQ(text(kFileMsgCreating, kRoutineExportUncertaintyToFile, nullptr),
+              "ExportUncertaintyToFile: Error creating the file:/data/x.cfg");
+    EXPECT_EQ(text(kFileMsgCalledRoutine, 1, nullptr),
+              "ReadUncertaintyFile: Error in a called routine.");
+    EXPECT_EQ(text(kFileMsgNumFrequencies, 6, nullptr),
+              "ExportUncertaintyToFile: Invalid number of frequencies.");
+    EXPECT_EQ(text(kFileMsgNumDUTValues, 6, nullptr),
+              "ExportUncertaintyToFile: Invalid number of DUT values.");
+    EXPECT_EQ(text(kFileMsgUncertaintyType, 6, nullptr),
+              "ExportUncertaintyToFile: Invalid uncertainty type.");
+    EXPECT_EQ(text(kMsgNullInfo, 7, nullptr), "NULL info pointer.") << "unknown routine";
+    EXPECT_EQ(text(0x0A, 2, nullptr), "ReadConfigFile: ") << "0x0A to 0x0F are not used";
+}
+
+TEST(FileErrorText, LongPathAndLongLineAreShownWhole) {
+    testing::CapturedMessages captured;
+    const std::string path(400, 'p');
+    const std::string line(254, 'l');
+    ReportFileError(MakeErrorCode(kFileMsgParsing, kRoutineReadModelFile), path.c_str(),
+                    line.c_str());
+    EXPECT_EQ(captured.errors(),
+              (Texts{"ReadModelFile: File:" + path + "\nError parsing the line:\n" + line}));
+}
+
+} // namespace
+} // namespace tolvane

@@ -1,0 +1,25 @@
+#include "ui/main_window.h"
+#include "ui/message_boxes.h"
+
+#include <QApplication>
+
+namespace tolvane {
+// Frees the program-wide state (files/startup.h).
+void ShutDown();
+} // namespace tolvane
+
+// Tolvane reads its component database, default configuration and default model from the current
+// directory. Without them it shows what is missing and ends.
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    int status = 1;
+    {
+        tolvane::MainWindow window;
+        tolvane::InstallMessageBoxes(&window);
+        window.showMaximized();
+        if (window.startUp()) status = QApplication::exec() == 0 ? 0 : 1;
+        tolvane::InstallMessageBoxes(nullptr);
+    }
+    tolvane::ShutDown();
+    return status;
+}

@@ -1,0 +1,231 @@
+#include "ui/main_window.h"
+
+#include "tolvane/version.h"
+#include "ui/artwork.h"
+#include "ui/configuration_dialog.h"
+#include "ui/help.h"
+#include "ui/model_dialog.h"
+#include "ui/result_presenter.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace tolvane {
+
+// The start-up and preference operations of the files library (files/startup.h).
+int StartUp();
+[[nodiscard]] int ReadPreference(int* value, const char* path);
+int WritePreference(int value, const char* path);
+
+MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
+    : QMainWindow(parent), preferencePath_(preferencePath), area_(new QMdiArea(this)),
+      presenter_(new ResultPresenter(area_, this)) {
+    setWindowTitle(QString::fromUtf8(kProductTitle));
+    setWindowIcon(ApplicationIcon());
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(area_);
+    tiles_[0] = DrawBackgroundTile(1);
+    tiles_[1] = DrawBackgroundTile(2);
+
+    createActions();
+    createMenus();
+    createDialogs();
+    readPreferences();
+}
+
+MainWindow::~MainWindow() {
+    // Charts go first: each takes its record out of the plot list as it is destroyed.
+    presenter_->closeAllCharts();
+}
+
+void MainWindow::createActions() {
+    auto make = [this](const char* text, auto slot) {
+        auto* action = new QAction(QString::fromUtf8(text), this);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    // File commands are connected in createFileCommands(), with the file formats.
+    saveConfigurationAct_ = new QAction(QStringLiteral("Save Configuration..."), this);
+    recallConfigurationAct_ = new QAction(QStringLiteral("Recall Configuration..."), this);
+    saveModelAct_ = new QAction(QStringLiteral("Save Model..."), this);
+    recallModelAct_ = new QAction(QStringLiteral("Recall Model..."), this);
+    printPlotsAct_ = make("Print Plots", [this] { printPlots(); });
+    outputTabularDataAct_ = new QAction(QStringLiteral("Output Tabular Data..."), this);
+    exitAct_ = make("E&xit", [this] { close(); });
+
+    configurationAct_ = make("&Configuration...", [this] { showConfigurationDialog(); });
+    configurationDutAct_ = make("Configuration &DUT...", [this] { showConfigurationDut(); });
+    modelAct_ = make("&Model...", [this] { showModelDialog(); });
+    replaceAct_ = new QAction(QStringLiteral("Replace Existing Plot Windows"), this);
+    replaceAct_->setCheckable(true);
+    replaceAct_->setChecked(true);
+    connect(replaceAct_, &QAction::toggled, presenter_, &ResultPresenter::setReplaceMode);
+    backgroundAct_ = new QAction(QStringLiteral("Enable Background"), this);
+    backgroundAct_->setCheckable(true);
+    backgroundAct_->setChecked(true); // the preference decides in readPreferences()
+    connect(backgroundAct_, &QAction::toggled, this, &MainWindow::setBackgroundEnabled);
+    tileAct_ = make("Tile Plot Windows", [this] { presenter_->tileCharts(); });
+    cascadeAct_ = make("Cascade Plot Windows", [this] { presenter_->cascadeCharts(); });
+    closeAllAct_ = make("Close All Plot Windows", [this] { presenter_->closeAllCharts(); });
+
+    aboutAct_ = make("&About..", [this] { about(); });
+    helpContentsAct_ = make("Help &Contents...", [this] { ShowHelpTopic(this, kHelpContents); });
+
+    // Keys 1 and 2 choose the background tile while the main window is active.
+    auto* tileOne = new QShortcut(QKeySequence(Qt::Key_1), this);
+    connect(tileOne, &QShortcut::activated, this, [this] { selectBackgroundTile(1); });
+    auto* tileTwo = new QShortcut(QKeySequence(Qt::Key_2), this);
+    connect(tileTwo, &QShortcut::activated, this, [this] { selectBackgroundTile(2); });
+}
+
+void MainWindow::createMenus() {
+    menuBar()->setObjectName(QStringLiteral("MainMenu"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(saveConfigurationAct_);
+    file->addAction(recallConfigurationAct_);
+    file->addSeparator();
+    file->addAction(saveModelAct_);
+    file->addAction(recallModelAct_);
+    file->addSeparator();
+    file->addAction(printPlotsAct_);
+    file->addAction(outputTabularDataAct_);
+    file->addSeparator();
+    file->addAction(exitAct_);
+
+    QMenu* windows = menuBar()->addMenu(QStringLiteral("&Windows"));
+    windows->addAction(configurationAct_);
+    windows->addAction(configurationDutAct_);
+    windows->addAction(modelAct_);
+    windows->addSeparator();
+    windows->addAction(replaceAct_);
+    windows->addSeparator();
+    windows->addAction(backgroundAct_);
+    windows->addSeparator();
+    windows->addAction(tileAct_);
+    windows->addAction(cascadeAct_);
+    windows->addAction(closeAllAct_);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(aboutAct_);
+    help->addSeparator();
+    help->addAction(helpContentsAct_);
+}
+
+void MainWindow::createDialogs() {
+    configDialog_ = new ConfigurationDialog(presenter_, this);
+    modelDialog_ = new ModelDialog(presenter_, this);
+    connect(this, &MainWindow::configurationReplaced, configDialog_, &ConfigurationDialog::refresh);
+    connect(this, &MainWindow::modelReplaced, modelDialog_, &ModelDialog::refresh);
+    configDialog_->show();
+    modelDialog_->hide();
+}
+
+void MainWindow::readPreferences() {
+    int flag = backgroundEnabled_ ? 1 : 0;
+    // A missing or unreadable file leaves the flag as it is.
+    (void)ReadPreference(&flag, preferencePath_.toLocal8Bit().constData());
+    backgroundEnabled_ = flag == 1;
+    const QSignalBlocker blocker(backgroundAct_);
+    backgroundAct_->setChecked(backgroundEnabled_);
+    updateBackground();
+}
+
+void MainWindow::writePreferences() const {
+    (void)WritePreference(backgroundEnabled_ ? 1 : 0, preferencePath_.toLocal8Bit().constData());
+}
+
+bool MainWindow::startUp() {
+    if (StartUp() == 0) return false;
+    Q_EMIT configurationReplaced();
+    Q_EMIT modelReplaced();
+    configDialog_->activateWindow();
+    return true;
+}
+
+QPixmap MainWindow::backgroundPicture() const {
+    return tiles_[backgroundTile_ - 1];
+}
+
+void MainWindow::setBackgroundEnabled(bool enabled) {
+    backgroundEnabled_ = enabled;
+    if (backgroundAct_->isChecked() != enabled) backgroundAct_->setChecked(enabled);
+    updateBackground();
+}
+
+void MainWindow::selectBackgroundTile(int tile) {
+    if (tile != 1 && tile != 2) return;
+    backgroundTile_ = tile;
+    updateBackground();
+}
+
+void MainWindow::updateBackground() {
+    // A tile that could not be drawn is never painted.
+    const QPixmap& picture = tiles_[backgroundTile_ - 1];
+    area_->setBackground(backgroundEnabled_ && !picture.isNull() ? QBrush(picture)
+                                                                 : QBrush(Qt::white));
+}
+
+void MainWindow::showConfigurationDialog() {
+    configDialog_->show();
+    configDialog_->raise();
+    configDialog_->activateWindow();
+}
+
+void MainWindow::showConfigurationDut() {
+    showConfigurationDialog();
+    configDialog_->editDut();
+}
+
+void MainWindow::showModelDialog() {
+    modelDialog_->show();
+    modelDialog_->raise();
+    modelDialog_->activateWindow();
+}
+
+void MainWindow::printPlots() {
+    if (presenter_->charts().isEmpty()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("Print Plots"));
+    if (dialog.exec() != QDialog::Accepted) return;
+    presenter_->printCharts(&printer);
+}
+
+void MainWindow::about() {
+    QDialog box(this);
+    box.setWindowTitle(QStringLiteral("About Tolvane"));
+    auto* text = new QLabel(QString::fromUtf8(kProductTitle), &box);
+    text->setAlignment(Qt::AlignCenter);
+    QFont font = text->font();
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    font.setBold(true);
+    text->setFont(font);
+    auto* detail = new QLabel(
+        QStringLiteral("Measurement uncertainty of two-port vector network analyzer set-ups"),
+        &box);
+    detail->setAlignment(Qt::AlignCenter);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addWidget(text);
+    layout->addWidget(detail);
+    layout->addWidget(buttons);
+    box.exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    writePreferences();
+    event->accept();
+}
+
+} // namespace tolvane

@@ -1,0 +1,220 @@
+#include "ui/plot_window.h"
+
+#include "core/message_sink.h"
+#include "engine/plot_info.h"
+#include "engine/program_state.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGraphicsSimpleTextItem>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QLogValueAxis>
+#include <QMenu>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <QValueAxis>
+
+namespace tolvane {
+namespace {
+
+QFont ChartFont(int pointSize, bool bold = false) {
+    QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+// Curve colours of a chart with a legend: six that stay apart on white and in print.
+const QColor kCurveColours[] = {QColor(0x1f, 0x4e, 0x9c), QColor(0xc0, 0x39, 0x2b),
+                                QColor(0x1e, 0x84, 0x49), QColor(0x8e, 0x44, 0xad),
+                                QColor(0xd3, 0x7a, 0x00), QColor(0x17, 0x8a, 0x9a)};
+
+QColor CurveColour(int index, int count) {
+    if (count <= PlotWindow::kMaxLegendEntries) return kCurveColours[index % 6];
+    // A scale from blue (first frequency) to red (last).
+    const double t = count > 1 ? double(index) / (count - 1) : 0.0;
+    return QColor::fromHsvF(0.66 * (1.0 - t), 0.85, 0.8);
+}
+
+QString TitleHtml(const ChartContent& content) {
+    QString html = QStringLiteral("<b>%1</b>").arg(content.title.toHtmlEscaped());
+    if (!content.subtitle.isEmpty())
+        html += QStringLiteral("<br><small>%1</small>").arg(content.subtitle.toHtmlEscaped());
+    if (content.curves.size() > PlotWindow::kMaxLegendEntries)
+        html += QStringLiteral("<br><small>%1 frequencies: %2 (blue) to %3 (red)</small>")
+                    .arg(content.curves.size())
+                    .arg(content.curves.first().label.toHtmlEscaped(),
+                         content.curves.last().label.toHtmlEscaped());
+    return html;
+}
+
+} // namespace
+
+PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent)
+    : QMdiSubWindow(parent), content_(content), record_(record) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(content_.title);
+    if (record_ != nullptr) {
+        record_->kind = content_.kind;
+        record_->chartWindow = this;
+    }
+    buildChart();
+    resize(kWidth, kHeight);
+}
+
+PlotWindow::~PlotWindow() {
+    forgetRecord();
+}
+
+void PlotWindow::forgetRecord() {
+    if (record_ == nullptr) return;
+    (void)ForgetPlotWindow(GlobalProgramState().plots, this);
+    record_ = nullptr;
+}
+
+void PlotWindow::closeEvent(QCloseEvent* event) {
+    QMdiSubWindow::closeEvent(event);
+    // A closed chart leaves tiling, cascading and printing at once, not when Qt deletes it later.
+    if (event->isAccepted()) forgetRecord();
+}
+
+QChart* PlotWindow::chart() const {
+    return view_->chart();
+}
+
+void PlotWindow::buildChart() {
+    auto* chart = new QChart;
+    chart->setBackgroundBrush(Qt::white);
+    chart->setTitleFont(ChartFont(11));
+    chart->setTitle(TitleHtml(content_));
+    chart->setAnimationOptions(QChart::NoAnimation);
+
+    auto* xAxis = new QValueAxis;
+    xAxis->setTitleText(content_.xAxisLabel);
+    xAxis->setTitleFont(ChartFont(9, true));
+    xAxis->setLabelsFont(ChartFont(8));
+    xAxis->setRange(content_.xMin, content_.xMax);
+    xAxis->applyNiceNumbers();
+    xAxis->setRange(content_.xMin, content_.xMax);
+    auto* yAxis = new QLogValueAxis;
+    yAxis->setBase(10.0);
+    yAxis->setTitleText(content_.yAxisLabel);
+    yAxis->setTitleFont(ChartFont(9, true));
+    yAxis->setLabelsFont(ChartFont(8));
+    yAxis->setLabelFormat(QStringLiteral("%g"));
+    yAxis->setMinorTickCount(8);
+    yAxis->setRange(content_.yAxisMin, content_.yAxisMax);
+    chart->addAxis(xAxis, Qt::AlignBottom);
+    chart->addAxis(yAxis, Qt::AlignLeft);
+
+    const int count = int(content_.curves.size());
+    for (int i = 0; i < count; ++i) {
+        const ChartCurve& curve = content_.curves[i];
+        auto* series = new QLineSeries;
+        series->setName(curve.label);
+        series->setPen(QPen(CurveColour(i, count), 1.5));
+        series->setPointsVisible(curve.points.size() <= 41);
+        series->replace(curve.points);
+        chart->addSeries(series);
+        series->attachAxis(xAxis);
+        series->attachAxis(yAxis);
+    }
+
+    QLegend* legend = chart->legend();
+    const bool showLegend = content_.kind < kPlotFrequencyMagnitude && count <= kMaxLegendEntries;
+    legend->setVisible(showLegend);
+    legend->setAlignment(Qt::AlignRight);
+    legend->setFont(ChartFont(8));
+
+    if (content_.annotated) {
+        noteBefore_ = new QGraphicsSimpleTextItem(QString::fromUtf8(kAnnotationBefore), chart);
+        noteAfter_ = new QGraphicsSimpleTextItem(QString::fromUtf8(kAnnotationAfter), chart);
+        for (QGraphicsSimpleTextItem* note : {noteBefore_, noteAfter_}) {
+            note->setFont(ChartFont(8));
+            note->setBrush(QColor(0x00, 0x00, 0xff));
+            note->setZValue(10);
+        }
+        connect(chart, &QChart::plotAreaChanged, this, [this] { placeAnnotations(); });
+    }
+
+    view_ = new QChartView(chart);
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    setWidget(view_);
+}
+
+void PlotWindow::placeAnnotations() {
+    // The first part ends at the point, the second starts there, both on one baseline.
+    const QPointF at = chart()->mapToPosition(content_.annotationAt);
+    const QRectF before = noteBefore_->boundingRect();
+    noteBefore_->setPos(at.x() - before.width(), at.y() - before.height());
+    noteAfter_->setPos(at.x(), at.y() - before.height());
+}
+
+void PlotWindow::renderChart(QPainter* painter, const QRectF& target) {
+    view_->render(painter, target, view_->viewport()->rect(), Qt::KeepAspectRatio);
+}
+
+bool PlotWindow::saveImage(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const QSize size = view_->viewport()->size();
+    if (suffix == QStringLiteral("png")) {
+        return view_->grab().save(path, "PNG");
+    }
+    if (suffix == QStringLiteral("svg")) {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle(content_.title);
+        QPainter painter;
+        if (!painter.begin(&svg)) return false;
+        renderChart(&painter, QRectF(QPointF(0, 0), size));
+        return painter.end();
+    }
+    if (suffix == QStringLiteral("pdf")) {
+        QPdfWriter pdf(path);
+        pdf.setPageSize(QPageSize(QSizeF(8.0, 6.0), QPageSize::Inch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setTitle(content_.title);
+        QPainter painter;
+        if (!painter.begin(&pdf)) return false;
+        renderChart(&painter, QRectF(QPointF(0, 0), QSizeF(pdf.width(), pdf.height())));
+        return painter.end();
+    }
+    return false;
+}
+
+void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Save Image..."), this, &PlotWindow::askAndSaveImage);
+    menu.exec(event->globalPos());
+}
+
+void PlotWindow::askAndSaveImage() {
+    QString filter;
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save Image"), content_.title + QStringLiteral(".png"),
+        QStringLiteral("PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)"), &filter);
+    if (path.isEmpty()) return;
+    // A name without a known suffix takes the one of the chosen file type.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg") &&
+        suffix != QStringLiteral("pdf"))
+        path += filter.startsWith(QStringLiteral("SVG"))   ? QStringLiteral(".svg")
+                : filter.startsWith(QStringLiteral("PDF")) ? QStringLiteral(".pdf")
+                                                           : QStringLiteral(".png");
+    if (!saveImage(path))
+        ShowErrorMessage(QStringLiteral("Save Image: the file could not be written: %1")
+                             .arg(path)
+                             .toUtf8()
+                             .constData());
+}
+
+} // namespace tolvane

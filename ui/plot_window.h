@@ -1,0 +1,64 @@
+#pragma once
+
+#include "ui/chart_content.h"
+
+#include <QMdiSubWindow>
+
+class QChart;
+class QChartView;
+class QGraphicsSimpleTextItem;
+class QPainter;
+
+namespace tolvane {
+
+struct PlotInfo;
+
+/// One chart window inside the main window's area. It owns nothing of the program state but
+/// keeps its PlotInfo record in step: however the window goes (its close box, "Close All Plot
+/// Windows", a Compute in replace mode, the end of the program), its record leaves the plot list
+/// and is destroyed with it.
+class PlotWindow : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    /// Size and offset of a new chart window: 600 × 500 at 20 × kind from the area's corner.
+    static constexpr int kWidth = 600;
+    static constexpr int kHeight = 500;
+    static constexpr int kOffsetPerKind = 20;
+    /// Above this many curves the legend gives way to a colour scale from the first frequency
+    /// (blue) to the last (red): a legend of hundreds of entries cannot be read.
+    static constexpr int kMaxLegendEntries = 12;
+
+    /// `record` is in the plot list already; the window stores itself in it, and removes and
+    /// destroys it when the window is closed or destroyed. Placed by its creator.
+    PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent = nullptr);
+    ~PlotWindow() override;
+
+    /// The window's record; null once the window has been closed.
+    [[nodiscard]] PlotInfo* record() const { return record_; }
+    [[nodiscard]] const ChartContent& content() const { return content_; }
+    [[nodiscard]] QChart* chart() const;
+
+    /// Draws the chart, scaled, into `target` of `painter` (printing, image export).
+    void renderChart(QPainter* painter, const QRectF& target);
+    /// Writes the chart as a PNG, SVG or PDF image chosen by the suffix of `path`; false when the
+    /// suffix is none of these or the file cannot be written.
+    bool saveImage(const QString& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void forgetRecord();
+    void buildChart();
+    void placeAnnotations();
+    void askAndSaveImage();
+
+    ChartContent content_;
+    PlotInfo* record_;
+    QChartView* view_ = nullptr;
+    QGraphicsSimpleTextItem* noteBefore_ = nullptr;
+    QGraphicsSimpleTextItem* noteAfter_ = nullptr;
+};
+
+} // namespace tolvane
