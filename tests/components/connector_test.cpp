@@ -101,6 +101,9 @@ TEST(Connector, CopyTakesBothTablesAndTheName) {
     ASSERT_EQ(SetConnFVValueAt(source, kConnRCnRm, 1, -60.0f), 1);
     ASSERT_EQ(SetConnFVNumPairs(destination, kConnRCnTm, 5), 1);
     ASSERT_EQ(CopyConnInfo(source, destination), 1);
+    ASSERT_EQ(CopyConnInfo(source, source), 1); // onto itself: nothing is lost
+    EXPECT_EQ(source->RCnRm->values, (std::vector<float>{0.0f, -60.0f}));
+    EXPECT_EQ(NameOf(source), "APC-7");
     EXPECT_EQ(NameOf(destination), "APC-7");
     EXPECT_EQ(destination->RCnTm->numPairs, 0);
     EXPECT_EQ(destination->RCnRm->values, (std::vector<float>{0.0f, -60.0f}));
