@@ -92,7 +92,6 @@ int SetCalConnName(CalInfo* cal, const char* connName) {
 
 int CopyCalInfo(const CalInfo* source, CalInfo* destination) {
     if (source == nullptr || destination == nullptr) return Fail(kMsgNullInfo, kRoutineCopyCalInfo);
-    if (source == destination) return 1;
     RecordName name{};
     RecordName connName{};
     const int length = static_cast<int>(name.size());

@@ -33,7 +33,9 @@ int Fail(std::uint32_t message, std::uint32_t routine) {
 
 } // namespace
 
-void ReportConnError(ErrorCode code) { ReportModuleError({kRoutines, kMessages}, code); }
+void ReportConnError(ErrorCode code) {
+    ReportModuleError({kRoutines, kMessages}, code);
+}
 
 ConnInfo* CreateConnInfo() {
     auto* conn = new (std::nothrow) ConnInfo;
@@ -73,7 +75,6 @@ int SetConnName(ConnInfo* conn, const char* name) {
 int CopyConnInfo(const ConnInfo* source, ConnInfo* destination) {
     if (source == nullptr || destination == nullptr)
         return Fail(kMsgNullInfo, kRoutineCopyConnInfo);
-    if (source == destination) return 1;
     RecordName name{};
     const bool copied = kTables.copy(source, destination) &&
                         GetConnName(source, name.data(), static_cast<int>(name.size())) &&

@@ -19,10 +19,15 @@ struct ModelInfo;
 /// 1 on success; 0 after the failing routine has reported.
 int ComputeConfigurationCommand(ConfigInfo* config);
 
+/// ComputeModel on `model` into the current result slot with the model DUT's own coverage
+/// factors; for a user-defined DUT with its frequency sweep on, over the sweep's frequencies, the
+/// model's list (count and every entry) being exactly as before afterwards, on every path.
+/// 1 on success; 0 after the failing routine has reported.
+int ComputeModelOverDUTSweep(ModelInfo* model);
+
 /// What "Compute Model" computes, without the windows: empties the plot subtitle, copies the
-/// twelve coverage factors of the configuration's DUT into the model's DUT, then ComputeModel on
-/// `model` into the current result slot, over the DUT's own sweep (as above, the model's list
-/// restored afterwards) for a user-defined DUT with its sweep on.
+/// twelve coverage factors of the configuration's DUT into the model's DUT, then
+/// ComputeModelOverDUTSweep.
 /// 1 on success; 0 after the failing routine has reported.
 int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config);
 

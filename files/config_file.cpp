@@ -264,25 +264,9 @@ int ReadConfigFile(ConfigInfo* config, const char* path) {
         ReportFileError(MakeErrorCode(kMsgNullInfo, kRoutineReadConfigFile), path);
         return 0;
     }
-    KeywordLineReader lines(path);
-    if (!lines.isOpen()) {
-        ReportFileError(MakeErrorCode(kFileMsgOpening, kRoutineReadConfigFile), path);
-        return 0;
-    }
     ConfigReader reader(config, path);
-    std::string line;
-    for (;;) {
-        switch (lines.nextContentLine(line)) {
-        case KeywordLineReader::Result::Line:
-            reader.takeLine(line);
-            break;
-        case KeywordLineReader::Result::EndOfFile:
-            return 1;
-        case KeywordLineReader::Result::ReadError:
-            ReportFileError(MakeErrorCode(kFileMsgReading, kRoutineReadConfigFile), path);
-            return 0;
-        }
-    }
+    return ReadKeywordFile(path, kRoutineReadConfigFile,
+                           [&reader](const std::string& line) { reader.takeLine(line); });
 }
 
 int WriteConfigFile(const ConfigInfo* config, const char* path) {

@@ -383,25 +383,9 @@ int ReadUncertaintyFile(const char* path) {
         ReportFileError(MakeErrorCode(kMsgNullPointer, kRoutineReadUncertaintyFile), path);
         return 0;
     }
-    KeywordLineReader lines(path);
-    if (!lines.isOpen()) {
-        ReportFileError(MakeErrorCode(kFileMsgOpening, kRoutineReadUncertaintyFile), path);
-        return 0;
-    }
     DatabaseReader reader(path, lists);
-    std::string line;
-    for (;;) {
-        switch (lines.nextContentLine(line)) {
-        case KeywordLineReader::Result::Line:
-            reader.takeLine(line);
-            break;
-        case KeywordLineReader::Result::EndOfFile:
-            return 1;
-        case KeywordLineReader::Result::ReadError:
-            ReportFileError(MakeErrorCode(kFileMsgReading, kRoutineReadUncertaintyFile), path);
-            return 0;
-        }
-    }
+    return ReadKeywordFile(path, kRoutineReadUncertaintyFile,
+                           [&reader](const std::string& line) { reader.takeLine(line); });
 }
 
 } // namespace tolvane

@@ -80,4 +80,26 @@ int InterpolationTypeOfLine(const std::string& line) {
     return 0;
 }
 
+int ReadKeywordFile(const char* path, FileRoutine routine,
+                    const std::function<void(const std::string&)>& takeLine) {
+    KeywordLineReader lines(path);
+    if (!lines.isOpen()) {
+        ReportFileError(MakeErrorCode(kFileMsgOpening, routine), path);
+        return 0;
+    }
+    std::string line;
+    for (;;) {
+        switch (lines.nextContentLine(line)) {
+        case KeywordLineReader::Result::Line:
+            takeLine(line);
+            break;
+        case KeywordLineReader::Result::EndOfFile:
+            return 1;
+        case KeywordLineReader::Result::ReadError:
+            ReportFileError(MakeErrorCode(kFileMsgReading, routine), path);
+            return 0;
+        }
+    }
+}
+
 } // namespace tolvane

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "files/file_error.h"
+
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace tolvane {
@@ -45,6 +48,13 @@ private:
 /// The first white-space separated token of `line`, with ASCII letters upper-cased. `argument`,
 /// when not null, receives the text after the token (the keyword's argument text).
 [[nodiscard]] std::string GetUpperToken(const std::string& line, std::string* argument = nullptr);
+
+/// The reading loop of the keyword readers: opens `path`, hands every content line to `takeLine`
+/// in file order and returns 1 at the end of the file (an empty file included). Returns 0 after
+/// reporting, under `routine`, a file that cannot be opened ("Error opening the file:") or a read
+/// error ("Error reading from the file:").
+[[nodiscard]] int ReadKeywordFile(const char* path, FileRoutine routine,
+                                  const std::function<void(const std::string&)>& takeLine);
 
 /// The interpolation type named by the line's first word ("LINEAR" 1, "STEP" 2, "SMOOTH-FIT" 3,
 /// in any letter case), or 0 when the word is none of them.

@@ -1,6 +1,7 @@
 #include "engine/config.h"
 
 #include "components/dut.h"
+#include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
 #include <gtest/gtest.h>
@@ -210,6 +211,22 @@ TEST_F(ConfigFixture, TheDUTIsEditedInPlaceAndReleasedOnce) {
     DeallocateConfigArrays(config);
     ASSERT_TRUE(GetConfigDUT(config, &again));
     EXPECT_EQ(again, nullptr);
+}
+
+TEST(CreateConfigInfo, AllocationFailuresReturnNullAndLeaveNothingBehind) {
+    testing::CapturedMessages captured;
+    {
+        testing::ScopedAllocationFailure failRecord(0);
+        EXPECT_EQ(CreateConfigInfo(), nullptr);
+    }
+    {
+        // The record is allocated, its DUT is not: the record is freed again.
+        testing::ScopedAllocationFailure failDUT(1);
+        EXPECT_EQ(CreateConfigInfo(), nullptr);
+        EXPECT_EQ(failDUT.failed(), 1);
+    }
+    EXPECT_EQ(captured.errors(), (Texts{"CreateConfigInfo: error allocating memory.",
+                                        "CreateDUTInfo: error allocating memory."}));
 }
 
 TEST(ConfigReporter, ComputeRoutineAndItsMessages) {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tolvane::cli {
+
+enum class Command { ComputeConfig, ComputeModel, Help, Version };
+enum class OutputFormat { Table, Csv };
+
+/// What the command line asks for.
+struct Options {
+    Command command = Command::Help;
+    std::string inputPath; ///< the configuration or model file
+    std::string databasePath = "uncdata.unc";
+    std::string outputPath = "uncertainty.dat"; ///< "-" is standard output
+    OutputFormat format = OutputFormat::Table;
+};
+
+/// Reads the arguments after the program name. Returns false with `problem` set when they do not
+/// form a valid command line.
+[[nodiscard]] bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
+                                std::string* problem);
+
+/// The usage text shown by --help and after a usage error.
+[[nodiscard]] const char* UsageText();
+
+} // namespace tolvane::cli

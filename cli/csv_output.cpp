@@ -1,0 +1,31 @@
+#include "cli/csv_output.h"
+
+#include "engine/uncertainty.h"
+
+namespace tolvane::cli {
+
+bool WriteResultsCsv(const UncertaintyInfo* results, std::FILE* out) {
+    int numFreqs = 0;
+    int numDUTValues = 0;
+    if (GetUncertaintyNumFreqs(results, &numFreqs) == 0 ||
+        GetUncertaintyNumDUTValues(results, &numDUTValues) == 0)
+        return false;
+    std::fprintf(out, "frequency_hz,dut_index,refl_nominal,refl_upper,refl_phase_deg,"
+                      "trans_nominal,trans_upper,trans_phase_deg\n");
+    for (int i = 0; i < numFreqs; ++i) {
+        double frequencyHz = 0.0;
+        if (GetUncertaintyFreq(results, i, &frequencyHz) == 0) return false;
+        for (int j = 0; j < numDUTValues; ++j) {
+            float r[3] = {};
+            float t[3] = {};
+            if (GetUncertaintyRefl(results, i, j, &r[0], &r[1], &r[2]) == 0 ||
+                GetUncertaintyTrans(results, i, j, &t[0], &t[1], &t[2]) == 0)
+                return false;
+            std::fprintf(out, "%.17g,%d,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g\n", frequencyHz, j, r[0],
+                         r[1], r[2], t[0], t[1], t[2]);
+        }
+    }
+    return std::ferror(out) == 0;
+}
+
+} // namespace tolvane::cli

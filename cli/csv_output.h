@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdio>
+
+namespace tolvane {
+struct UncertaintyInfo;
+}
+
+namespace tolvane::cli {
+
+/// Writes every entry of the result record as comma-separated values: a header line, then one
+/// row per frequency (outer) and DUT value (inner) with the frequency in Hz ("%.17g") and the six
+/// result values as stored ("%.9g": linear magnitudes, phases in degrees). False when a getter
+/// of the record failed (it has reported) or the stream reported an error.
+[[nodiscard]] bool WriteResultsCsv(const UncertaintyInfo* results, std::FILE* out);
+
+} // namespace tolvane::cli

@@ -1,0 +1,139 @@
+// tolvane-cli: computes a configuration or a model file and writes the results, for batch use and
+// scripts. Standard output carries only results; every message goes to standard error.
+
+#include "cli/cli_options.h"
+#include "cli/csv_output.h"
+#include "core/message_sink.h"
+#include "engine/compute_commands.h"
+#include "engine/compute_model.h"
+#include "engine/config.h"
+#include "engine/model.h"
+#include "engine/program_state.h"
+#include "files/config_file.h"
+#include "files/database_file.h"
+#include "files/export.h"
+#include "files/file_error.h"
+#include "files/model_file.h"
+#include "files/safe_file_writer.h"
+#include "files/startup.h"
+
+#include "tolvane/version.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace tolvane::cli {
+namespace {
+
+enum ExitStatus { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
+
+/// Counts the error boxes so that a file read "successfully" with line errors still fails.
+int gErrorCount = 0;
+
+void WriteMessageToStandardError(MessageKind kind, const std::string& text) {
+    if (kind == MessageKind::Error) ++gErrorCount;
+    std::fprintf(stderr, "%s%s\n", kind == MessageKind::Error ? "Error: " : "Help: ", text.c_str());
+}
+
+/// Tears the program-wide state down however the run ends.
+struct ProgramStateGuard {
+    ProgramStateGuard() = default;
+    ~ProgramStateGuard() { ShutDown(); }
+    ProgramStateGuard(const ProgramStateGuard&) = delete;
+    ProgramStateGuard& operator=(const ProgramStateGuard&) = delete;
+};
+
+/// True when `read` succeeded and showed no error: a file with line errors is only partly read,
+/// and computing from it would give results for another set-up than the file describes.
+template <typename Read> bool ReadCleanly(Read read) {
+    const int errorsBefore = gErrorCount;
+    return read() != 0 && gErrorCount == errorsBefore;
+}
+
+bool WriteCsv(const UncertaintyInfo* results, const std::string& path) {
+    if (path == "-") return WriteResultsCsv(results, stdout) && std::fflush(stdout) == 0;
+    // The export's own messages, so that both formats fail alike.
+    SafeFileWriter writer(path);
+    if (!writer.open()) {
+        ReportFileError(MakeErrorCode(kFileMsgCreating, kRoutineExportUncertaintyToFile),
+                        path.c_str());
+        return false;
+    }
+    if (!WriteResultsCsv(results, writer.stream()) || !writer.commit()) {
+        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
+                        path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WriteResults(const Options& options) {
+    const UncertaintyInfo* results = CurrentResult();
+    if (options.format == OutputFormat::Csv) return WriteCsv(results, options.outputPath);
+    if (options.outputPath == "-")
+        return ExportUncertaintyToStream(results, stdout, "standard output") != 0;
+    return ExportUncertaintyToFile(results, options.outputPath.c_str()) != 0;
+}
+
+bool ComputeConfigurationFile(const Options& options) {
+    if (!ReadCleanly([&] { return ReadUncertaintyFile(options.databasePath.c_str()); }))
+        return false;
+    ProgramState& state = GlobalProgramState();
+    state.currentConfig = CreateConfigInfo();
+    if (state.currentConfig == nullptr || !ReadCleanly([&] {
+            return ReadConfigFile(state.currentConfig, options.inputPath.c_str());
+        }))
+        return false;
+    return ComputeConfigurationCommand(state.currentConfig) != 0;
+}
+
+bool ComputeModelFile(const Options& options) {
+    ProgramState& state = GlobalProgramState();
+    state.currentModel = CreateModelInfo();
+    if (state.currentModel == nullptr ||
+        !ReadCleanly([&] { return ReadModelFile(state.currentModel, options.inputPath.c_str()); }))
+        return false;
+    return ComputeModelOverDUTSweep(state.currentModel) != 0;
+}
+
+int Run(const Options& options) {
+    InstallMessageSink(WriteMessageToStandardError);
+    SetCoverageTraceStream(stderr);
+
+    const ProgramStateGuard guard;
+    if (CreateProgramState() == 0) {
+        std::fprintf(stderr, "Error: not enough memory to start.\n");
+        return kExitFailure;
+    }
+    const bool computed = options.command == Command::ComputeConfig
+                              ? ComputeConfigurationFile(options)
+                              : ComputeModelFile(options);
+    if (!computed) return kExitFailure;
+    GlobalProgramState().resultCount = 1;
+    return WriteResults(options) ? kExitSuccess : kExitFailure;
+}
+
+} // namespace
+} // namespace tolvane::cli
+
+int main(int argc, char** argv) {
+    using namespace tolvane::cli;
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    Options options;
+    std::string problem;
+    if (!ParseOptions(arguments, &options, &problem)) {
+        std::fprintf(stderr, "tolvane-cli: %s\n\n%s", problem.c_str(), UsageText());
+        return kExitUsage;
+    }
+    switch (options.command) {
+    case Command::Help:
+        std::fputs(UsageText(), stdout);
+        return kExitSuccess;
+    case Command::Version:
+        std::printf("%s\n", tolvane::kProductTitle);
+        return kExitSuccess;
+    default:
+        return Run(options);
+    }
+}

@@ -1,0 +1,120 @@
+#include "engine/compute_commands.h"
+
+#include "components/dut.h"
+#include "engine/compute_config.h"
+#include "engine/compute_model.h"
+#include "engine/config.h"
+#include "engine/model.h"
+#include "engine/program_state.h"
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+namespace tolvane {
+namespace {
+
+constexpr double kHzPerGHz = 1000000000.0;
+
+/// Keeps a record's frequency list (count and every entry) and puts it back when it goes out of
+/// scope, whatever happened to the list in between. Works for ConfigInfo and ModelInfo alike.
+template <typename Record> class SavedFrequencyList {
+public:
+    explicit SavedFrequencyList(Record* record)
+        : record_(record), numFreqs_(record->numFreqs), frequenciesHz_(record->frequenciesHz) {}
+    ~SavedFrequencyList() {
+        record_->numFreqs = numFreqs_;
+        record_->frequenciesHz = frequenciesHz_;
+    }
+    SavedFrequencyList(const SavedFrequencyList&) = delete;
+    SavedFrequencyList& operator=(const SavedFrequencyList&) = delete;
+
+private:
+    Record* record_;
+    int numFreqs_;
+    decltype(Record::frequenciesHz) frequenciesHz_;
+};
+
+/// True when the DUT is user defined with its own frequency sweep on; false also when the DUT
+/// cannot be read (`ok` then says so).
+bool UsesUserSweep(const DUTInfo* dut, bool* ok) {
+    int type = 0;
+    int sweep = 0;
+    *ok = GetDUTType(dut, &type) != 0 && GetDUTFreqSweep(dut, &sweep) != 0;
+    return *ok && type == DUT_USER_DEFINED && sweep == 1;
+}
+
+/// Puts the DUT's sweep frequencies into the record's list through its own setters, which report
+/// a refused count or value. The count is set first, so a sweep of more than 5000 points is
+/// refused with the record's own message before any entry changes.
+template <typename Record>
+bool ApplyUserSweep(const DUTInfo* dut, Record* record, int (*setNumFreqs)(Record*, int),
+                    int (*setFreq)(Record*, int, double)) {
+    float s11 = 0, s12 = 0, s21 = 0, s22 = 0, startGHz = 0, stopGHz = 0;
+    int points = 0;
+    if (GetDUTUserValues(dut, &s11, &s12, &s21, &s22, &startGHz, &stopGHz, &points) == 0 ||
+        setNumFreqs(record, points) == 0)
+        return false;
+    const std::vector<double> frequencies = UserSweepFrequencies(startGHz, stopGHz, points);
+    for (int i = 0; i < points; ++i)
+        if (setFreq(record, i, frequencies[static_cast<std::size_t>(i)]) == 0) return false;
+    return true;
+}
+
+bool CopyCoverageFactors(const ConfigInfo* config, DUTInfo* destination) {
+    DUTInfo* source = nullptr;
+    std::array<float, kNumCoverageFactors> f{};
+    return GetConfigDUT(config, &source) != 0 &&
+           GetDUTCoverageFactors(source, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7],
+                                 &f[8], &f[9], &f[10], &f[11]) != 0 &&
+           SetDUTCoverageFactors(destination, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8],
+                                 f[9], f[10], f[11]) != 0;
+}
+
+} // namespace
+
+std::vector<double> UserSweepFrequencies(float startGHz, float stopGHz, int points) {
+    std::vector<double> frequencies;
+    if (points < 1) return frequencies;
+    const double startHz = std::fabs(startGHz * kHzPerGHz);
+    const double stopHz = std::fabs(stopGHz * kHzPerGHz);
+    const double stepHz = points > 1 ? (stopHz - startHz) / (points - 1) : 0.0;
+    frequencies.reserve(static_cast<std::size_t>(points));
+    for (int i = 0; i < points; ++i)
+        frequencies.push_back(startHz + i * stepHz);
+    return frequencies;
+}
+
+int ComputeConfigurationCommand(ConfigInfo* config) {
+    DUTInfo* dut = nullptr;
+    if (GetConfigDUT(config, &dut) == 0) return 0;
+    bool ok = false;
+    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeConfig(config) : 0;
+
+    const SavedFrequencyList<ConfigInfo> saved(config);
+    if (!ApplyUserSweep(dut, config, SetConfigNumFreqs, SetConfigFreq)) return 0;
+    return ComputeConfig(config);
+}
+
+int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config) {
+    GlobalProgramState().plotSubtitle.clear();
+    void* component = nullptr;
+    if (GetModelComponent(model, kModelDUT, &component) == 0) return 0;
+    auto* dut = static_cast<DUTInfo*>(component);
+    if (!CopyCoverageFactors(config, dut)) return 0;
+    return ComputeModelOverDUTSweep(model);
+}
+
+int ComputeModelOverDUTSweep(ModelInfo* model) {
+    void* component = nullptr;
+    if (GetModelComponent(model, kModelDUT, &component) == 0) return 0;
+    const auto* dut = static_cast<const DUTInfo*>(component);
+    bool ok = false;
+    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeModel(model, CurrentResult()) : 0;
+
+    const SavedFrequencyList<ModelInfo> saved(model);
+    if (!ApplyUserSweep(dut, model, SetModelNumFreqs, SetModelFreq)) return 0;
+    return ComputeModel(model, CurrentResult());
+}
+
+} // namespace tolvane

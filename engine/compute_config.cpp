@@ -1,0 +1,194 @@
+#include "engine/compute_config.h"
+
+#include "components/cable.h"
+#include "components/cal_kit.h"
+#include "components/connector.h"
+#include "components/dut.h"
+#include "components/vna.h"
+#include "core/message_sink.h"
+#include "core/record_name.h"
+#include "engine/compute_model.h"
+#include "engine/config.h"
+#include "engine/model.h"
+#include "engine/program_state.h"
+
+#include <array>
+#include <cmath>
+#include <memory>
+
+namespace tolvane {
+namespace {
+
+/// A port power closer than this to a limit of the VNA counts as on the limit.
+constexpr double kPortPowerToleranceDb = 0.001;
+
+constexpr const char* kFrequencyAdvice =
+    "Suggestion: Adjust the minimum and maximum frequencies using the \"Frequency\" button.";
+constexpr const char* kPowerAdvice =
+    "Suggestion: Adjust the port power using the \"Power\" button.";
+
+void ReportComputeConfigError(std::uint32_t message) {
+    ReportConfigError(MakeErrorCode(message, kRoutineComputeConfig));
+}
+
+struct ModelDeleter {
+    void operator()(ModelInfo* model) const { (void)DestroyModelInfo(model); }
+};
+using TemporaryModel = std::unique_ptr<ModelInfo, ModelDeleter>;
+
+/// Writes the configuration DUT's coverage factors to the computation's trace; a DUT whose
+/// factors cannot be read leaves no trace.
+void TraceConfigCoverageFactors(const ConfigInfo* config) {
+    DUTInfo* dut = nullptr;
+    CoverageFactors f{};
+    if (GetConfigDUT(config, &dut) == 0 ||
+        GetDUTCoverageFactors(dut, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8],
+                              &f[9], &f[10], &f[11]) == 0)
+        return;
+    TraceCoverageFactors(f);
+}
+
+/// Fills cable `cable` (1 or 2) of the model from the configuration and builds its drift tables
+/// at the configuration's frequencies.
+bool BuildCable(const ConfigInfo* config, int cable, CableInfo* record) {
+    RecordName dielectric{};
+    float lengthM = 0.0f;
+    float tempVarC = 0.0f;
+    int numFreqs = 0;
+    return GetConfigDielName(config, cable, dielectric.data(),
+                             static_cast<int>(dielectric.size())) &&
+           SetCableDielName(record, dielectric.data()) &&
+           GetConfigCableLength(config, cable, &lengthM) && SetCableLength(record, lengthM) &&
+           GetConfigTempVar(config, &tempVarC) && SetCableTempVar(record, tempVarC) &&
+           GetConfigNumFreqs(config, &numFreqs) &&
+           MakeCableFVs(record, numFreqs, config->frequenciesHz.data());
+}
+
+/// The calibration kit, its connector on both ports, the cables, the VNA and the averaging and
+/// IF-bandwidth conditions (steps before the port-power check). Returns the list's VNA record
+/// whose limits the power is checked against, or null after the failing routine has reported.
+const VNAInfo* BuildComponents(const ConfigInfo* config, ModelInfo* model,
+                               const RecordName& calName, const RecordName& vnaName) {
+    const CalInfo* kit = FindCalInfo(calName.data());
+    if (kit == nullptr || CopyCalInfo(kit, model->calKit) == 0) return nullptr;
+
+    TraceConfigCoverageFactors(config);
+
+    RecordName connectorName{};
+    if (GetCalConnName(kit, connectorName.data(), static_cast<int>(connectorName.size())) == 0)
+        return nullptr;
+    const ConnInfo* connector = FindConnInfo(connectorName.data());
+    if (connector == nullptr || CopyConnInfo(connector, model->connector1) == 0 ||
+        CopyConnInfo(connector, model->connector2) == 0)
+        return nullptr;
+
+    if (!BuildCable(config, 1, model->cable1) || !BuildCable(config, 2, model->cable2))
+        return nullptr;
+
+    const VNAInfo* vna = FindVNAInfo(vnaName.data());
+    if (vna == nullptr || CopyVNAInfo(vna, model->vna) == 0) return nullptr;
+
+    float nrcIfBandwidthHz = 0.0f;
+    float ifBandwidthHz = 0.0f;
+    int nrcAverages = 0;
+    int averages = 0;
+    if (GetVNANRcIFBW(vna, &nrcIfBandwidthHz) == 0 ||
+        SetModelNRcIFBW(model, nrcIfBandwidthHz) == 0 ||
+        GetConfigIFBW(config, &ifBandwidthHz) == 0 || SetModelIFBW(model, ifBandwidthHz) == 0 ||
+        GetVNANRcAverages(vna, &nrcAverages) == 0 || SetModelNRcAverages(model, nrcAverages) == 0 ||
+        GetConfigAverages(config, &averages) == 0 || SetModelAverages(model, averages) == 0)
+        return nullptr;
+    return vna;
+}
+
+/// The configuration's DUT and frequency list into the model.
+bool CopyDUTAndFrequencies(const ConfigInfo* config, ModelInfo* model) {
+    DUTInfo* dut = nullptr;
+    int numFreqs = 0;
+    if (GetConfigDUT(config, &dut) == 0 || CopyDUTInfo(dut, model->dut) == 0 ||
+        GetConfigNumFreqs(config, &numFreqs) == 0 || SetModelNumFreqs(model, numFreqs) == 0)
+        return false;
+    for (int i = 0; i < numFreqs; ++i) {
+        double frequencyHz = 0.0;
+        if (GetConfigFreq(config, i, &frequencyHz) == 0 || SetModelFreq(model, i, frequencyHz) == 0)
+            return false;
+    }
+    return true;
+}
+
+/// "VNA / kit", then " / Reflection Only" or " / Transmission Only" when the DUT type says so.
+std::string ComposePlotSubtitle(const ConfigInfo* config, const RecordName& vnaName,
+                                const RecordName& calName) {
+    std::string subtitle = std::string(vnaName.data()) + " / " + calName.data();
+    DUTInfo* dut = nullptr;
+    int type = 0;
+    if (GetConfigDUT(config, &dut) != 0 && GetDUTType(dut, &type) != 0) {
+        if (type == DUT_REFLECTION_ONLY)
+            subtitle += " / Reflection Only";
+        else if (type == DUT_TRANSMISSION_ONLY)
+            subtitle += " / Transmission Only";
+    }
+    return subtitle;
+}
+
+/// The advice after a failed computation: the frequency range first, then the port power.
+void ShowComputationAdvice(const ModelInfo* model) {
+    int flag = 0;
+    if (GetModelFreqRangeError(model, &flag) == 0) return;
+    if (flag == 1) ShowHelpMessage(kFrequencyAdvice);
+    if (GetModelPowerRangeError(model, &flag) == 0) return;
+    if (flag == 1) ShowHelpMessage(kPowerAdvice);
+}
+
+} // namespace
+
+int ComputeConfig(const ConfigInfo* config) {
+    if (config == nullptr) {
+        ReportComputeConfigError(kMsgNullInfo);
+        return 0;
+    }
+    TemporaryModel model(CreateModelInfo());
+    if (model == nullptr) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+
+    RecordName calName{};
+    RecordName vnaName{};
+    const VNAInfo* vna = nullptr;
+    if (GetConfigCalName(config, calName.data(), static_cast<int>(calName.size())) != 0 &&
+        GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size())) != 0)
+        vna = BuildComponents(config, model.get(), calName, vnaName);
+
+    float powerDbm = 0.0f;
+    float minPowerDbm = 0.0f;
+    float maxPowerDbm = 0.0f;
+    if (vna == nullptr || GetConfigPower(config, &powerDbm) == 0 ||
+        GetVNAMinPower(vna, &minPowerDbm) == 0 || GetVNAMaxPower(vna, &maxPowerDbm) == 0) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+    const double power = powerDbm;
+    if (std::fabs(power - minPowerDbm) >= kPortPowerToleranceDb && power < minPowerDbm) {
+        ReportComputeConfigError(kConfigMsgPowerTooSmall);
+        return 0;
+    }
+    if (std::fabs(power - maxPowerDbm) >= kPortPowerToleranceDb && power > maxPowerDbm) {
+        ReportComputeConfigError(kConfigMsgPowerTooLarge);
+        return 0;
+    }
+    if (SetModelPower(model.get(), powerDbm) == 0 || !CopyDUTAndFrequencies(config, model.get())) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+
+    GlobalProgramState().plotSubtitle = ComposePlotSubtitle(config, vnaName, calName);
+
+    if (ComputeModel(model.get(), CurrentResult()) == 0) {
+        ShowComputationAdvice(model.get());
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace tolvane

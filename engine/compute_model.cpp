@@ -1,0 +1,420 @@
+#include "engine/compute_model.h"
+
+#include "components/cable.h"
+#include "components/cal_kit.h"
+#include "components/connector.h"
+#include "components/vna.h"
+#include "engine/model.h"
+#include "engine/term_lookup.h"
+#include "engine/uncertainty.h"
+
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <new>
+
+namespace tolvane {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+std::FILE* gTraceStream = stdout;
+
+int Fail(std::uint32_t message) {
+    ReportModelError(MakeErrorCode(message, kRoutineComputeModel));
+    return 0;
+}
+
+double K(const CoverageFactors& k, CoverageFactor which) {
+    return static_cast<double>(k[static_cast<std::size_t>(which)]);
+}
+
+// What the computation needs of one DUT value; it does not depend on the frequency.
+struct DUTValueTerms {
+    TwoPort dut;               // the DUT's S-parameters as linear magnitudes
+    float reflectionWatts;     // signal power at the receiver for S11
+    float transmissionWatts;   // and for S21
+    double reflectionReceiver; // 1 + (GainToLinear(SRc at that power) - 1) / kRx
+    double transmissionReceiver;
+};
+
+// What the computation needs at one frequency; it does not depend on the DUT value.
+struct FrequencyTerms {
+    TwoPort loadSide;      // X2: connector 2, cable 2 and the load-side terms, cascaded
+    TwoPort connector1;    // N1
+    TwoPort cable1;        // C1
+    TwoPort sourceSide;    // Q
+    double crosstalk;      // XT
+    double sourceTerm;     // SRC
+    double noiseWatts;     // NW
+    double phaseDrift1Deg; // cable 1 DCbTp / kDr
+    double phaseDrift2Deg; // cable 2 DCbTp / kDr
+};
+
+// The frequency terms of every lookup of one computation, in the order the loop reads them.
+struct TermLookups {
+    explicit TermLookups(const ModelInfo& m)
+        : clm(m.calKit, kCalCLm), ctt(m.calKit, kCalCTt), cable2Tm(m.cable2, kCableDCbTm),
+          conn2Rm(m.connector2, kConnRCnRm), conn2Tm(m.connector2, kConnRCnTm),
+          conn1Rm(m.connector1, kConnRCnRm), conn1Tm(m.connector1, kConnRCnTm),
+          cable1Tm(m.cable1, kCableDCbTm), cdr(m.calKit, kCalCDr), crt(m.calKit, kCalCRt),
+          csm(m.calKit, kCalCSm), cxt(m.calKit, kCalCXt), ssr(m.vna, kVNATableSSr),
+          nrc(m.vna, kVNATableNRc), cable1Tp(m.cable1, kCableDCbTp),
+          cable2Tp(m.cable2, kCableDCbTp) {}
+
+    FrequencyTermLookup clm, ctt, cable2Tm, conn2Rm, conn2Tm;
+    FrequencyTermLookup conn1Rm, conn1Tm, cable1Tm, cdr, crt, csm;
+    FrequencyTermLookup cxt, ssr, nrc, cable1Tp, cable2Tp;
+};
+
+// A computation in progress: the model's scalars read once, the coverage factors, and the
+// per-DUT-value terms filled while the first frequency is computed.
+class Computation {
+public:
+    Computation(const ModelInfo& model, const CoverageFactors& k, float noiseOffsetDb,
+                DUTValueTerms* dutTerms, int numDUTValues, UncertaintyInfo* result)
+        : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), lookups_(model), dutTerms_(dutTerms),
+          numDUTValues_(numDUTValues), result_(result) {}
+
+    [[nodiscard]] int run();
+
+private:
+    [[nodiscard]] int lookUpLoadSide(double f, FrequencyTerms& terms) const;
+    [[nodiscard]] int lookUpSourceSide(double f, FrequencyTerms& terms) const;
+    [[nodiscard]] int readDUTValue(int j);
+    [[nodiscard]] int lookUpReceiver(int j);
+    void computePoint(const FrequencyTerms& terms, const DUTValueTerms& value,
+                      const UncertaintyRow& row, std::size_t j) const;
+
+    const ModelInfo& model_;
+    const CoverageFactors& k_;
+    const float noiseOffsetDb_;
+    const TermLookups lookups_;
+    DUTValueTerms* const dutTerms_;
+    const int numDUTValues_;
+    UncertaintyInfo* const result_;
+    // Held between reading a DUT value and looking its receiver terms up.
+    float reflectionPowerDbm_ = 0.0f;
+    float transmissionPowerDbm_ = 0.0f;
+};
+
+// Lookups 1 to 3 of a point: the load-side terms, cable 2 and connector 2, cascaded into X2.
+int Computation::lookUpLoadSide(double f, FrequencyTerms& terms) const {
+    float clm = 0.0f, ctt = 0.0f, dcbtm = 0.0f, rcnrm = 0.0f, rcntm = 0.0f;
+    if (!lookups_.clm.lookup(f, &clm) || !lookups_.ctt.lookup(f, &ctt)) return 0;
+    const TwoPort load = LoadSideTwoPort(clm, ctt, k_);
+    if (!lookups_.cable2Tm.lookup(f, &dcbtm)) return 0;
+    const TwoPort x1 = CascadeTwoPorts(CableDriftTwoPort(dcbtm, k_), load);
+    if (!lookups_.conn2Rm.lookup(f, &rcnrm) || !lookups_.conn2Tm.lookup(f, &rcntm)) return 0;
+    terms.loadSide = CascadeTwoPorts(ConnectorTwoPort(rcnrm, rcntm, k_), x1);
+    return 1;
+}
+
+// Lookups 7 to 10 of a point, apart from the receiver terms: connector 1, cable 1, the
+// source-side terms, crosstalk, source uncertainty, noise and the two phase drifts.
+int Computation::lookUpSourceSide(double f, FrequencyTerms& terms) const {
+    float rcnrm = 0.0f, rcntm = 0.0f, dcbtm = 0.0f, cdr = 0.0f, crt = 0.0f, csm = 0.0f;
+    float cxt = 0.0f, ssr = 0.0f, nrc = 0.0f, dcbtp1 = 0.0f, dcbtp2 = 0.0f;
+    if (!lookups_.conn1Rm.lookup(f, &rcnrm) || !lookups_.conn1Tm.lookup(f, &rcntm) ||
+        !lookups_.cable1Tm.lookup(f, &dcbtm) || !lookups_.cdr.lookup(f, &cdr) ||
+        !lookups_.crt.lookup(f, &crt) || !lookups_.csm.lookup(f, &csm) ||
+        !lookups_.cxt.lookup(f, &cxt) || !lookups_.ssr.lookup(f, &ssr) ||
+        !lookups_.nrc.lookup(f, &nrc) || !lookups_.cable1Tp.lookup(f, &dcbtp1) ||
+        !lookups_.cable2Tp.lookup(f, &dcbtp2))
+        return 0;
+    terms.connector1 = ConnectorTwoPort(rcnrm, rcntm, k_);
+    terms.cable1 = CableDriftTwoPort(dcbtm, k_);
+    terms.sourceSide = SourceSideTwoPort(cdr, crt, csm, k_);
+    terms.crosstalk = LossToLinear(cxt) / K(k_, kCoverageCrosstalk);
+    terms.sourceTerm = GainTermAroundOne(ssr, k_[kCoverageSourceUncertainty]);
+    // The noise level in dBm is the noise offset minus NRc: an NRc of 100 stands for -100 dBm.
+    const double noiseFloor = K(k_, kCoverageNoiseFloor);
+    terms.noiseWatts = DBmToWatts(noiseOffsetDb_ - nrc) / (noiseFloor * noiseFloor);
+    terms.phaseDrift1Deg = dcbtp1 / K(k_, kCoverageDrift);
+    terms.phaseDrift2Deg = dcbtp2 / K(k_, kCoverageDrift);
+    return 1;
+}
+
+// Step 4 to 6 of a point for DUT value j.
+int Computation::readDUTValue(int j) {
+    float s11 = 0.0f, s12 = 0.0f, s21 = 0.0f, s22 = 0.0f;
+    if (!GetDUTSParams(model_.dut, j, &s11, &s12, &s21, &s22)) return 0;
+    DUTValueTerms& value = dutTerms_[j];
+    reflectionPowerDbm_ = model_.powerDbm + s11;
+    transmissionPowerDbm_ = model_.powerDbm + s21;
+    value.reflectionWatts = DBmToWatts(reflectionPowerDbm_);
+    value.transmissionWatts = DBmToWatts(transmissionPowerDbm_);
+    value.dut = MakeTwoPort(DBToLinear(s11), DBToLinear(s12), DBToLinear(s21), DBToLinear(s22));
+    return 1;
+}
+
+// The receiver uncertainty at the power of the signal at the receiver, for DUT value j.
+int Computation::lookUpReceiver(int j) {
+    float srcR = 0.0f, srcT = 0.0f;
+    if (!GetVNAPVValue(model_.vna, kVNATableSRc, reflectionPowerDbm_, &srcR) ||
+        !GetVNAPVValue(model_.vna, kVNATableSRc, transmissionPowerDbm_, &srcT))
+        return 0;
+    dutTerms_[j].reflectionReceiver = GainTermAroundOne(srcR, k_[kCoverageReceiverUncertainty]);
+    dutTerms_[j].transmissionReceiver = GainTermAroundOne(srcT, k_[kCoverageReceiverUncertainty]);
+    return 1;
+}
+
+// Steps 6 to 15 of a point, from the terms of its frequency and of its DUT value.
+void Computation::computePoint(const FrequencyTerms& terms, const DUTValueTerms& value,
+                               const UncertaintyRow& row, std::size_t j) const {
+    const TwoPort x3 = CascadeTwoPorts(value.dut, terms.loadSide);
+    const TwoPort x4 = CascadeTwoPorts(terms.connector1, x3);
+    const TwoPort x5 = CascadeTwoPorts(terms.cable1, x4);
+    const TwoPort x6 = CascadeTwoPorts(terms.sourceSide, x5);
+    const double m = value.dut.s11;
+    const double t = value.dut.s21;
+    const double k = K(k_, kCoverageK);
+
+    const double eR = x6.s11 * terms.sourceTerm * value.reflectionReceiver - m;
+    const double nR = std::sqrt(terms.noiseWatts / value.reflectionWatts) * m;
+    const double upperR = m + k * std::sqrt(eR * eR + nR * nR);
+
+    const double eT = x6.s21 * terms.sourceTerm * value.transmissionReceiver - t;
+    const double nT = std::sqrt(terms.noiseWatts / value.transmissionWatts) * t;
+    const double upperT = t + k * std::sqrt(terms.crosstalk * terms.crosstalk + eT * eT + nT * nT);
+
+    // The reflected wave passes cable 1 twice; the transmitted wave passes each cable once.
+    double rhoR = (upperR - m) / m;
+    if (rhoR > 1.0) rhoR = 1.0;
+    const double phaseR = std::asin(rhoR) * 180.0 / kPi + 2.0 * terms.phaseDrift1Deg;
+    double rhoT = (upperT - t) / t;
+    if (rhoT > 1.0) rhoT = 1.0;
+    const double phaseT =
+        std::asin(rhoT) * 180.0 / kPi + terms.phaseDrift2Deg + terms.phaseDrift1Deg;
+
+    row.reflNominal[j] = value.dut.s11;
+    row.reflUpperBound[j] = static_cast<float>(upperR);
+    row.reflPhaseDeg[j] = static_cast<float>(phaseR);
+    row.transNominal[j] = value.dut.s21;
+    row.transUpperBound[j] = static_cast<float>(upperT);
+    row.transPhaseDeg[j] = static_cast<float>(phaseT);
+}
+
+// Every lookup gives the same value for every DUT value at one frequency, and the DUT and
+// receiver terms the same value at every frequency, so each is evaluated once: the frequency
+// terms at the first DUT value of each frequency, the DUT-value terms during the first frequency.
+// The lookups run in the order a point reads them, so a failing lookup is met at the same point,
+// after the same messages, as when every point looks every term up.
+int Computation::run() {
+    const std::size_t numValues = static_cast<std::size_t>(numDUTValues_);
+    for (int i = 0; i < model_.numFreqs; ++i) {
+        const double f = model_.frequenciesHz[static_cast<std::size_t>(i)];
+        const bool firstFrequency = i == 0;
+        FrequencyTerms terms{};
+        if (!lookUpLoadSide(f, terms)) return Fail(kModelMsgCalledRoutine);
+        if (firstFrequency && !readDUTValue(0)) return Fail(kModelMsgCalledRoutine);
+        if (!lookUpSourceSide(f, terms)) return Fail(kModelMsgCalledRoutine);
+        if (firstFrequency && !lookUpReceiver(0)) return Fail(kModelMsgCalledRoutine);
+
+        UncertaintyRow row;
+        if (!GetUncertaintyRow(result_, i, &row)) return Fail(kModelMsgCalledRoutine);
+        for (std::size_t j = 0; j < numValues; ++j) {
+            if (firstFrequency && j > 0) {
+                const int value = static_cast<int>(j);
+                if (!readDUTValue(value) || !lookUpReceiver(value))
+                    return Fail(kModelMsgCalledRoutine);
+            }
+            computePoint(terms, dutTerms_[j], row, j);
+        }
+    }
+    return 1;
+}
+
+// Step 9 of the preparation: the number of DUT values of the DUT's type.
+int NumberOfDUTValues(const DUTInfo* dut, int* type, int* numValues) {
+    if (!GetDUTType(dut, type)) return Fail(kModelMsgCalledRoutine);
+    switch (*type) {
+    case DUT_REFLECTION_ONLY:
+        if (!GetDUTReflNumValues(dut, numValues)) return Fail(kModelMsgCalledRoutine);
+        break;
+    case DUT_TRANSMISSION_ONLY:
+        if (!GetDUTTransNumValues(dut, numValues)) return Fail(kModelMsgCalledRoutine);
+        break;
+    case DUT_USER_DEFINED:
+        *numValues = 1;
+        return 1;
+    default:
+        return Fail(kModelMsgDUTType);
+    }
+    if (*numValues < 1) return Fail(kModelMsgNumDUTValues);
+    return 1;
+}
+
+// Step 10 of the preparation. A failure part way would leave counts that the old arrays do not
+// match, so the arrays are released then: the record reads as holding no results.
+int DimensionResult(const ModelInfo& model, int type, int numValues, UncertaintyInfo* result) {
+    bool ok = SetUncertaintyNumFreqs(result, model.numFreqs) != 0;
+    for (int i = 0; ok && i < model.numFreqs; ++i)
+        ok = SetUncertaintyFreq(result, i, model.frequenciesHz[static_cast<std::size_t>(i)]) != 0;
+    ok = ok && SetUncertaintyNumDUTValues(result, numValues) && SetUncertaintyType(result, type) &&
+         InitializeUncertainty(result);
+    if (ok) return 1;
+    DeallocateUncertaintyArrays(result);
+    return Fail(kModelMsgCalledRoutine);
+}
+
+} // namespace
+
+void SetCoverageTraceStream(std::FILE* stream) {
+    gTraceStream = stream;
+}
+
+void TraceCoverageFactors(const CoverageFactors& factors) {
+    if (gTraceStream == nullptr) return;
+    static constexpr const char* kFormats[kNumCoverageFactors] = {
+        "directivity = %.1f \n",
+        "SM = %.1f \n",
+        "LM = %.1f \n",
+        "RT = %.1f \n",
+        "TT = %.1f \n",
+        "crosstalk = %.1f \n",
+        "noise floor = %.1f \n",
+        "drift = %.1f \n",
+        "connector repeatability = %.1f \n",
+        "source uncertainty = %.1f \n",
+        "receiver uncertainty = %.1f \n",
+        "k factor = %.1f \n",
+    };
+    for (std::size_t i = 0; i < factors.size(); ++i)
+        std::fprintf(gTraceStream, kFormats[i], static_cast<double>(factors[i]));
+    std::fflush(gTraceStream);
+}
+
+float DBToLinear(float x) {
+    return static_cast<float>(std::pow(10.0, x / 20.0));
+}
+
+float LossToLinear(float x) {
+    return static_cast<float>(std::pow(10.0, -std::fabs(x) / 20.0));
+}
+
+float GainToLinear(float x) {
+    return static_cast<float>(std::pow(10.0, std::fabs(x) / 20.0));
+}
+
+float DBmToWatts(float x) {
+    return static_cast<float>(std::pow(10.0, (x - 30.0) / 10.0));
+}
+
+float LinearToDB(float x) {
+    if (x == 0.0f) return -200.0f;
+    return static_cast<float>(20.0 * std::log10(std::fabs(static_cast<double>(x))));
+}
+
+double GainTermAroundOne(float x, float factor) {
+    return 1.0 + (static_cast<double>(GainToLinear(x)) - 1.0) / factor;
+}
+
+TwoPort LoadSideTwoPort(float clm, float ctt, const CoverageFactors& k) {
+    const double lm = LossToLinear(clm) / K(k, kCoverageLoadMatch);
+    const double tt = GainTermAroundOne(ctt, k[kCoverageTransmissionTracking]);
+    return MakeTwoPort(static_cast<float>(lm), 0.0f, static_cast<float>(tt), 0.0f);
+}
+
+TwoPort CableDriftTwoPort(float dcbtm, const CoverageFactors& k) {
+    const auto d = static_cast<float>(GainTermAroundOne(dcbtm, k[kCoverageDrift]));
+    return MakeTwoPort(0.0f, d, d, 0.0f);
+}
+
+TwoPort ConnectorTwoPort(float rcnrm, float rcntm, const CoverageFactors& k) {
+    const double kR = K(k, kCoverageConnectorRepeatability);
+    const auto r = static_cast<float>(LossToLinear(rcnrm) / kR);
+    const auto t = static_cast<float>(1.0 + LossToLinear(rcntm) / kR);
+    return MakeTwoPort(r, t, t, r);
+}
+
+TwoPort SourceSideTwoPort(float cdr, float crt, float csm, const CoverageFactors& k) {
+    const double dir = LossToLinear(cdr) / K(k, kCoverageDirectivity);
+    const double rt = GainTermAroundOne(crt, k[kCoverageReflectionTracking]);
+    const double sm = LossToLinear(csm) / K(k, kCoverageSourceMatch);
+    return MakeTwoPort(static_cast<float>(dir), static_cast<float>(rt), 1.0f,
+                       static_cast<float>(sm));
+}
+
+int LoadSideTwoPort(const CalInfo* cal, double frequencyHz, const CoverageFactors& k,
+                    TwoPort* out) {
+    float clm = 0.0f, ctt = 0.0f;
+    if (!GetCalFVValue(cal, kCalCLm, frequencyHz, &clm) ||
+        !GetCalFVValue(cal, kCalCTt, frequencyHz, &ctt))
+        return 0;
+    *out = LoadSideTwoPort(clm, ctt, k);
+    return 1;
+}
+
+int CableDriftTwoPort(const CableInfo* cable, double frequencyHz, const CoverageFactors& k,
+                      TwoPort* out) {
+    float dcbtm = 0.0f;
+    if (!GetCableFVValue(cable, kCableDCbTm, frequencyHz, &dcbtm)) return 0;
+    *out = CableDriftTwoPort(dcbtm, k);
+    return 1;
+}
+
+int ConnectorTwoPort(const ConnInfo* connector, double frequencyHz, const CoverageFactors& k,
+                     TwoPort* out) {
+    float rcnrm = 0.0f, rcntm = 0.0f;
+    if (!GetConnFVValue(connector, kConnRCnRm, frequencyHz, &rcnrm) ||
+        !GetConnFVValue(connector, kConnRCnTm, frequencyHz, &rcntm))
+        return 0;
+    *out = ConnectorTwoPort(rcnrm, rcntm, k);
+    return 1;
+}
+
+int SourceSideTwoPort(const CalInfo* cal, double frequencyHz, const CoverageFactors& k,
+                      TwoPort* out) {
+    float cdr = 0.0f, crt = 0.0f, csm = 0.0f;
+    if (!GetCalFVValue(cal, kCalCDr, frequencyHz, &cdr) ||
+        !GetCalFVValue(cal, kCalCRt, frequencyHz, &crt) ||
+        !GetCalFVValue(cal, kCalCSm, frequencyHz, &csm))
+        return 0;
+    *out = SourceSideTwoPort(cdr, crt, csm, k);
+    return 1;
+}
+
+int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
+    if (!CheckModel(model)) return 0;
+
+    CoverageFactors k{};
+    const DUTInfo* dut = model->dut;
+    // A missing DUT is reported once, below, when its type is read.
+    if (dut != nullptr && GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5],
+                                                &k[6], &k[7], &k[8], &k[9], &k[10], &k[11]))
+        TraceCoverageFactors(k);
+
+    if (result == nullptr) return Fail(kModelMsgNullUncertainty);
+    if (model->vna == nullptr || model->connector1 == nullptr || model->connector2 == nullptr ||
+        model->cable1 == nullptr || model->cable2 == nullptr || model->calKit == nullptr)
+        return Fail(kMsgNullPointer);
+    if (model->averages < 1) return Fail(kModelMsgAverages);
+    if (model->nrcAverages < 1) return Fail(kModelMsgNRcAverages);
+    if (!(model->ifBandwidthHz > 0.0f)) return Fail(kModelMsgIFBW);
+    if (!(model->nrcIfBandwidthHz > 0.0f)) return Fail(kModelMsgNRcIFBW);
+
+    // Noise measured at another IF bandwidth or averaging factor than NRc's scales with the
+    // bandwidth and inversely with the averaging factor.
+    const float bandwidthRatio = model->ifBandwidthHz / model->nrcIfBandwidthHz;
+    const float averagingRatio =
+        static_cast<float>(model->nrcAverages) / static_cast<float>(model->averages);
+    const auto noiseOffsetDb =
+        static_cast<float>(10.0 * std::log10(static_cast<double>(bandwidthRatio) * averagingRatio));
+
+    if (model->numFreqs < 1 || model->numFreqs > kMaxModelFrequencies)
+        return Fail(kModelMsgNumFreqs);
+    int type = 0;
+    int numValues = 0;
+    if (!NumberOfDUTValues(dut, &type, &numValues)) return 0;
+
+    // The only allocation besides the result arrays: the terms of each DUT value.
+    std::unique_ptr<DUTValueTerms[]> dutTerms(
+        new (std::nothrow) DUTValueTerms[static_cast<std::size_t>(numValues)]);
+    if (dutTerms == nullptr) return Fail(kMsgAllocation);
+
+    if (!DimensionResult(*model, type, numValues, result)) return 0;
+    return Computation(*model, k, noiseOffsetDb, dutTerms.get(), numValues, result).run();
+}
+
+} // namespace tolvane

@@ -1,0 +1,133 @@
+#include "engine/term_lookup.h"
+
+#include "components/cable.h"
+#include "components/cal_kit.h"
+#include "components/connector.h"
+#include "components/vna.h"
+
+#include <cmath>
+#include <cstddef>
+
+namespace tolvane {
+namespace {
+
+// The frequency tables match within 1 Hz (strictly less).
+constexpr double kMatchToleranceHz = 1.0;
+
+bool WithinTolerance(double x, double frequencyHz) {
+    return std::fabs(x - frequencyHz) < kMatchToleranceHz;
+}
+
+// True when the scan of a table lookup can be replaced by bisection: both arrays present and as
+// long as the table says, a type the lookup accepts, frequencies ascending (equal neighbours
+// allowed; a NaN makes the table unsorted).
+bool IsBisectable(const FVInfo* table) {
+    if (table == nullptr || !table->arraysPresent || table->numPairs < 1) return false;
+    if (table->interpType != INTERP_LINEAR && table->interpType != INTERP_STEP) return false;
+    const auto n = static_cast<std::size_t>(table->numPairs);
+    if (table->frequenciesHz.size() < n || table->values.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::isnan(table->frequenciesHz[i])) return false;
+    for (std::size_t i = 1; i < n; ++i)
+        if (!(table->frequenciesHz[i - 1] <= table->frequenciesHz[i])) return false;
+    return true;
+}
+
+const FVInfo* CalTable(const CalInfo* cal, int code) {
+    if (cal == nullptr) return nullptr;
+    switch (code) {
+    case kCalCDr:
+        return cal->CDr;
+    case kCalCSm:
+        return cal->CSm;
+    case kCalCRt:
+        return cal->CRt;
+    case kCalCXt:
+        return cal->CXt;
+    case kCalCLm:
+        return cal->CLm;
+    case kCalCTt:
+        return cal->CTt;
+    default:
+        return nullptr;
+    }
+}
+
+const FVInfo* ConnTable(const ConnInfo* connector, int code) {
+    if (connector == nullptr) return nullptr;
+    if (code == kConnRCnTm) return connector->RCnTm;
+    if (code == kConnRCnRm) return connector->RCnRm;
+    return nullptr;
+}
+
+const FVInfo* CableTable(const CableInfo* cable, int code) {
+    if (cable == nullptr) return nullptr;
+    if (code == kCableDCbTm) return cable->DCbTm;
+    if (code == kCableDCbTp) return cable->DCbTp;
+    return nullptr;
+}
+
+const FVInfo* VNATable(const VNAInfo* vna, int code) {
+    if (vna == nullptr) return nullptr;
+    if (code == kVNATableSSr) return vna->ssr;
+    if (code == kVNATableNRc) return vna->nrc;
+    return nullptr;
+}
+
+template <typename Record, int (*Lookup)(const Record*, int, double, float*)>
+int LookupThroughRecord(const void* record, int code, double frequencyHz, float* value) {
+    return Lookup(static_cast<const Record*>(record), code, frequencyHz, value);
+}
+
+} // namespace
+
+FrequencyTermLookup::FrequencyTermLookup(const void* record, int code, const FVInfo* table,
+                                         RecordLookup lookup)
+    : record_(record), code_(code), recordLookup_(lookup),
+      bisectable_(IsBisectable(table) ? table : nullptr) {}
+
+FrequencyTermLookup::FrequencyTermLookup(const CalInfo* cal, int code)
+    : FrequencyTermLookup(cal, code, CalTable(cal, code),
+                          LookupThroughRecord<CalInfo, GetCalFVValue>) {}
+
+FrequencyTermLookup::FrequencyTermLookup(const ConnInfo* connector, int code)
+    : FrequencyTermLookup(connector, code, ConnTable(connector, code),
+                          LookupThroughRecord<ConnInfo, GetConnFVValue>) {}
+
+FrequencyTermLookup::FrequencyTermLookup(const CableInfo* cable, int code)
+    : FrequencyTermLookup(cable, code, CableTable(cable, code),
+                          LookupThroughRecord<CableInfo, GetCableFVValue>) {}
+
+FrequencyTermLookup::FrequencyTermLookup(const VNAInfo* vna, int code)
+    : FrequencyTermLookup(vna, code, VNATable(vna, code),
+                          LookupThroughRecord<VNAInfo, GetVNAFVValue>) {}
+
+int FrequencyTermLookup::lookup(double x, float* value) const {
+    if (bisectable_ == nullptr) return recordLookup_(record_, code_, x, value);
+    const double* f = bisectable_->frequenciesHz.data();
+    const int last = bisectable_->numPairs - 1;
+    // At either end, and outside the table, the record's lookup decides without a scan.
+    if (WithinTolerance(x, f[0]) || WithinTolerance(x, f[last]) || !(x >= f[0]) || !(x <= f[last]))
+        return recordLookup_(record_, code_, x, value);
+
+    // The scan stops at the first entry within tolerance of x or above x. That predicate is false
+    // at entry 0 and true at the last entry here, and it never turns false again on ascending
+    // frequencies, so bisection finds the same entry.
+    int below = 0;
+    int stop = last;
+    while (stop - below > 1) {
+        const int middle = below + (stop - below) / 2;
+        if (WithinTolerance(x, f[middle]) || f[middle] > x)
+            stop = middle;
+        else
+            below = middle;
+    }
+    // The table's own rule on the two neighbours gives what the scan gives at this stop.
+    const float* v = bisectable_->values.data();
+    const auto pair = static_cast<std::size_t>(stop - 1);
+    if (bisectable_->interpType == INTERP_LINEAR)
+        return FVInterpolate(f + pair, v + pair, 2, x, value);
+    return FVNonInterpolate(f + pair, v + pair, 2, x, value);
+}
+
+} // namespace tolvane

@@ -1,0 +1,150 @@
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace tolvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// One run of the program: its exit status and what it wrote to its two streams.
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    /// Runs tolvane-cli with `arguments` (shell words) in the temporary folder.
+    ProgramRun run(const std::string& arguments) {
+        const std::string command = "cd '" + dir_.path().string() + "' && '" TOLVANE_CLI_PATH "' " +
+                                    arguments + " >stdout.txt 2>stderr.txt";
+        ProgramRun result;
+        const int raw = std::system(command.c_str());
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.out = dir_.read("stdout.txt");
+        result.err = dir_.read("stderr.txt");
+        return result;
+    }
+    void copyShippedFiles() {
+        for (const char* name : {"uncdata.unc", "default.cfg", "default.mdl"})
+            fs::copy_file(fs::path(TOLVANE_SHIPPED_DATA_DIR) / name, dir_.path() / name);
+    }
+    static int lines(const std::string& text) {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    testing::TempDir dir_;
+};
+
+TEST_F(CliTest, ComputesTheShippedConfigurationIntoTheDefaultFile) {
+    copyShippedFiles();
+    const ProgramRun result = run("compute-config default.cfg");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(result.out.empty());
+    // Only the coverage-factor trace on standard error, no message.
+    EXPECT_EQ(result.err.find("Error: "), std::string::npos);
+    EXPECT_NE(result.err.find("directivity = 1.7 \n"), std::string::npos);
+    // The shipped configuration sweeps 41 reflection values at 6 frequencies.
+    const std::string table = dir_.read("uncertainty.dat");
+    EXPECT_EQ(table.rfind("Uncertainty at 0.050000 GHz\t\t\t\t", 0), 0u);
+    EXPECT_EQ(lines(table), 2 + 41);
+}
+
+TEST_F(CliTest, TableOnStandardOutputEqualsTheFileAndCsvHasOneRowPerValue) {
+    copyShippedFiles();
+    ASSERT_EQ(run("compute-model default.mdl --output model.dat").status, 0);
+    const ProgramRun table = run("compute-model default.mdl --output -");
+    EXPECT_EQ(table.status, 0);
+    EXPECT_EQ(table.out, dir_.read("model.dat"));
+
+    const ProgramRun csv = run("compute-model default.mdl --format csv --output -");
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    std::istringstream rows(csv.out);
+    std::string header, first;
+    std::getline(rows, header);
+    std::getline(rows, first);
+    EXPECT_EQ(header, "frequency_hz,dut_index,refl_nominal,refl_upper,refl_phase_deg,"
+                      "trans_nominal,trans_upper,trans_phase_deg");
+    // The shipped model: 91 transmission values at 6 frequencies; the first row is 0.05 GHz, value
+    // 0, whose S21 is -80 dB (1e-4) and whose S11 is the -140 dB of a transmission-only DUT.
+    EXPECT_EQ(lines(csv.out), 1 + 6 * 91);
+    EXPECT_EQ(first.rfind("50000000,0,1.00000001e-07,", 0), 0u) << first;
+    EXPECT_NE(first.find(",9.99999975e-05,"), std::string::npos) << first;
+}
+
+TEST_F(CliTest, MessagesGoToStandardErrorAndFailuresExitWithOne) {
+    copyShippedFiles();
+    ProgramRun result = run("compute-config default.cfg --database nowhere.unc");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Error: ReadUncertaintyFile: Error opening the file:nowhere.unc\n");
+    EXPECT_FALSE(fs::exists(dir_.path() / "uncertainty.dat"));
+
+    dir_.write("low.cfg", dir_.read("default.cfg") + "POWER\n-40\n");
+    result = run("compute-config low.cfg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Error: ComputeConfig: Port power is too small.\n"),
+              std::string::npos);
+
+    // A file read with a line error is not computed: the rest of it was ignored.
+    dir_.write("broken.cfg", "FREQUENCY\n0\n" + dir_.read("default.cfg"));
+    result = run("compute-config broken.cfg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(
+        result.err.find("Error: ReadConfigFile: File:broken.cfg\nError parsing the line:\n0\n"),
+        std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_.path() / "uncertainty.dat"));
+
+    // Frequencies beyond the kit show the check's message, then the advice as "Help: ".
+    dir_.write("high.cfg", dir_.read("default.cfg") + "FREQUENCY\n1\n40\n");
+    result = run("compute-config high.cfg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Error: CheckModel: Maximum frequency of CDR term is too low.\n"
+                              "Help: Suggestion: Adjust the minimum and maximum frequencies "
+                              "using the \"Frequency\" button.\n"),
+              std::string::npos);
+}
+
+TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpAndVersionSucceed) {
+    for (const char* arguments :
+         {"", "compute", "compute-config", "compute-config a.cfg b.cfg",
+          "compute-model a.mdl --database x.unc", "compute-config a.cfg --format xml",
+          "compute-config a.cfg --output", "--version extra"}) {
+        const ProgramRun result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos) << arguments;
+        EXPECT_TRUE(result.out.empty()) << arguments;
+    }
+    const ProgramRun help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage:\n", 0), 0u);
+    const ProgramRun version = run("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "Tolvane v2.03\n");
+}
+
+TEST_F(CliTest, UserDefinedSweepIsComputedOverItsFrequencies) {
+    copyShippedFiles();
+    // A user-defined DUT with its sweep on: 0.5 to 20 GHz in 40 points.
+    std::string config = dir_.read("default.cfg");
+    config += "DUT\n3\n41 -40 0\n91 -80 10 1 10\n-20 -20 0 -20\n40 0.5 20 1\n"
+              "1.732 1.732 1.732 1.732\n1.732 1.732 1.732 1.732\n1.732 1.732 1.732 2\n";
+    dir_.write("sweep.cfg", config);
+    const ProgramRun result = run("compute-config sweep.cfg --output -");
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("Swept Frequency Uncertainty Data\n\n", 0), 0u);
+    EXPECT_EQ(lines(result.out), 6 + 40);
+    EXPECT_NE(result.out.find("\n0.500000\t"), std::string::npos);
+    EXPECT_NE(result.out.find("\n20.000000\t"), std::string::npos);
+}
+
+} // namespace
+} // namespace tolvane

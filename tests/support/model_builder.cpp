@@ -1,0 +1,112 @@
+#include "support/model_builder.h"
+
+#include "components/cable.h"
+#include "components/cal_kit.h"
+#include "components/connector.h"
+#include "components/dut.h"
+#include "components/vna.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane::testing {
+
+void ModelDeleter::operator()(ModelInfo* model) const {
+    (void)DestroyModelInfo(model);
+}
+
+FVInfo* TermTable(ModelInfo* model, Term term) {
+    switch (term) {
+    case Term::CDr:
+        return model->calKit->CDr;
+    case Term::CSm:
+        return model->calKit->CSm;
+    case Term::CRt:
+        return model->calKit->CRt;
+    case Term::CXt:
+        return model->calKit->CXt;
+    case Term::CLm:
+        return model->calKit->CLm;
+    case Term::CTt:
+        return model->calKit->CTt;
+    case Term::SSr:
+        return model->vna->ssr;
+    case Term::NRc:
+        return model->vna->nrc;
+    case Term::Cable1Tm:
+        return model->cable1->DCbTm;
+    case Term::Cable1Tp:
+        return model->cable1->DCbTp;
+    case Term::Cable2Tm:
+        return model->cable2->DCbTm;
+    case Term::Cable2Tp:
+        return model->cable2->DCbTp;
+    case Term::Conn1Tm:
+        return model->connector1->RCnTm;
+    case Term::Conn1Rm:
+        return model->connector1->RCnRm;
+    case Term::Conn2Tm:
+        return model->connector2->RCnTm;
+    case Term::Conn2Rm:
+        return model->connector2->RCnRm;
+    }
+    return nullptr;
+}
+
+void FillTable(FVInfo* table, const Pairs& pairs, int type) {
+    ASSERT_EQ(SetFVInterpType(table, type), 1);
+    ASSERT_EQ(SetFVNumPairs(table, static_cast<int>(pairs.size())), 1);
+    for (int i = 0; i < static_cast<int>(pairs.size()); ++i) {
+        ASSERT_EQ(SetFVFreq(table, i, pairs[static_cast<std::size_t>(i)].first), 1);
+        ASSERT_EQ(SetFVValueAt(table, i, pairs[static_cast<std::size_t>(i)].second), 1);
+    }
+}
+
+void FillTable(PVInfo* table, const Pairs& pairs, int type) {
+    ASSERT_EQ(SetPVInterpType(table, type), 1);
+    ASSERT_EQ(SetPVNumPairs(table, static_cast<int>(pairs.size())), 1);
+    for (int i = 0; i < static_cast<int>(pairs.size()); ++i) {
+        const auto& [power, value] = pairs[static_cast<std::size_t>(i)];
+        ASSERT_EQ(SetPVPower(table, i, static_cast<float>(power)), 1);
+        ASSERT_EQ(SetPVValueAt(table, i, value), 1);
+    }
+}
+
+void FillAllTerms(ModelInfo* model, double lowHz, double highHz, float value) {
+    for (Term term : kAllTerms)
+        FillTable(TermTable(model, term), {{lowHz, value}, {highHz, value}});
+}
+
+void SetFrequencies(ModelInfo* model, const std::vector<double>& frequenciesHz) {
+    ASSERT_EQ(SetModelNumFreqs(model, static_cast<int>(frequenciesHz.size())), 1);
+    for (int i = 0; i < static_cast<int>(frequenciesHz.size()); ++i)
+        ASSERT_EQ(SetModelFreq(model, i, frequenciesHz[static_cast<std::size_t>(i)]), 1);
+}
+
+ModelPtr QuietModel() {
+    ModelPtr model(CreateModelInfo());
+    EXPECT_NE(model, nullptr);
+    if (model == nullptr) return model;
+    constexpr double kLow = 1e9, kHigh = 2e9;
+    for (Term term : {Term::CDr, Term::CSm, Term::CLm, Term::CXt, Term::Conn1Rm, Term::Conn1Tm,
+                      Term::Conn2Rm, Term::Conn2Tm, Term::NRc})
+        FillTable(TermTable(model.get(), term), {{kLow, 300.0f}, {kHigh, 300.0f}});
+    for (Term term : {Term::CRt, Term::CTt, Term::SSr, Term::Cable1Tm, Term::Cable1Tp,
+                      Term::Cable2Tm, Term::Cable2Tp})
+        FillTable(TermTable(model.get(), term), {{kLow, 0.0f}, {kHigh, 0.0f}});
+    FillTable(model->vna->src, {{-200.0, 0.0f}, {100.0, 0.0f}});
+    SetFrequencies(model.get(), {1.5e9});
+    EXPECT_EQ(SetModelPower(model.get(), 0.0f), 1);
+    EXPECT_EQ(SetModelAverages(model.get(), 1), 1);
+    EXPECT_EQ(SetModelNRcAverages(model.get(), 1), 1);
+    EXPECT_EQ(SetModelIFBW(model.get(), 1000.0f), 1);
+    EXPECT_EQ(SetModelNRcIFBW(model.get(), 1000.0f), 1);
+    DUTInfo* dut = model->dut;
+    EXPECT_EQ(SetDUTType(dut, DUT_REFLECTION_ONLY), 1);
+    EXPECT_EQ(SetDUTReflNumValues(dut, 1), 1);
+    EXPECT_EQ(SetDUTReflMin(dut, -20.0f), 1);
+    EXPECT_EQ(SetDUTReflMax(dut, -20.0f), 1);
+    EXPECT_EQ(SetDUTCoverageFactors(dut, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1), 1);
+    return model;
+}
+
+} // namespace tolvane::testing

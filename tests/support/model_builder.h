@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/fv_table.h"
+#include "core/pv_table.h"
+#include "engine/model.h"
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace tolvane::testing {
+
+struct ModelDeleter {
+    void operator()(ModelInfo* model) const;
+};
+/// A model destroyed with DestroyModelInfo.
+using ModelPtr = std::unique_ptr<ModelInfo, ModelDeleter>;
+
+/// The sixteen frequency terms of a model, in the order CheckModel tests them.
+enum class Term {
+    CDr,
+    CSm,
+    CRt,
+    CXt,
+    CLm,
+    CTt,
+    SSr,
+    NRc,
+    Cable1Tm,
+    Cable1Tp,
+    Cable2Tm,
+    Cable2Tp,
+    Conn1Tm,
+    Conn1Rm,
+    Conn2Tm,
+    Conn2Rm,
+};
+inline constexpr Term kAllTerms[] = {
+    Term::CDr,     Term::CSm,     Term::CRt,      Term::CXt,      Term::CLm,      Term::CTt,
+    Term::SSr,     Term::NRc,     Term::Cable1Tm, Term::Cable1Tp, Term::Cable2Tm, Term::Cable2Tp,
+    Term::Conn1Tm, Term::Conn1Rm, Term::Conn2Tm,  Term::Conn2Rm,
+};
+
+/// The model's own table of `term`.
+[[nodiscard]] FVInfo* TermTable(ModelInfo* model, Term term);
+
+/// (abscissa, value) pairs: frequencies in Hz or powers in dBm.
+using Pairs = std::vector<std::pair<double, float>>;
+
+/// Replaces the table's contents; asserts that every setter accepted its value.
+void FillTable(FVInfo* table, const Pairs& pairs, int type = INTERP_LINEAR);
+void FillTable(PVInfo* table, const Pairs& pairs, int type = INTERP_LINEAR);
+
+/// Sets every frequency term to one constant over [lowHz, highHz] (two pairs).
+void FillAllTerms(ModelInfo* model, double lowHz, double highHz, float value);
+
+/// Sets the model's frequency list.
+void SetFrequencies(ModelInfo* model, const std::vector<double>& frequenciesHz);
+
+/// A model whose error terms vanish: losses of 300 dB, gain deviations and phase drifts of 0,
+/// NRc of 300 (noise at -300 dBm), SRc 0 dB from -200 to 100 dBm, every coverage factor 1, port
+/// power 0 dBm, equal IF bandwidths (1000 Hz) and averaging factors (1), the tables spanning 1 to
+/// 2 GHz, one frequency of 1.5 GHz and a reflection-only DUT of one value, -20 dB.
+[[nodiscard]] ModelPtr QuietModel();
+
+} // namespace tolvane::testing
