@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "files/startup.h"
 #include "tolvane/version.h"
 #include "ui/artwork.h"
 #include "ui/configuration_dialog.h"
@@ -21,11 +22,6 @@
 #include <QVBoxLayout>
 
 namespace tolvane {
-
-// The start-up and preference operations of the files library (files/startup.h).
-int StartUp();
-[[nodiscard]] int ReadPreference(int* value, const char* path);
-int WritePreference(int value, const char* path);
 
 MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     : QMainWindow(parent), preferencePath_(preferencePath), area_(new QMdiArea(this)),
