@@ -95,8 +95,8 @@ int StraightforwardLoop(const ModelInfo& model, const CoverageFactors& k, float 
             const double upperT = t + kk * std::sqrt(xt * xt + eT * eT + nT * nT);
             const double rhoR = std::min((upperR - m) / m, 1.0);
             const double rhoT = std::min((upperT - t) / t, 1.0);
-            const double phaseR = std::asin(rhoR) * 180.0 / kPi + 2.0 * phi1;
-            const double phaseT = std::asin(rhoT) * 180.0 / kPi + phi2 + phi1;
+            const double phaseR = std::asin(rhoR) * (180.0 / kPi) + 2.0 * phi1;
+            const double phaseT = std::asin(rhoT) * (180.0 / kPi) + phi2 + phi1;
             if (!SetUncertaintyRefl(result, i, j, dut.s11, static_cast<float>(upperR),
                                     static_cast<float>(phaseR)) ||
                 !SetUncertaintyTrans(result, i, j, dut.s21, static_cast<float>(upperT),

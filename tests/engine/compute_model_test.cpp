@@ -89,7 +89,7 @@ TEST(CascadeTwoPorts, ConnectsTheSecondBehindTheFirst) {
     const TwoPort a = MakeTwoPort(0.1f, 0.9f, 0.8f, 0.5f);
     const TwoPort b = MakeTwoPort(0.2f, 0.7f, 0.6f, 0.3f);
     const TwoPort c = CascadeTwoPorts(a, b);
-    const double d = 1.0 - 0.5 * 0.2; // 0.9
+    const double d = 1.0 - 0.5f * 0.2f; // 0.9
     EXPECT_FLOAT_EQ(c.s11, static_cast<float>(0.1 + 0.9 * 0.8 * 0.2 / d));
     EXPECT_FLOAT_EQ(c.s12, static_cast<float>(0.9 * 0.7 / d));
     EXPECT_FLOAT_EQ(c.s21, static_cast<float>(0.8 * 0.6 / d));
