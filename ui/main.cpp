@@ -1,12 +1,8 @@
+#include "files/startup.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 
 #include <QApplication>
-
-namespace tolvane {
-// Frees the program-wide state (files/startup.h).
-void ShutDown();
-} // namespace tolvane
 
 // Tolvane reads its component database, default configuration and default model from the current
 // directory. Without them it shows what is missing and ends.

@@ -21,6 +21,8 @@
 #include <QSvgGenerator>
 #include <QValueAxis>
 
+#include <algorithm>
+
 namespace tolvane {
 namespace {
 
@@ -46,11 +48,16 @@ QString TitleHtml(const ChartContent& content) {
     QString html = QStringLiteral("<b>%1</b>").arg(content.title.toHtmlEscaped());
     if (!content.subtitle.isEmpty())
         html += QStringLiteral("<br><small>%1</small>").arg(content.subtitle.toHtmlEscaped());
-    if (content.curves.size() > PlotWindow::kMaxLegendEntries)
+    const auto count = content.curves.size();
+    if (count > PlotWindow::kMaxLegendEntries) {
+        const QString shown =
+            count > PlotWindow::kMaxDrawnCurves
+                ? QStringLiteral("%1 of %2").arg(PlotWindow::kMaxDrawnCurves).arg(count)
+                : QString::number(count);
         html += QStringLiteral("<br><small>%1 frequencies: %2 (blue) to %3 (red)</small>")
-                    .arg(content.curves.size())
-                    .arg(content.curves.first().label.toHtmlEscaped(),
+                    .arg(shown, content.curves.first().label.toHtmlEscaped(),
                          content.curves.last().label.toHtmlEscaped());
+    }
     return html;
 }
 
@@ -114,7 +121,10 @@ void PlotWindow::buildChart() {
     chart->addAxis(yAxis, Qt::AlignLeft);
 
     const int count = int(content_.curves.size());
-    for (int i = 0; i < count; ++i) {
+    const int drawn = std::min(count, kMaxDrawnCurves);
+    for (int k = 0; k < drawn; ++k) {
+        // Evenly spread over the curves, first and last included.
+        const int i = drawn > 1 ? int((qint64(k) * (count - 1)) / (drawn - 1)) : 0;
         const ChartCurve& curve = content_.curves[i];
         auto* series = new QLineSeries;
         series->setName(curve.label);
