@@ -97,7 +97,26 @@ void BM_ComputeModel(benchmark::State& state) {
     (void)DestroyModelInfo(model);
 }
 
+// The share of the result record: re-dimensioning its six arrays, zero-filled, as every
+// computation does before its first point.
+void BM_DimensionResult(benchmark::State& state) {
+    const int numFreqs = static_cast<int>(state.range(0));
+    const int numValues = static_cast<int>(state.range(1));
+    UncertaintyInfo* result = CreateUncertaintyInfo();
+    Require(SetUncertaintyNumFreqs(result, numFreqs));
+    Require(SetUncertaintyNumDUTValues(result, numValues));
+    for (auto _ : state) {
+        if (InitializeUncertainty(result) != 1) state.SkipWithError("InitializeUncertainty failed");
+        benchmark::DoNotOptimize(result->transUpperBound.data());
+    }
+    state.counters["per_point"] = benchmark::Counter(double(numFreqs) * numValues,
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+    (void)DestroyUncertaintyInfo(result);
+}
+
 BENCHMARK(BM_ComputeModel)->Args({201, 91})->Args({5000, 1001})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DimensionResult)->Args({201, 91})->Args({5000, 1001})->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tolvane

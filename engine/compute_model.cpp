@@ -296,13 +296,17 @@ void Computation::computeRow(const FrequencyTerms& terms, const UncertaintyRow& 
     for (; j + 1 < count; j += 2)
         computeMagnitudes<Pair>(terms, row, j);
     if (j < count) computeMagnitudes<double>(terms, row, j);
+    // A relative bound clamped at 1 (common for the parameter a one-type DUT does not have, at
+    // -140 dB) takes the library's own arcsine of 1, evaluated once.
+    static const double asinOfOne = std::asin(1.0);
+    const auto arcsine = [](double x) { return x == 1.0 ? asinOfOne : std::asin(x); };
     const double* reflRelative = values_.array(DUTValueTerms::kReflRelative);
     const double* transRelative = values_.array(DUTValueTerms::kTransRelative);
     for (j = 0; j < count; ++j) {
         const double phaseR =
-            std::asin(reflRelative[j]) * kDegreesPerRadian + 2.0 * terms.phaseDrift1Deg;
-        const double phaseT = std::asin(transRelative[j]) * kDegreesPerRadian +
-                              terms.phaseDrift2Deg + terms.phaseDrift1Deg;
+            arcsine(reflRelative[j]) * kDegreesPerRadian + 2.0 * terms.phaseDrift1Deg;
+        const double phaseT = arcsine(transRelative[j]) * kDegreesPerRadian + terms.phaseDrift2Deg +
+                              terms.phaseDrift1Deg;
         row.reflPhaseDeg[j] = static_cast<float>(phaseR);
         row.transPhaseDeg[j] = static_cast<float>(phaseT);
     }

@@ -6,6 +6,7 @@
 #include "components/vna.h"
 #include "engine/model.h"
 #include "engine/uncertainty.h"
+#include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 #include "support/model_builder.h"
 
@@ -328,6 +329,18 @@ TEST_F(ComputeModelTest, PreparationFailuresLeaveTheResultUntouched) {
                                      "GetDUTParam: NULL info pointer.",
                                      "ComputeModel: Error in a called routine.",
                                  }));
+}
+
+TEST_F(ComputeModelTest, AnAllocationFailureIsReportedBeforeTheResultIsTouched) {
+    Compute(model_.get());
+    testing::CapturedMessages captured;
+    {
+        // The terms of the DUT values are the computation's first allocation.
+        testing::ScopedAllocationFailure failure(0);
+        EXPECT_EQ(ComputeModel(model_.get(), results_.get()), 0);
+    }
+    EXPECT_EQ(captured.errors(), Strings{"ComputeModel: error allocating memory."});
+    EXPECT_FLOAT_EQ(Refl(results_.get()).upper, 0.1f);
 }
 
 TEST_F(ComputeModelTest, AFailedDimensioningLeavesNoStaleResults) {
