@@ -4,8 +4,8 @@
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
 #include "ui/help.h"
-#include "ui/leading_number.h"
 #include "ui/list_sorting.h"
+#include "ui/number_text.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -28,7 +28,7 @@ constexpr double kHzPerGHz = 1000000000.0;
 constexpr int kFrequencyFieldLength = 64;
 
 QString FrequencyLine(double frequencyGHz) {
-    return QString::asprintf("%.6lf GHz", frequencyGHz);
+    return FormatFixed(frequencyGHz, 6) + QStringLiteral(" GHz");
 }
 
 } // namespace
