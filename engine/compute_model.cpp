@@ -91,9 +91,18 @@ void StoreFloat(Pair x, float* p) {
 /// A TwoPort with each entry held in double lanes (the float values widened).
 template <typename Lanes> struct TwoPortLanes { Lanes s11, s12, s21, s22; };
 
+// The same value in every lane (a negative zero stays negative).
+template <typename Lanes> Lanes Broadcast(double x);
+template <> double Broadcast<double>(double x) {
+    return x;
+}
+template <> Pair Broadcast<Pair>(double x) {
+    return Pair{x, x};
+}
+
 template <typename Lanes> TwoPortLanes<Lanes> Widen(const TwoPort& p) {
-    const Lanes zero{};
-    return {zero + double(p.s11), zero + double(p.s12), zero + double(p.s21), zero + double(p.s22)};
+    return {Broadcast<Lanes>(p.s11), Broadcast<Lanes>(p.s12), Broadcast<Lanes>(p.s21),
+            Broadcast<Lanes>(p.s22)};
 }
 
 /// CascadeTwoPorts on lanes.

@@ -229,8 +229,9 @@ private:
                                     float(real(-40, 10)), float(real(-40, 0))),
                   1);
         CoverageFactors k;
+        // Now and then a factor of 0 or below: non-finite results are stored as computed.
         for (float& factor : k)
-            factor = static_cast<float>(real(0.5, 5.0));
+            factor = chance(0.03) ? 0.0f : static_cast<float>(real(chance(0.03) ? -5.0 : 0.5, 5.0));
         std::copy(k.begin(), k.end(), dut->coverageFactors.begin());
     }
 
