@@ -337,6 +337,9 @@ int Computation::run() {
         if (!lookUpSourceSide(f, terms)) return Fail(kModelMsgCalledRoutine);
         if (firstFrequency && !lookUpReceiver(0)) return Fail(kModelMsgCalledRoutine);
 
+        // The row is checked where its first pair is stored.
+        UncertaintyRow row;
+        if (!GetUncertaintyRow(result_, i, &row)) return Fail(kModelMsgCalledRoutine);
         std::size_t ready = values_.count;
         if (firstFrequency) {
             for (std::size_t j = 1; j < values_.count; ++j) {
@@ -346,8 +349,6 @@ int Computation::run() {
                 }
             }
         }
-        UncertaintyRow row;
-        if (!GetUncertaintyRow(result_, i, &row)) return Fail(kModelMsgCalledRoutine);
         computeRow(terms, row, ready);
         if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
     }
