@@ -10,6 +10,7 @@
 #include "ui/result_presenter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -27,7 +28,8 @@ MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     : QMainWindow(parent), preferencePath_(preferencePath), area_(new QMdiArea(this)),
       presenter_(new ResultPresenter(area_, this)) {
     setWindowTitle(QString::fromUtf8(kProductTitle));
-    setWindowIcon(ApplicationIcon());
+    // Every window of the program (dialogs, charts) shows the program's icon.
+    QApplication::setWindowIcon(ApplicationIcon());
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);

@@ -4,6 +4,7 @@
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
@@ -67,6 +68,7 @@ PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* p
     : QMdiSubWindow(parent), content_(content), record_(record) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(content_.title);
+    setWindowIcon(QApplication::windowIcon());
     if (record_ != nullptr) {
         record_->kind = content_.kind;
         record_->chartWindow = this;
@@ -160,9 +162,12 @@ void PlotWindow::buildChart() {
 }
 
 void PlotWindow::placeAnnotations() {
-    // The first part ends at the point, the second starts there, both on one baseline.
-    const QPointF at = chart()->mapToPosition(content_.annotationAt);
+    // The first part ends at the point, the second starts there, both on one baseline; in a
+    // narrow window the pair moves right as far as needed to start inside the plot area.
+    const QRectF plot = chart()->plotArea();
+    QPointF at = chart()->mapToPosition(content_.annotationAt);
     const QRectF before = noteBefore_->boundingRect();
+    at.rx() = std::max(at.x(), plot.left() + before.width() + 4.0);
     noteBefore_->setPos(at.x() - before.width(), at.y() - before.height());
     noteAfter_->setPos(at.x(), at.y() - before.height());
 }

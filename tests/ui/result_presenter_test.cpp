@@ -98,10 +98,11 @@ private Q_SLOTS:
             QCOMPARE(static_cast<QLineSeries*>(series[2])->count(), 11);
             QVERIFY(chart->chart()->legend()->isVisible());
         }
-        // Tiled: side by side, filling the area.
+        // Tiled side by side in list order, filling the area.
         const QRect area = window_->plotArea()->viewport()->rect();
         QCOMPARE(charts[0]->geometry().united(charts[1]->geometry()).size(), area.size());
         QVERIFY(!charts[0]->geometry().intersects(charts[1]->geometry()));
+        QCOMPARE(charts[0]->geometry().topLeft(), QPoint(0, 0));
     }
 
     void userSweepMakesFourFrequencyCharts() {
