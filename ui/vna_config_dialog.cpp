@@ -7,7 +7,7 @@
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
 #include "ui/help.h"
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 #include "ui/record_name_combo.h"
 
 #include <QComboBox>
@@ -29,7 +29,12 @@ constexpr float kDefaultMinPowerDbm = -100.0f;
 constexpr float kDefaultMaxPowerDbm = 100.0f;
 
 QString Format1(float value) {
-    return QString::asprintf("%.1f", double(value));
+    return FormatFixed(value, 1);
+}
+
+// "%1" in `text` stands for the limit.
+void ReportPowerLimit(const char* text, float limitDbm) {
+    ShowErrorMessage(QString::fromUtf8(text).arg(Format1(limitDbm)).toUtf8().constData());
 }
 
 const VNAInfo* VnaAt(int index) {
@@ -88,7 +93,7 @@ void VnaConfigDialog::createControls() {
     averagingCombo_ = new QComboBox;
     averagingCombo_->setObjectName(QStringLiteral("averagingFactor"));
     for (int i = 0; i < kAveragingFactors; ++i)
-        averagingCombo_->addItem(QString::asprintf("%d", 1 << i));
+        averagingCombo_->addItem(QString::number(1 << i));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("VNA Type"), vnaCombo_);
@@ -157,17 +162,11 @@ bool VnaConfigDialog::writeControls() {
         return false;
     }
     if (*powerDbm < minPowerDbm) {
-        ShowErrorMessage(QString::asprintf("Port power is less than the minimum of %.1f dBm.",
-                                           double(minPowerDbm))
-                             .toUtf8()
-                             .constData());
+        ReportPowerLimit("Port power is less than the minimum of %1 dBm.", minPowerDbm);
         return false;
     }
     if (*powerDbm > maxPowerDbm) {
-        ShowErrorMessage(QString::asprintf("Port power is greater than the maximum of %.1f dBm.",
-                                           double(maxPowerDbm))
-                             .toUtf8()
-                             .constData());
+        ReportPowerLimit("Port power is greater than the maximum of %1 dBm.", maxPowerDbm);
         return false;
     }
     if (SetConfigPower(config_, *powerDbm) == 0) return false;
