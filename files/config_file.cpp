@@ -89,7 +89,7 @@ void ConfigReader::takeKeyword(const std::string& line) {
     const std::string token = GetUpperToken(line, &argument);
     if (token == "CABLE") {
         int number = 0;
-        if (std::sscanf(argument.c_str(), "%d", &number) != 1 || (number != 1 && number != 2)) {
+        if (!ScanNumbers(argument, &number) || (number != 1 && number != 2)) {
             parseError(line);
             return;
         }
@@ -126,7 +126,7 @@ bool ConfigReader::storeBlockLine(const std::string& line) {
         return SetConfigCalName(config, text);
     case Expect::FreqCount: {
         int count = 0;
-        if (std::sscanf(text, "%d", &count) != 1 || !SetConfigNumFreqs(config, count)) return false;
+        if (!ScanNumbers(line, &count) || !SetConfigNumFreqs(config, count)) return false;
         freqCount = count;
         freqIndex = 0;
         expect = Expect::FreqEntry;
@@ -142,7 +142,7 @@ bool ConfigReader::storeBlockLine(const std::string& line) {
     case Expect::Averages: {
         int averages = 0;
         expect = Expect::Keyword;
-        return std::sscanf(text, "%d", &averages) == 1 && SetConfigAverages(config, averages);
+        return ScanNumbers(line, &averages) && SetConfigAverages(config, averages);
     }
     case Expect::IFBW: {
         float ifBandwidthHz = 0.0f;

@@ -72,7 +72,7 @@ private:
     /// more entries than the file can still hold does not parse: no table is sized for it.
     [[nodiscard]] bool readCount(const std::string& line) {
         entry_ = 0;
-        return std::sscanf(line.c_str(), "%d", &count_) == 1 && countFits();
+        return ScanNumbers(line, &count_) && countFits();
     }
     [[nodiscard]] bool countFits() const { return CountFitsInFile(count_, maxLinesLeft_); }
     /// True when the entry just stored was the last one (a count of 0 or less never ends).
@@ -263,8 +263,7 @@ bool DatabaseReader::takeVNASectionLine(const std::string& line) {
                 int averages = 0;
                 float ifBandwidthHz = 0.0f;
                 entry_ = 0;
-                if (std::sscanf(text, "%d%d%f", &count_, &averages, &ifBandwidthHz) != 3 ||
-                    !countFits())
+                if (!ScanNumbers(line, &count_, &averages, &ifBandwidthHz) || !countFits())
                     return false;
                 (void)SetVNANRcAverages(vna, averages);
                 (void)SetVNANRcIFBW(vna, ifBandwidthHz);

@@ -3,6 +3,9 @@
 #include "core/interpolation.h"
 
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <limits>
 #include <sys/stat.h>
 
@@ -86,6 +89,31 @@ std::string GetUpperToken(const std::string& line, std::string* argument) {
     }
     if (argument != nullptr) *argument = line.substr(end);
     return token;
+}
+
+bool ScanNumber(const char*& text, int* value) {
+    // "%d" reads what strtol reads in base 10; strtol also tells when the number is out of range.
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text, &end, 10);
+    if (end == text || errno == ERANGE || number < INT_MIN || number > INT_MAX) return false;
+    *value = static_cast<int>(number);
+    text = end;
+    return true;
+}
+
+bool ScanNumber(const char*& text, float* value) {
+    int used = 0;
+    if (std::sscanf(text, "%f%n", value, &used) != 1) return false;
+    text += used;
+    return true;
+}
+
+bool ScanNumber(const char*& text, double* value) {
+    int used = 0;
+    if (std::sscanf(text, "%lf%n", value, &used) != 1) return false;
+    text += used;
+    return true;
 }
 
 int InterpolationTypeOfLine(const std::string& line) {

@@ -216,7 +216,7 @@ void ModelReader::takeKeyword(const std::string& line) {
     const std::string token = GetUpperToken(line, &argument);
     if (token == "CONNECTOR" || token == "CABLE") {
         int number = 0;
-        if (std::sscanf(argument.c_str(), "%d", &number) != 1 || (number != 1 && number != 2)) {
+        if (!ScanNumbers(argument, &number) || (number != 1 && number != 2)) {
             lineError(kFileMsgParsing, line);
             return;
         }
@@ -269,8 +269,7 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     switch (expect_) {
     case Expect::TableCount:
         // A count of more entries than the file can hold is refused before it sizes the table.
-        if (std::sscanf(text, "%d", &entryCount_) != 1 ||
-            !CountFitsInFile(entryCount_, maxLinesLeft_))
+        if (!ScanNumbers(line, &entryCount_) || !CountFitsInFile(entryCount_, maxLinesLeft_))
             return false;
         // A count the table refuses is reported by the table; reading goes on.
         (void)table_->ops->setNumPairs(target_, table_->code, entryCount_);
@@ -295,8 +294,7 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     case Expect::TableEntry:
         return storeTableEntry(line);
     case Expect::FreqCount:
-        if (std::sscanf(text, "%d", &freqCount_) != 1 || !SetModelNumFreqs(model_, freqCount_))
-            return false;
+        if (!ScanNumbers(line, &freqCount_) || !SetModelNumFreqs(model_, freqCount_)) return false;
         freqIndex_ = 0;
         expect_ = Expect::FreqEntry;
         return true;
@@ -311,8 +309,8 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     case Expect::Averages: {
         int averages = 0, nrcAverages = 0;
         expect_ = Expect::Keyword;
-        return std::sscanf(text, "%d%d", &averages, &nrcAverages) == 2 &&
-               SetModelAverages(model_, averages) && SetModelNRcAverages(model_, nrcAverages);
+        return ScanNumbers(line, &averages, &nrcAverages) && SetModelAverages(model_, averages) &&
+               SetModelNRcAverages(model_, nrcAverages);
     }
     case Expect::IFBW: {
         float ifBandwidthHz = 0.0f, nrcIfBandwidthHz = 0.0f;
