@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <sys/stat.h>
@@ -102,18 +103,27 @@ bool ScanNumber(const char*& text, int* value) {
     return true;
 }
 
-bool ScanNumber(const char*& text, float* value) {
+namespace {
+
+/// "%f" or "%lf" through sscanf, which also settles where the number ends; a number that is not
+/// finite ("nan", "inf", or too large for its type) is refused.
+template <typename Real> bool ScanReal(const char*& text, Real* value, const char* format) {
+    Real number = 0;
     int used = 0;
-    if (std::sscanf(text, "%f%n", value, &used) != 1) return false;
+    if (std::sscanf(text, format, &number, &used) != 1 || !std::isfinite(number)) return false;
+    *value = number;
     text += used;
     return true;
 }
 
+} // namespace
+
+bool ScanNumber(const char*& text, float* value) {
+    return ScanReal(text, value, "%f%n");
+}
+
 bool ScanNumber(const char*& text, double* value) {
-    int used = 0;
-    if (std::sscanf(text, "%lf%n", value, &used) != 1) return false;
-    text += used;
-    return true;
+    return ScanReal(text, value, "%lf%n");
 }
 
 int InterpolationTypeOfLine(const std::string& line) {

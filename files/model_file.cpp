@@ -11,7 +11,6 @@
 #include "files/line_reader.h"
 #include "files/safe_file_writer.h"
 
-#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -265,7 +264,6 @@ void ModelReader::takeTableKeyword(const std::string& line) {
 }
 
 bool ModelReader::storeBlockLine(const std::string& line) {
-    const char* text = line.c_str();
     switch (expect_) {
     case Expect::TableCount:
         // A count of more entries than the file can hold is refused before it sizes the table.
@@ -303,8 +301,8 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     case Expect::Power: {
         float powerDbm = 0.0f, couplerLossDb = 0.0f;
         expect_ = Expect::Keyword;
-        return std::sscanf(text, "%f%f", &powerDbm, &couplerLossDb) == 2 &&
-               SetModelPower(model_, powerDbm) && SetModelCouplerLoss(model_, couplerLossDb);
+        return ScanNumbers(line, &powerDbm, &couplerLossDb) && SetModelPower(model_, powerDbm) &&
+               SetModelCouplerLoss(model_, couplerLossDb);
     }
     case Expect::Averages: {
         int averages = 0, nrcAverages = 0;
@@ -315,7 +313,7 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     case Expect::IFBW: {
         float ifBandwidthHz = 0.0f, nrcIfBandwidthHz = 0.0f;
         expect_ = Expect::Keyword;
-        return std::sscanf(text, "%f%f", &ifBandwidthHz, &nrcIfBandwidthHz) == 2 &&
+        return ScanNumbers(line, &ifBandwidthHz, &nrcIfBandwidthHz) &&
                SetModelIFBW(model_, ifBandwidthHz) && SetModelNRcIFBW(model_, nrcIfBandwidthHz);
     }
     case Expect::DUTLine:
@@ -333,11 +331,11 @@ bool ModelReader::storeTableEntry(const std::string& line) {
     float value = 0.0f;
     if (table_->isPowerTable) {
         float powerDbm = 0.0f;
-        if (std::sscanf(line.c_str(), "%f%f", &powerDbm, &value) != 2) return false;
+        if (!ScanNumbers(line, &powerDbm, &value)) return false;
         abscissa = powerDbm;
     } else {
         double frequencyGHz = 0.0;
-        if (std::sscanf(line.c_str(), "%lf%f", &frequencyGHz, &value) != 2) return false;
+        if (!ScanNumbers(line, &frequencyGHz, &value)) return false;
         abscissa = frequencyGHz * kHzPerGHz;
     }
     table_->ops->setEntry(target_, table_->code, entryIndex_, abscissa, value);
@@ -356,7 +354,7 @@ bool ModelReader::storeTableEntry(const std::string& line) {
 
 bool ModelReader::storeFrequencyEntry(const std::string& line) {
     double frequencyGHz = 0.0;
-    if (std::sscanf(line.c_str(), "%lf", &frequencyGHz) != 1 ||
+    if (!ScanNumbers(line, &frequencyGHz) ||
         !SetModelFreq(model_, freqIndex_, frequencyGHz * kHzPerGHz))
         return false;
     if (++freqIndex_ == freqCount_) expect_ = Expect::Keyword;

@@ -107,7 +107,7 @@ TEST(DamagedFile, ACountTheRestOfTheFileCannotHoldIsRefusedBeforeAnythingIsSized
     EXPECT_EQ(n, 4) << "the refused count sized nothing";
 }
 
-TEST(DamagedFile, AnIntegerBeyondIntIsAParseErrorNotAWrappedNumber) {
+TEST(DamagedFile, AnIntegerBeyondIntOrANumberNotFiniteIsAParseError) {
     // 4294967297 would wrap to 1: connector 1, an averaging factor of 1, the background on.
     testing::TempDir dir;
     testing::CapturedMessages captured;
@@ -116,6 +116,12 @@ TEST(DamagedFile, AnIntegerBeyondIntIsAParseErrorNotAWrappedNumber) {
     EXPECT_EQ(ReadModelFile(model.get(), model1.c_str()), 1);
     const std::string model2 = dir.write("d.mdl", "DUT\n4294967299\n");
     EXPECT_EQ(ReadModelFile(model.get(), model2.c_str()), 1);
+    const std::string model3 = dir.write("i.mdl", "IFBW\ninf 10\nPOWER\n-10 nan\n");
+    EXPECT_EQ(ReadModelFile(model.get(), model3.c_str()), 1);
+    const std::string model4 = dir.write("p.mdl", "POWER\n-10 nan\n");
+    EXPECT_EQ(ReadModelFile(model.get(), model4.c_str()), 1);
+    EXPECT_EQ(model->ifBandwidthHz, 1000.0f);
+    EXPECT_EQ(model->powerDbm, 0.0f);
 
     ConfigPtr config(CreateConfigInfo());
     ASSERT_EQ(SetConfigAverages(config.get(), 16), 1);
@@ -133,6 +139,8 @@ TEST(DamagedFile, AnIntegerBeyondIntIsAParseErrorNotAWrappedNumber) {
     EXPECT_EQ(captured.errors(),
               (Texts{ParseError("ReadModelFile: ", model1, "CONNECTOR 4294967297"),
                      ParseError("ReadModelFile: ", model2, "4294967299"),
+                     ParseError("ReadModelFile: ", model3, "inf 10"),
+                     ParseError("ReadModelFile: ", model4, "-10 nan"),
                      ParseError("ReadConfigFile: ", config1, "4294967297"),
                      ParseError("ReadUncertaintyFile: ", database, "-4294967295")}));
 

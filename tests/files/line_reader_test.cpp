@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,7 +96,7 @@ TEST(ScanNumbers, ReadsAsTheFormattedInputDoesOnAnyText) {
     std::mt19937 random(7);
     std::uniform_int_distribution<std::size_t> length(0, 4), pick(0, alphabet.size() - 1),
         separator(0, 3);
-    int readLines = 0;
+    int readLines = 0, refusedReals = 0;
     for (int trial = 0; trial < 20000; ++trial) {
         std::string text = separators[separator(random)];
         for (int piece = 0; piece < 3; ++piece) {
@@ -115,6 +116,11 @@ TEST(ScanNumbers, ReadsAsTheFormattedInputDoesOnAnyText) {
         }
         const int scanned =
             std::sscanf(text.c_str(), "%d%f%lf", &scannedInt, &scannedFloat, &scannedDouble);
+        if (scanned == 3 && !(std::isfinite(scannedFloat) && std::isfinite(scannedDouble))) {
+            EXPECT_FALSE(read) << "not a finite number: " << text;
+            ++refusedReals;
+            continue;
+        }
         ASSERT_EQ(read, scanned == 3) << "\"" << text << "\"";
         if (!read) continue;
         ++readLines;
@@ -123,9 +129,10 @@ TEST(ScanNumbers, ReadsAsTheFormattedInputDoesOnAnyText) {
         EXPECT_EQ(std::memcmp(&readDouble, &scannedDouble, sizeof readDouble), 0) << text;
     }
     EXPECT_GT(readLines, 500) << "enough texts hold three numbers";
+    EXPECT_GT(refusedReals, 0) << "some hold \"inf\" or \"nan\"";
 }
 
-TEST(ScanNumbers, RefusesAnIntegerOutsideIntAndLeavesItsValue) {
+TEST(ScanNumbers, RefusesAnIntegerOutsideIntOrARealNotFiniteAndLeavesItsValue) {
     int n = 5;
     float x = 0.0f;
     EXPECT_TRUE(ScanNumbers(std::string(" 2147483647 1.5 trailing"), &n, &x));
@@ -138,6 +145,15 @@ TEST(ScanNumbers, RefusesAnIntegerOutsideIntAndLeavesItsValue) {
     }
     EXPECT_TRUE(ScanNumbers(std::string("-2147483648"), &n));
     EXPECT_EQ(n, -2147483647 - 1);
+
+    double y = 2.0;
+    for (const char* text : {"nan", "-inf", "infinity", "1e39", "1 1e400"}) {
+        x = 2.0f;
+        EXPECT_FALSE(ScanNumbers(std::string(text), &y, &x)) << text;
+        EXPECT_EQ(x, 2.0f) << text;
+    }
+    EXPECT_TRUE(ScanNumbers(std::string("1e39 1e-50"), &y, &x)) << "a double holds 1e39";
+    EXPECT_EQ(y, 1e39);
 }
 
 TEST(GetUpperToken, UpperCasesTheFirstWordAndKeepsTheRestAsArgument) {
