@@ -1,6 +1,10 @@
 // How the readers treat damaged files: the inputs the fuzz targets found, and every line of the
 // shipped files replaced in turn by one that does not parse.
 #include "components/cable.h"
+#include "components/cal_kit.h"
+#include "components/connector.h"
+#include "components/dielectric.h"
+#include "components/vna.h"
 #include "engine/config.h"
 #include "engine/model.h"
 #include "files/config_file.h"
@@ -252,6 +256,71 @@ TEST(DamagedFile, EveryConfigurationLineThatFailsIsNamedAndKeepsWhatCameBefore) 
         EXPECT_EQ(after, before) << "what the lines before stored is all there, and no more";
     }
     EXPECT_GT(damagedLines, 20);
+}
+
+/// The names of the records in the four component lists, list by list.
+std::vector<Texts> ListedNames(const ComponentLists& lists) {
+    std::vector<Texts> names(4);
+    char name[128] = {};
+    for (int i = 0; i < GetInfoListCount(lists.connectors); ++i)
+        if (GetConnName(GetInfoListRecord<ConnInfo>(lists.connectors, i), name, sizeof name))
+            names[0].emplace_back(name);
+    for (int i = 0; i < GetInfoListCount(lists.dielectrics); ++i)
+        if (GetDielName(GetInfoListRecord<DielInfo>(lists.dielectrics, i), name, sizeof name))
+            names[1].emplace_back(name);
+    for (int i = 0; i < GetInfoListCount(lists.vnas); ++i)
+        if (GetVNAName(GetInfoListRecord<VNAInfo>(lists.vnas, i), name, sizeof name))
+            names[2].emplace_back(name);
+    for (int i = 0; i < GetInfoListCount(lists.calKits); ++i)
+        if (GetCalName(GetInfoListRecord<CalInfo>(lists.calKits, i), name, sizeof name))
+            names[3].emplace_back(name);
+    return names;
+}
+
+/// Reads `text` as a component database into fresh lists and returns what they hold.
+std::vector<Texts> DatabaseAsRead(const testing::TempDir& dir, const std::string& text,
+                                  const std::string& name) {
+    testing::ScopedComponentLists scoped;
+    EXPECT_EQ(ReadUncertaintyFile(dir.write(name, text).c_str()), 1);
+    return ListedNames(scoped.lists());
+}
+
+TEST(DamagedFile, EveryDatabaseLineThatFailsIsNamedAndKeepsTheRecordsBeforeIt) {
+    const FileLines file(ReadWhole(kShippedDir + "uncdata.unc"));
+    testing::TempDir dir;
+    const std::string path = dir.file("damaged.unc");
+    // Name lines take any text: the line after a block keyword, and the kit's connector name.
+    int nameLinesAhead = 0;
+    int damagedLines = 0;
+    for (std::size_t i = 0; i < file.lines.size(); ++i) {
+        if (!file.isContent(i)) continue;
+        const std::string token = GetUpperToken(file.lines[i]);
+        const bool nameLine = nameLinesAhead > 0;
+        nameLinesAhead = nameLine                 ? nameLinesAhead - 1
+                         : token == "CALIBRATION" ? 2
+                         : token == "CONNECTOR" || token == "DIELECTRIC" || token == "VNA" ? 1
+                                                                                           : 0;
+        if (nameLine) continue;
+        ++damagedLines;
+        SCOPED_TRACE("line " + std::to_string(i + 1) + ": " + file.lines[i]);
+        const std::vector<Texts> before = DatabaseAsRead(dir, file.prefix(i), "prefix.unc");
+        testing::CapturedMessages captured;
+        const std::vector<Texts> after =
+            DatabaseAsRead(dir, file.edited(i, kGarbage, true), "damaged.unc");
+        const Texts errors = captured.errors();
+        ASSERT_FALSE(errors.empty());
+        EXPECT_TRUE(errors[0] == ParseError("ReadUncertaintyFile: ", path, kGarbage) ||
+                    errors[0] == UnknownKeyword("ReadUncertaintyFile: ", path, kGarbage))
+            << errors[0];
+        // Every record completed before the line is there, in its place; a bad dielectric line or
+        // a stray word lets reading go on, so records may follow.
+        for (std::size_t list = 0; list < 4; ++list) {
+            ASSERT_GE(after[list].size(), before[list].size()) << "list " << list;
+            EXPECT_TRUE(std::equal(before[list].begin(), before[list].end(), after[list].begin()))
+                << "list " << list;
+        }
+    }
+    EXPECT_GT(damagedLines, 150);
 }
 
 } // namespace
