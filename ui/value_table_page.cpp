@@ -8,6 +8,7 @@
 #include "core/record_name.h"
 #include "engine/config.h"
 #include "engine/model.h"
+#include "ui/fixed_number.h"
 #include "ui/help.h"
 #include "ui/leading_number.h"
 #include "ui/list_sorting.h"
@@ -33,37 +34,34 @@ namespace {
 
 constexpr double kHzPerGHz = 1000000000.0;
 
-constexpr const char* kDb1 = "%.6lf GHz = %.1f dB";
-constexpr const char* kDb3 = "%.6lf GHz = %.3f dB";
+// Lines read "1.000000 GHz = 40.2 dB" (frequency pages) or "-20.0 dBm = 0.050 dB" (power page).
 constexpr const char* kDb = "Value (dB)";
+constexpr const char* kDegrees = "Value (degrees)";
 
 constexpr TermDescription kTerms[] = {
-    {"Directivity", kModelCalKit, kCalCDr, false, kDb1, kDb, kHelpCalibrationResidualPages},
-    {"Source Match", kModelCalKit, kCalCSm, false, kDb1, kDb, kHelpCalibrationResidualPages},
-    {"Reflection Tracking", kModelCalKit, kCalCRt, false, kDb3, kDb, kHelpCalibrationResidualPages},
-    {"Crosstalk", kModelCalKit, kCalCXt, false, kDb1, kDb, kHelpCalibrationResidualPages},
-    {"Load Match", kModelCalKit, kCalCLm, false, kDb1, kDb, kHelpCalibrationResidualPages},
-    {"Transmission Tracking", kModelCalKit, kCalCTt, false, kDb3, kDb,
+    {"Directivity", kModelCalKit, kCalCDr, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
+    {"Source Match", kModelCalKit, kCalCSm, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
+    {"Reflection Tracking", kModelCalKit, kCalCRt, false, 3, "dB", kDb,
      kHelpCalibrationResidualPages},
-    {"Magnitude Drift", kModelCable1, kCableDCbTm, false, kDb3, kDb, kHelpDriftPages},
-    {"Phase Drift", kModelCable1, kCableDCbTp, false, "%.6lf GHz = %.1f degrees", "Value (degrees)",
-     kHelpDriftPages},
-    {"Magnitude Drift", kModelCable2, kCableDCbTm, false, kDb3, kDb, kHelpDriftPages},
-    {"Phase Drift", kModelCable2, kCableDCbTp, false, "%.6lf GHz = %.1f degrees", "Value (degrees)",
-     kHelpDriftPages},
-    {"Reflection", kModelConnector1, kConnRCnRm, false, kDb1, kDb,
+    {"Crosstalk", kModelCalKit, kCalCXt, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
+    {"Load Match", kModelCalKit, kCalCLm, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
+    {"Transmission Tracking", kModelCalKit, kCalCTt, false, 3, "dB", kDb,
+     kHelpCalibrationResidualPages},
+    {"Magnitude Drift", kModelCable1, kCableDCbTm, false, 3, "dB", kDb, kHelpDriftPages},
+    {"Phase Drift", kModelCable1, kCableDCbTp, false, 1, "degrees", kDegrees, kHelpDriftPages},
+    {"Magnitude Drift", kModelCable2, kCableDCbTm, false, 3, "dB", kDb, kHelpDriftPages},
+    {"Phase Drift", kModelCable2, kCableDCbTp, false, 1, "degrees", kDegrees, kHelpDriftPages},
+    {"Reflection", kModelConnector1, kConnRCnRm, false, 1, "dB", kDb,
      kHelpConnectorRepeatabilityPages},
-    {"Transmission", kModelConnector1, kConnRCnTm, false, kDb1, kDb,
+    {"Transmission", kModelConnector1, kConnRCnTm, false, 1, "dB", kDb,
      kHelpConnectorRepeatabilityPages},
-    {"Reflection", kModelConnector2, kConnRCnRm, false, kDb1, kDb,
+    {"Reflection", kModelConnector2, kConnRCnRm, false, 1, "dB", kDb,
      kHelpConnectorRepeatabilityPages},
-    {"Transmission", kModelConnector2, kConnRCnTm, false, kDb1, kDb,
+    {"Transmission", kModelConnector2, kConnRCnTm, false, 1, "dB", kDb,
      kHelpConnectorRepeatabilityPages},
-    {"Source Uncertainty", kModelVNA, kVNATableSSr, false, kDb3, kDb, kHelpTestsetPages},
-    {"Receiver Uncertainty", kModelVNA, kVNATableSRc, true, "%.1f dBm = %.3f dB", kDb,
-     kHelpTestsetPages},
-    {"Receiver Noise", kModelVNA, kVNATableNRc, false, "%.6lf GHz = %.1f dBm", "Value (dBm)",
-     kHelpTestsetPages},
+    {"Source Uncertainty", kModelVNA, kVNATableSSr, false, 3, "dB", kDb, kHelpTestsetPages},
+    {"Receiver Uncertainty", kModelVNA, kVNATableSRc, true, 3, "dB", kDb, kHelpTestsetPages},
+    {"Receiver Noise", kModelVNA, kVNATableNRc, false, 1, "dBm", "Value (dBm)", kHelpTestsetPages},
 };
 static_assert(std::size(kTerms) == kLastTerm - kFirstTerm + 1);
 
@@ -321,9 +319,13 @@ QStringList ValueTablePage::lines() const {
 }
 
 void ValueTablePage::appendLine(double abscissa, float value) {
-    const double shown = description().againstPower ? abscissa : abscissa / kHzPerGHz;
-    auto* item = new QListWidgetItem(
-        QString::asprintf(description().lineFormat, shown, static_cast<double>(value)));
+    const TermDescription& term = description();
+    const QString line =
+        (term.againstPower ? FormatFixed(abscissa, 1) + QStringLiteral(" dBm = ")
+                           : FormatFixed(abscissa / kHzPerGHz, 6) + QStringLiteral(" GHz = ")) +
+        FormatFixed(value, term.valueDecimals) + QLatin1Char(' ') +
+        QString::fromLatin1(term.valueUnit);
+    auto* item = new QListWidgetItem(line);
     item->setData(kAbscissaRole, abscissa);
     item->setData(kValueRole, value);
     list_->addItem(item);
@@ -354,18 +356,18 @@ void ValueTablePage::fill() {
     const TableAccess& access = AccessOf(term);
     const void* component = ComponentOf(model_, term);
     int n = 0;
-    if (component != nullptr && access.getNumPairs(component, term.table, &n) != 0) {
-        for (int i = 0; i < n; ++i) {
-            double abscissa = 0.0;
-            float value = 0.0f;
-            if (access.getPair(component, term.table, i, &abscissa, &value) == 0) break;
-            appendLine(abscissa, value);
-        }
+    // A table that cannot be read (its module has said why) leaves the page empty.
+    if (component == nullptr || access.getNumPairs(component, term.table, &n) == 0) return;
+    for (int i = 0; i < n; ++i) {
+        double abscissa = 0.0;
+        float value = 0.0f;
+        if (access.getPair(component, term.table, i, &abscissa, &value) == 0) break;
+        // Frequencies and values are magnitudes here; powers keep their sign.
+        appendLine(term.againstPower ? abscissa : std::fabs(abscissa), std::fabs(value));
     }
     sortLines();
     int type = 0;
-    if (component != nullptr && access.getType(component, term.table, &type) != 0)
-        showInterpolation(type);
+    if (access.getType(component, term.table, &type) != 0) showInterpolation(type);
 }
 
 bool ValueTablePage::writeBack() {

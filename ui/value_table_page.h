@@ -43,7 +43,8 @@ struct TermDescription {
     int component;          ///< the model's component record (ModelComponent code)
     int table;              ///< the table code inside that record
     bool againstPower;      ///< values against port power (dBm) rather than frequency (Hz)
-    const char* lineFormat; ///< one list line, from GHz (or dBm) and the value
+    int valueDecimals;      ///< decimals of the value in a list line
+    const char* valueUnit;  ///< the unit after the value in a list line
     const char* valueLabel; ///< the caption of the value edit
     int helpContext;
 };
