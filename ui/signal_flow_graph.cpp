@@ -4,11 +4,13 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
 #include <QSvgRenderer>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -391,6 +393,18 @@ SignalFlowGraph::SignalFlowGraph(GraphSide side, QWidget* parent) : QWidget(pare
 
 QSize SignalFlowGraph::sizeHint() const {
     return PictureRect(side_).size() + QSize(10, 10);
+}
+
+bool SignalFlowGraph::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int target = GraphTargetAt(side_, help->pos().x(), help->pos().y());
+    const QString text = target == kTargetNone ? QString() : toolTips_.value(target);
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, this);
+    return true;
 }
 
 void SignalFlowGraph::paintEvent(QPaintEvent* /*event*/) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QRectF>
 #include <QString>
 #include <QWidget>
@@ -66,12 +67,16 @@ public:
     [[nodiscard]] QSize sizeHint() const override;
     /// The target under the mouse, kTargetNone when there is none.
     [[nodiscard]] int hoveredTarget() const { return hovered_; }
+    /// The tool tip shown over every hot spot of `target`.
+    void setTargetToolTip(int target, const QString& text) { toolTips_[target] = text; }
+    [[nodiscard]] QString targetToolTip(int target) const { return toolTips_.value(target); }
 
 Q_SIGNALS:
     /// A click released over the hot spot it was pressed on.
     void targetClicked(int target);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -84,6 +89,7 @@ private:
     GraphSide side_;
     int hovered_ = kTargetNone;
     int pressed_ = kTargetNone;
+    QHash<int, QString> toolTips_;
 };
 
 } // namespace tolvane

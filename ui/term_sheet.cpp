@@ -49,6 +49,9 @@ TermSheet::TermSheet(int startTerm, ModelInfo* model, const ConfigInfo* config, 
                                     QDialogButtonBox::Apply | QDialogButtonBox::Help)) {
     setWindowTitle(QString::fromLatin1(SheetOfTerm(startTerm).caption));
     setModal(true);
+    // Every tab stays in sight, as on a property sheet: the sheet widens to hold them.
+    tabs_->setUsesScrollButtons(false);
+    tabs_->setElideMode(Qt::ElideNone);
     for (int term : terms_) {
         // Each tab holds an empty frame until it is first shown; then its page is made in it.
         auto* frame = new QWidget;

@@ -8,10 +8,12 @@
 #include "core/record_name.h"
 #include "engine/config.h"
 #include "engine/model.h"
+#include "ui/editor_buttons.h"
 #include "ui/fixed_number.h"
 #include "ui/help.h"
 #include "ui/leading_number.h"
 #include "ui/list_sorting.h"
+#include "ui/term_sheet.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -28,6 +30,7 @@
 #include <cmath>
 #include <iterator>
 #include <optional>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -149,6 +152,40 @@ void* ComponentOf(const ModelInfo* model, const TermDescription& term) {
     return GetModelComponent(model, term.component, &component) != 0 ? component : nullptr;
 }
 
+// The term's table itself, or null when the model or the table is missing; no reports.
+const FVInfo* FrequencyTableOf(const ModelInfo* model, const TermDescription& term) {
+    if (model == nullptr || term.againstPower) return nullptr;
+    switch (term.component) {
+    case kModelCalKit: {
+        const CalInfo* kit = model->calKit;
+        if (kit == nullptr) return nullptr;
+        const FVInfo* const tables[] = {kit->CDr, kit->CSm, kit->CRt, kit->CXt, kit->CLm, kit->CTt};
+        return tables[term.table - kCalCDr];
+    }
+    case kModelCable1:
+    case kModelCable2: {
+        const CableInfo* cable = term.component == kModelCable1 ? model->cable1 : model->cable2;
+        if (cable == nullptr) return nullptr;
+        return term.table == kCableDCbTm ? cable->DCbTm : cable->DCbTp;
+    }
+    case kModelConnector1:
+    case kModelConnector2: {
+        const ConnInfo* connector =
+            term.component == kModelConnector1 ? model->connector1 : model->connector2;
+        if (connector == nullptr) return nullptr;
+        return term.table == kConnRCnTm ? connector->RCnTm : connector->RCnRm;
+    }
+    default:
+        if (model->vna == nullptr) return nullptr;
+        return term.table == kVNATableSSr ? model->vna->ssr : model->vna->nrc;
+    }
+}
+
+const PVInfo* PowerTableOf(const ModelInfo* model, const TermDescription& term) {
+    if (model == nullptr || !term.againstPower || model->vna == nullptr) return nullptr;
+    return model->vna->src;
+}
+
 // The exact pair behind a list line, kept beside its text.
 constexpr int kAbscissaRole = Qt::UserRole;
 constexpr int kValueRole = Qt::UserRole + 1;
@@ -237,7 +274,8 @@ const TermDescription& DescribeTerm(int term) {
 ValueTablePage::ValueTablePage(int term, ModelInfo* model, const ConfigInfo* config,
                                QWidget* parent)
     : QWidget(parent), term_(term), model_(model), config_(config), list_(new QListWidget),
-      abscissaEdit_(new QLineEdit), valueEdit_(new QLineEdit),
+      abscissaEdit_(CreateNumberEdit(QStringLiteral("abscissa"))),
+      valueEdit_(CreateNumberEdit(QStringLiteral("value"))),
       valueLabel_(new QLabel(QString::fromLatin1(description().valueLabel))),
       addButton_(new QPushButton(QStringLiteral("Add"))),
       deleteButton_(new QPushButton(QStringLiteral("Delete"))),
@@ -423,6 +461,30 @@ void ValueTablePage::deleteSelectedLine() {
     if (row < 0 || !list_->item(row)->isSelected()) return;
     delete list_->takeItem(row);
     Q_EMIT changed();
+}
+
+QString SummarizeTerm(const ModelInfo* model, int term) {
+    const TermDescription& description = DescribeTerm(term);
+    const QString name = QStringLiteral("%1, %2").arg(
+        QString::fromLatin1(SheetOfTerm(term).caption), QString::fromLatin1(description.title));
+    // Read straight from the table, so that a tool tip never shows a message box.
+    std::vector<double> abscissas;
+    if (const FVInfo* table = FrequencyTableOf(model, description)) {
+        if (table->arraysPresent) abscissas = table->frequenciesHz;
+    } else if (const PVInfo* power = PowerTableOf(model, description)) {
+        if (power->arraysPresent)
+            abscissas.assign(power->powersDbm.begin(), power->powersDbm.end());
+    }
+    if (abscissas.empty()) return name + QStringLiteral(": no values");
+    const auto [low, high] = std::ranges::minmax(abscissas);
+    const bool power = description.againstPower;
+    const double scale = power ? 1.0 : kHzPerGHz;
+    return QStringLiteral("%1: %2 %3 from %4 to %5 %6")
+        .arg(name)
+        .arg(abscissas.size())
+        .arg(abscissas.size() == 1 ? QStringLiteral("value") : QStringLiteral("values"))
+        .arg(QString::number(low / scale, 'g', 10), QString::number(high / scale, 'g', 10),
+             power ? QStringLiteral("dBm") : QStringLiteral("GHz"));
 }
 
 void ValueTablePage::copyFromConfiguration() {

@@ -52,6 +52,10 @@ struct TermDescription {
 /// The description of `term` (kFirstTerm to kLastTerm).
 [[nodiscard]] const TermDescription& DescribeTerm(int term);
 
+/// One line on `term` as `model` holds it, for a tool tip: "Cable 1 Drift, Magnitude Drift: 3
+/// values from 0.01 to 26.5 GHz". Reads the table without reporting anything.
+[[nodiscard]] QString SummarizeTerm(const ModelInfo* model, int term);
+
 /// One page of a term sheet: the pairs of one error term of the model as a sorted list of lines,
 /// with "Add", "Delete", the interpolation type and "Copy values from current configuration".
 /// The list is the only copy of the edits until writeBack(); each line keeps the exact pair it
