@@ -266,8 +266,10 @@ int ReadConfigFile(ConfigInfo* config, const char* path) {
         return 0;
     }
     ConfigReader reader(config, path);
-    return ReadKeywordFile(path, kRoutineReadConfigFile,
-                           [&reader](const std::string& line) { reader.takeLine(line); });
+    // Frequency counts are bounded by the record (5000); no count here sizes anything larger.
+    return ReadKeywordFile(
+        path, kRoutineReadConfigFile,
+        [&reader](const std::string& line, std::uintmax_t) { reader.takeLine(line); });
 }
 
 int WriteConfigFile(const ConfigInfo* config, const char* path) {

@@ -54,7 +54,8 @@ class DatabaseReader {
 public:
     DatabaseReader(const char* path, const ComponentLists& lists) : path_(path), lists_(lists) {}
 
-    void takeLine(const std::string& line);
+    /// `maxLinesLeft`: the most content lines the file still holds after this one.
+    void takeLine(const std::string& line, std::uintmax_t maxLinesLeft);
 
 private:
     enum class Block { Keyword, Connector, Dielectric, VNA, Calibration, Skip };
@@ -67,11 +68,13 @@ private:
     [[nodiscard]] bool takeVNASectionLine(const std::string& line);
     [[nodiscard]] bool takeCalibrationLine(const std::string& line);
 
-    /// The count line of a table; the count is kept even when the table refuses it.
+    /// The count line of a table; the count is kept even when the table refuses it. A count of
+    /// more entries than the file can still hold does not parse: no table is sized for it.
     [[nodiscard]] bool readCount(const std::string& line) {
         entry_ = 0;
-        return std::sscanf(line.c_str(), "%d", &count_) == 1;
+        return std::sscanf(line.c_str(), "%d", &count_) == 1 && countFits();
     }
+    [[nodiscard]] bool countFits() const { return CountFitsInFile(count_, maxLinesLeft_); }
     /// True when the entry just stored was the last one (a count of 0 or less never ends).
     [[nodiscard]] bool storedEntry() { return ++entry_ == count_; }
 
@@ -81,6 +84,7 @@ private:
 
     const char* path_;
     const ComponentLists& lists_;
+    std::uintmax_t maxLinesLeft_ = 0;
     Block block_ = Block::Keyword;
     /// Line within the block; the keyword line is 1.
     int line_ = 0;
@@ -95,7 +99,8 @@ private:
     CalPtr cal_;
 };
 
-void DatabaseReader::takeLine(const std::string& line) {
+void DatabaseReader::takeLine(const std::string& line, std::uintmax_t maxLinesLeft) {
+    maxLinesLeft_ = maxLinesLeft;
     ++line_;
     bool parsed = true;
     switch (block_) {
@@ -258,7 +263,8 @@ bool DatabaseReader::takeVNASectionLine(const std::string& line) {
                 int averages = 0;
                 float ifBandwidthHz = 0.0f;
                 entry_ = 0;
-                if (std::sscanf(text, "%d%d%f", &count_, &averages, &ifBandwidthHz) != 3)
+                if (std::sscanf(text, "%d%d%f", &count_, &averages, &ifBandwidthHz) != 3 ||
+                    !countFits())
                     return false;
                 (void)SetVNANRcAverages(vna, averages);
                 (void)SetVNANRcIFBW(vna, ifBandwidthHz);
@@ -385,7 +391,9 @@ int ReadUncertaintyFile(const char* path) {
     }
     DatabaseReader reader(path, lists);
     return ReadKeywordFile(path, kRoutineReadUncertaintyFile,
-                           [&reader](const std::string& line) { reader.takeLine(line); });
+                           [&reader](const std::string& line, std::uintmax_t maxLinesLeft) {
+                               reader.takeLine(line, maxLinesLeft);
+                           });
 }
 
 } // namespace tolvane

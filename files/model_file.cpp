@@ -144,7 +144,8 @@ constexpr TableBlock kCalibrationBlock{kCalibrationTables, 123};
 class ModelReader {
 public:
     ModelReader(ModelInfo* model, const char* path) : model_(model), path_(path) {}
-    void takeLine(const std::string& line);
+    /// `maxLinesLeft`: the most content lines the file still holds after this one.
+    void takeLine(const std::string& line, std::uintmax_t maxLinesLeft);
 
 private:
     enum class Expect {
@@ -177,6 +178,7 @@ private:
 
     ModelInfo* model_;
     const char* path_;
+    std::uintmax_t maxLinesLeft_ = 0;
     Expect expect_ = Expect::Keyword;
     // Inside a table block: the block, its target record and the sum of its completed tables.
     const TableBlock* block_ = nullptr;
@@ -192,7 +194,8 @@ private:
     std::optional<DUTBlockReader> dutBlock_;
 };
 
-void ModelReader::takeLine(const std::string& line) {
+void ModelReader::takeLine(const std::string& line, std::uintmax_t maxLinesLeft) {
+    maxLinesLeft_ = maxLinesLeft;
     switch (expect_) {
     case Expect::Nothing:
         return;
@@ -265,7 +268,10 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     const char* text = line.c_str();
     switch (expect_) {
     case Expect::TableCount:
-        if (std::sscanf(text, "%d", &entryCount_) != 1) return false;
+        // A count of more entries than the file can hold is refused before it sizes the table.
+        if (std::sscanf(text, "%d", &entryCount_) != 1 ||
+            !CountFitsInFile(entryCount_, maxLinesLeft_))
+            return false;
         // A count the table refuses is reported by the table; reading goes on.
         (void)table_->ops->setNumPairs(target_, table_->code, entryCount_);
         entryIndex_ = 0;
@@ -473,25 +479,11 @@ int ReadModelFile(ModelInfo* model, const char* path) {
         ReportFileError(MakeErrorCode(kMsgNullInfo, kRoutineReadModelFile), path);
         return 0;
     }
-    KeywordLineReader lines(path);
-    if (!lines.isOpen()) {
-        ReportFileError(MakeErrorCode(kFileMsgOpening, kRoutineReadModelFile), path);
-        return 0;
-    }
     ModelReader reader(model, path);
-    std::string line;
-    for (;;) {
-        switch (lines.nextContentLine(line)) {
-        case KeywordLineReader::Result::Line:
-            reader.takeLine(line);
-            break;
-        case KeywordLineReader::Result::EndOfFile:
-            return 1;
-        case KeywordLineReader::Result::ReadError:
-            ReportFileError(MakeErrorCode(kFileMsgReading, kRoutineReadModelFile), path);
-            return 0;
-        }
-    }
+    return ReadKeywordFile(path, kRoutineReadModelFile,
+                           [&reader](const std::string& line, std::uintmax_t maxLinesLeft) {
+                               reader.takeLine(line, maxLinesLeft);
+                           });
 }
 
 int WriteModelFile(const ModelInfo* model, const char* path) {

@@ -6,7 +6,7 @@
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
 #include "ui/help.h"
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 #include "ui/record_name_combo.h"
 
 #include <QComboBox>
@@ -20,7 +20,7 @@ namespace tolvane {
 namespace {
 
 QString Format3(float value) {
-    return QString::asprintf("%.3f", double(value));
+    return FormatFixed(value, 3);
 }
 
 // What a length or temperature field contributes: its number, or -1 (refused by the
@@ -35,7 +35,7 @@ CableConfigDialog::CableConfigDialog(ConfigInfo* config, int port, QWidget* pare
     : QDialog(parent), config_(config), port_(port) {
     setWindowTitle(QStringLiteral("Cable Configuration"));
 
-    auto* caption = new QLabel(QString::asprintf("Cable on Port %d", port_));
+    auto* caption = new QLabel(QStringLiteral("Cable on Port %1").arg(port_));
     caption->setObjectName(QStringLiteral("caption"));
     caption->setAlignment(Qt::AlignCenter);
     QFont captionFont = caption->font();
@@ -61,18 +61,10 @@ CableConfigDialog::CableConfigDialog(ConfigInfo* config, int port, QWidget* pare
     layout->addWidget(CreateEditorButtons(this, kHelpCableConfiguration));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    const InfoList* dielectrics = GlobalComponentLists().dielectrics;
-    for (int i = 0; i < GetInfoListCount(dielectrics); ++i) {
-        RecordName name{};
-        if (GetDielName(GetInfoListRecord<DielInfo>(dielectrics, i), name.data(),
-                        int(name.size())) != 0)
-            AddRecordNameItem(dielectricCombo_, name.data());
-    }
+    AddRecordNameItems<DielInfo>(dielectricCombo_, GlobalComponentLists().dielectrics, GetDielName);
     RecordName configDielectric{};
     (void)GetConfigDielName(config_, port_, configDielectric.data(), int(configDielectric.size()));
-    const int selected = FindLastRecordNameItem(dielectricCombo_, configDielectric.data());
-    dielectricCombo_->setCurrentIndex(selected >= 0 || dielectricCombo_->count() == 0 ? selected
-                                                                                      : 0);
+    SelectRecordName(dielectricCombo_, configDielectric.data());
 
     float lengthM = 0.0f;
     float tempVarC = 0.0f;

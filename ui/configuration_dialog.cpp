@@ -9,6 +9,7 @@
 #include "ui/dut_config_dialog.h"
 #include "ui/frequency_config_dialog.h"
 #include "ui/help.h"
+#include "ui/number_text.h"
 #include "ui/record_name_combo.h"
 #include "ui/result_presenter.h"
 #include "ui/vna_config_dialog.h"
@@ -53,8 +54,9 @@ QString VnaSummary(const ConfigInfo* config) {
         GetConfigAverages(config, &averages) == 0)
         return {};
     return RecordNameText(name.data()) +
-           QString::asprintf("\nPort power %.1f dBm, IF bandwidth %.1f Hz, averaging factor %d",
-                             double(powerDbm), double(ifBandwidthHz), averages);
+           QStringLiteral("\nPort power %1 dBm, IF bandwidth %2 Hz, averaging factor %3")
+               .arg(FormatFixed(powerDbm, 1), FormatFixed(ifBandwidthHz, 1))
+               .arg(averages);
 }
 
 QString FrequencySummary(const ConfigInfo* config) {
@@ -68,8 +70,9 @@ QString FrequencySummary(const ConfigInfo* config) {
         lowestHz = i == 0 ? frequencyHz : std::min(lowestHz, frequencyHz);
         highestHz = i == 0 ? frequencyHz : std::max(highestHz, frequencyHz);
     }
-    return QString::asprintf("%d frequencies from %.6lf to %.6lf GHz", count, lowestHz / 1e9,
-                             highestHz / 1e9);
+    return QStringLiteral("%1 frequencies from %2 to %3 GHz")
+        .arg(count)
+        .arg(FormatFixed(lowestHz / 1e9, 6), FormatFixed(highestHz / 1e9, 6));
 }
 
 QString CableSummary(const ConfigInfo* config, int port) {
@@ -81,9 +84,15 @@ QString CableSummary(const ConfigInfo* config, int port) {
         GetConfigTempVar(config, &tempVarC) == 0)
         return {};
     return RecordNameText(dielectric.data()) +
-           QString::asprintf(", %.3f m, temperature variation %.3f ", double(lengthM),
-                             double(tempVarC)) +
-           QStringLiteral("°C");
+           QStringLiteral(", %1 m, temperature variation %2 °C")
+               .arg(FormatFixed(lengthM, 3), FormatFixed(tempVarC, 3));
+}
+
+QString SweepSummary(const char* type, int number, float minimumDb, float maximumDb) {
+    return QStringLiteral("%1: %2 values from %3 to %4 dB")
+        .arg(QString::fromUtf8(type))
+        .arg(number)
+        .arg(FormatFixed(minimumDb, 1), FormatFixed(maximumDb, 1));
 }
 
 QString DutSummary(const ConfigInfo* config) {
@@ -98,14 +107,12 @@ QString DutSummary(const ConfigInfo* config) {
         if (GetDUTReflMin(dut, &minimumDb) == 0 || GetDUTReflMax(dut, &maximumDb) == 0 ||
             GetDUTReflNumValues(dut, &number) == 0)
             return {};
-        return QString::asprintf("Reflection Only: %d values from %.1f to %.1f dB", number,
-                                 double(minimumDb), double(maximumDb));
+        return SweepSummary("Reflection Only", number, minimumDb, maximumDb);
     case DUT_TRANSMISSION_ONLY:
         if (GetDUTTransMin(dut, &minimumDb) == 0 || GetDUTTransMax(dut, &maximumDb) == 0 ||
             GetDUTTransNumValues(dut, &number) == 0)
             return {};
-        return QString::asprintf("Transmission Only: %d values from %.1f to %.1f dB", number,
-                                 double(minimumDb), double(maximumDb));
+        return SweepSummary("Transmission Only", number, minimumDb, maximumDb);
     default: {
         float s11 = 0.0f, s12 = 0.0f, s21 = 0.0f, s22 = 0.0f, startGHz = 0.0f, stopGHz = 0.0f;
         int points = 0;
@@ -113,11 +120,13 @@ QString DutSummary(const ConfigInfo* config) {
         if (GetDUTUserValues(dut, &s11, &s12, &s21, &s22, &startGHz, &stopGHz, &points) == 0 ||
             GetDUTFreqSweep(dut, &sweep) == 0)
             return {};
-        QString text = QString::asprintf("User Defined: S11 %.3f, S12 %.3f, S21 %.3f, S22 %.3f dB",
-                                         double(s11), double(s12), double(s21), double(s22));
+        QString text = QStringLiteral("User Defined: S11 %1, S12 %2, S21 %3, S22 %4 dB")
+                           .arg(FormatFixed(s11, 3), FormatFixed(s12, 3), FormatFixed(s21, 3),
+                                FormatFixed(s22, 3));
         if (sweep == 1)
-            text += QString::asprintf("\nFrequency sweep from %.3f to %.3f GHz in %d points",
-                                      double(startGHz), double(stopGHz), points);
+            text += QStringLiteral("\nFrequency sweep from %1 to %2 GHz in %3 points")
+                        .arg(FormatFixed(startGHz, 3), FormatFixed(stopGHz, 3))
+                        .arg(points);
         return text;
     }
     }

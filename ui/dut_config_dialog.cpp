@@ -4,7 +4,7 @@
 #include "core/message_sink.h"
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,13 +29,10 @@ const char* const kTypeNames[kTypeEntries] = {"Reflection Only", "Transmission O
                                               "User Defined"};
 
 QString Format1(float value) {
-    return QString::asprintf("%.1f", double(value));
+    return FormatFixed(value, 1);
 }
 QString Format3(float value) {
-    return QString::asprintf("%.3f", double(value));
-}
-QString FormatInt(int value) {
-    return QString::asprintf("%d", value);
+    return FormatFixed(value, 3);
 }
 
 QLabel* BuddyLabel(const char* text, QWidget* buddy) {
@@ -100,7 +97,7 @@ DutConfigDialog::DutConfigDialog(DUTInfo* dut, const QString& title, int helpCon
     sweepCheck_->setChecked(sweep == 1);
     startEdit_->setText(Format3(startGHz));
     stopEdit_->setText(Format3(stopGHz));
-    pointsEdit_->setText(FormatInt(points));
+    pointsEdit_->setText(QString::number(points));
     updateEnabling();
 
     connect(typeCombo_, &QComboBox::currentIndexChanged, this, &DutConfigDialog::typeChanged);
@@ -165,8 +162,8 @@ void DutConfigDialog::createControls() {
     user->addRow(pointsLabel_, pointsEdit_);
 
     auto* groups = new QHBoxLayout;
-    groups->addWidget(valuesGroup_, 0, Qt::AlignTop);
-    groups->addWidget(userGroup_, 0, Qt::AlignTop);
+    groups->addWidget(valuesGroup_);
+    groups->addWidget(userGroup_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(typeRow);
@@ -195,7 +192,7 @@ void DutConfigDialog::showValues(int type) {
     }
     minimumEdit_->setText(Format1(minimumDb));
     maximumEdit_->setText(Format1(maximumDb));
-    numberEdit_->setText(FormatInt(number));
+    numberEdit_->setText(QString::number(number));
 }
 
 void DutConfigDialog::showSavedReverseTransmission() {

@@ -1,6 +1,6 @@
 #include "ui/list_sorting.h"
 
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 
 #include <QListWidget>
 

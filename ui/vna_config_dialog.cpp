@@ -7,7 +7,7 @@
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
 #include "ui/help.h"
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 #include "ui/record_name_combo.h"
 
 #include <QComboBox>
@@ -24,12 +24,13 @@ namespace {
 // The averaging factors offered: 1, 2, 4, ... 512.
 constexpr int kAveragingFactors = 10;
 
-// Port-power limits when no VNA record gives them.
-constexpr float kDefaultMinPowerDbm = -100.0f;
-constexpr float kDefaultMaxPowerDbm = 100.0f;
-
 QString Format1(float value) {
-    return QString::asprintf("%.1f", double(value));
+    return FormatFixed(value, 1);
+}
+
+// "%1" in `text` stands for the limit.
+void ReportPowerLimit(const char* text, float limitDbm) {
+    ShowErrorMessage(QString::fromUtf8(text).arg(Format1(limitDbm)).toUtf8().constData());
 }
 
 const VNAInfo* VnaAt(int index) {
@@ -43,19 +44,11 @@ VnaConfigDialog::VnaConfigDialog(ConfigInfo* config, bool showDefaultPower, QWid
     setWindowTitle(QStringLiteral("VNA Configuration"));
     createControls();
 
-    const InfoList* vnas = GlobalComponentLists().vnas;
-    for (int i = 0; i < GetInfoListCount(vnas); ++i) {
-        RecordName name{};
-        if (GetVNAName(VnaAt(i), name.data(), int(name.size())) != 0)
-            AddRecordNameItem(vnaCombo_, name.data());
-    }
+    AddRecordNameItems<VNAInfo>(vnaCombo_, GlobalComponentLists().vnas, GetVNAName);
     RecordName configVna{};
     (void)GetConfigVNAName(config_, configVna.data(), int(configVna.size()));
-    int selected = FindLastRecordNameItem(vnaCombo_, configVna.data());
-    const bool named = selected >= 0;
-    if (!named && vnaCombo_->count() > 0) selected = 0;
-    vnaCombo_->setCurrentIndex(selected);
-    const VNAInfo* vna = selected >= 0 ? VnaAt(selected) : nullptr;
+    const bool named = SelectRecordName(vnaCombo_, configVna.data());
+    const VNAInfo* vna = VnaAt(vnaCombo_->currentIndex());
 
     float powerDbm = 0.0f;
     (void)GetConfigPower(config_, &powerDbm);
@@ -88,7 +81,7 @@ void VnaConfigDialog::createControls() {
     averagingCombo_ = new QComboBox;
     averagingCombo_->setObjectName(QStringLiteral("averagingFactor"));
     for (int i = 0; i < kAveragingFactors; ++i)
-        averagingCombo_->addItem(QString::asprintf("%d", 1 << i));
+        averagingCombo_->addItem(QString::number(1 << i));
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("VNA Type"), vnaCombo_);
@@ -147,8 +140,8 @@ bool VnaConfigDialog::writeControls() {
     const VNAInfo* vna = FindVNAInfo(vnaName.data());
     if (vna == nullptr) return false;
 
-    float minPowerDbm = kDefaultMinPowerDbm;
-    float maxPowerDbm = kDefaultMaxPowerDbm;
+    float minPowerDbm = 0.0f;
+    float maxPowerDbm = 0.0f;
     if (GetVNAMinPower(vna, &minPowerDbm) == 0 || GetVNAMaxPower(vna, &maxPowerDbm) == 0)
         return false;
     const std::optional<float> powerDbm = ReadLeadingFloat(powerEdit_->text());
@@ -157,17 +150,11 @@ bool VnaConfigDialog::writeControls() {
         return false;
     }
     if (*powerDbm < minPowerDbm) {
-        ShowErrorMessage(QString::asprintf("Port power is less than the minimum of %.1f dBm.",
-                                           double(minPowerDbm))
-                             .toUtf8()
-                             .constData());
+        ReportPowerLimit("Port power is less than the minimum of %1 dBm.", minPowerDbm);
         return false;
     }
     if (*powerDbm > maxPowerDbm) {
-        ShowErrorMessage(QString::asprintf("Port power is greater than the maximum of %.1f dBm.",
-                                           double(maxPowerDbm))
-                             .toUtf8()
-                             .constData());
+        ReportPowerLimit("Port power is greater than the maximum of %1 dBm.", maxPowerDbm);
         return false;
     }
     if (SetConfigPower(config_, *powerDbm) == 0) return false;

@@ -95,8 +95,8 @@ int StraightforwardLoop(const ModelInfo& model, const CoverageFactors& k, float 
             const double upperT = t + kk * std::sqrt(xt * xt + eT * eT + nT * nT);
             const double rhoR = std::min((upperR - m) / m, 1.0);
             const double rhoT = std::min((upperT - t) / t, 1.0);
-            const double phaseR = std::asin(rhoR) * 180.0 / kPi + 2.0 * phi1;
-            const double phaseT = std::asin(rhoT) * 180.0 / kPi + phi2 + phi1;
+            const double phaseR = std::asin(rhoR) * (180.0 / kPi) + 2.0 * phi1;
+            const double phaseT = std::asin(rhoT) * (180.0 / kPi) + phi2 + phi1;
             if (!SetUncertaintyRefl(result, i, j, dut.s11, static_cast<float>(upperR),
                                     static_cast<float>(phaseR)) ||
                 !SetUncertaintyTrans(result, i, j, dut.s21, static_cast<float>(upperT),
@@ -229,8 +229,9 @@ private:
                                     float(real(-40, 10)), float(real(-40, 0))),
                   1);
         CoverageFactors k;
+        // Now and then a factor of 0 or below: non-finite results are stored as computed.
         for (float& factor : k)
-            factor = static_cast<float>(real(0.5, 5.0));
+            factor = chance(0.03) ? 0.0f : static_cast<float>(real(chance(0.03) ? -5.0 : 0.5, 5.0));
         std::copy(k.begin(), k.end(), dut->coverageFactors.begin());
     }
 

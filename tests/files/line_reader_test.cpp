@@ -69,6 +69,20 @@ TEST(KeywordLineReader, EmptyFileEndsAtOnceAndAFolderIsAReadError) {
     EXPECT_EQ(folder.nextContentLine(line), KeywordLineReader::Result::ReadError);
 }
 
+TEST(KeywordLineReader, BoundsTheLinesLeftByTheBytesLeft) {
+    testing::TempDir dir;
+    // After "COUNT\n" come 10 bytes: at most 5 lines of a character and a line end.
+    KeywordLineReader reader(dir.write("count.txt", "COUNT\n! c\n1\n2\r\n3").c_str());
+    std::string line;
+    std::vector<std::uintmax_t> left;
+    while (reader.nextContentLine(line) == KeywordLineReader::Result::Line)
+        left.push_back(reader.maxLinesLeft());
+    EXPECT_EQ(left, (std::vector<std::uintmax_t>{5, 2, 1, 0}));
+    EXPECT_TRUE(CountFitsInFile(3, 3));
+    EXPECT_FALSE(CountFitsInFile(4, 3));
+    EXPECT_TRUE(CountFitsInFile(-5, 0)) << "counts of 0 or less size no table";
+}
+
 TEST(GetUpperToken, UpperCasesTheFirstWordAndKeepsTheRestAsArgument) {
     std::string argument;
     EXPECT_EQ(GetUpperToken("  Cable\t2 extra", &argument), "CABLE");

@@ -16,4 +16,9 @@ namespace tolvane {
 [[nodiscard]] std::optional<float> ReadLeadingFloat(const QString& text);
 [[nodiscard]] std::optional<int> ReadLeadingInt(const QString& text);
 
+/// `value` with `decimals` digits after the point, as C's "%.<decimals>f" writes it in the "C"
+/// locale: correctly rounded from the exact binary value (so -5.25 gives "-5.2" at one decimal,
+/// as printf does; QString::asprintf would give "-5.3"), the point always a point.
+[[nodiscard]] QString FormatFixed(double value, int decimals);
+
 } // namespace tolvane

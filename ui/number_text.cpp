@@ -1,7 +1,8 @@
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <charconv>
 #include <system_error>
 #include <type_traits>
@@ -37,6 +38,16 @@ std::optional<float> ReadLeadingFloat(const QString& text) {
 }
 std::optional<int> ReadLeadingInt(const QString& text) {
     return ReadLeading<int>(text);
+}
+
+QString FormatFixed(double value, int decimals) {
+    // Room for the largest double in fixed notation (309 digits) and the decimals asked for.
+    char buffer[400];
+    const std::to_chars_result result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                      std::clamp(decimals, 0, 60));
+    if (result.ec != std::errc{}) return {};
+    return QString::fromLatin1(buffer, result.ptr - buffer);
 }
 
 } // namespace tolvane
