@@ -4,8 +4,7 @@
 #include "core/message_sink.h"
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
-#include "ui/fixed_number.h"
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 
 #include <QCloseEvent>
 #include <QDialogButtonBox>

@@ -3,7 +3,7 @@
 #include "engine/model.h"
 #include "ui/editor_buttons.h"
 #include "ui/help.h"
-#include "ui/leading_number.h"
+#include "ui/number_text.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

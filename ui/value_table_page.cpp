@@ -9,10 +9,9 @@
 #include "engine/config.h"
 #include "engine/model.h"
 #include "ui/editor_buttons.h"
-#include "ui/fixed_number.h"
 #include "ui/help.h"
-#include "ui/leading_number.h"
 #include "ui/list_sorting.h"
+#include "ui/number_text.h"
 #include "ui/term_sheet.h"
 
 #include <QButtonGroup>
