@@ -1,5 +1,7 @@
 #include "ui/chart_content.h"
 
+#include "ui/number_text.h"
+
 #include "engine/compute_model.h"
 #include "engine/uncertainty.h"
 
@@ -136,7 +138,7 @@ QString PlotTitle(int kind, int quantity) {
 }
 
 QString FrequencyLabel(double frequencyHz) {
-    return QString::asprintf("%.6lf GHz", frequencyHz / kHzPerGHz);
+    return FormatFixed(frequencyHz / kHzPerGHz, 6) + QStringLiteral(" GHz");
 }
 
 bool ReadDutValueChart(const UncertaintyInfo* result, int kind, const QString& subtitle,
