@@ -3,6 +3,10 @@
 #include "core/interpolation.h"
 
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <sys/stat.h>
 
@@ -86,6 +90,40 @@ std::string GetUpperToken(const std::string& line, std::string* argument) {
     }
     if (argument != nullptr) *argument = line.substr(end);
     return token;
+}
+
+bool ScanNumber(const char*& text, int* value) {
+    // "%d" reads what strtol reads in base 10; strtol also tells when the number is out of range.
+    char* end = nullptr;
+    errno = 0;
+    const long number = std::strtol(text, &end, 10);
+    if (end == text || errno == ERANGE || number < INT_MIN || number > INT_MAX) return false;
+    *value = static_cast<int>(number);
+    text = end;
+    return true;
+}
+
+namespace {
+
+/// "%f" or "%lf" through sscanf, which also settles where the number ends; a number that is not
+/// finite ("nan", "inf", or too large for its type) is refused.
+template <typename Real> bool ScanReal(const char*& text, Real* value, const char* format) {
+    Real number = 0;
+    int used = 0;
+    if (std::sscanf(text, format, &number, &used) != 1 || !std::isfinite(number)) return false;
+    *value = number;
+    text += used;
+    return true;
+}
+
+} // namespace
+
+bool ScanNumber(const char*& text, float* value) {
+    return ScanReal(text, value, "%f%n");
+}
+
+bool ScanNumber(const char*& text, double* value) {
+    return ScanReal(text, value, "%lf%n");
 }
 
 int InterpolationTypeOfLine(const std::string& line) {

@@ -73,6 +73,24 @@ private:
     return count <= 0 || static_cast<std::uintmax_t>(count) <= maxLinesLeft;
 }
 
+/// Reads the number at the start of `text` (white space before it skipped) and moves `text` past
+/// it: an int as "%d" reads it, a float as "%f", a double as "%lf". False when there is none, for
+/// an integer outside the range of int and for a real number that is not finite ("nan", "inf",
+/// "1e39" for a float): "%d" and "%f" would leave the first undefined, and no quantity of a file
+/// is infinite. `*value` is then unchanged.
+[[nodiscard]] bool ScanNumber(const char*& text, int* value);
+[[nodiscard]] bool ScanNumber(const char*& text, float* value);
+[[nodiscard]] bool ScanNumber(const char*& text, double* value);
+
+/// The numbers a line must begin with, one after the other, each read by ScanNumber as its type
+/// says; text after the last one is ignored. True when all were found. ScanNumbers(line, &n, &x)
+/// reads what sscanf(line, "%d%f", &n, &x) == 2 reads, and refuses the numbers ScanNumber refuses.
+template <typename... Numbers>
+[[nodiscard]] bool ScanNumbers(const std::string& line, Numbers*... numbers) {
+    const char* text = line.c_str();
+    return (ScanNumber(text, numbers) && ...);
+}
+
 /// The interpolation type named by the line's first word ("LINEAR" 1, "STEP" 2, "SMOOTH-FIT" 3,
 /// in any letter case), or 0 when the word is none of them.
 [[nodiscard]] int InterpolationTypeOfLine(const std::string& line);

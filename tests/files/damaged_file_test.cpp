@@ -7,6 +7,7 @@
 #include "files/database_file.h"
 #include "files/line_reader.h"
 #include "files/model_file.h"
+#include "files/startup.h"
 #include "support/captured_messages.h"
 #include "support/model_builder.h"
 #include "support/scoped_component_lists.h"
@@ -104,6 +105,48 @@ TEST(DamagedFile, ACountTheRestOfTheFileCannotHoldIsRefusedBeforeAnythingIsSized
     EXPECT_EQ(captured.errors(), (Texts{ParseError("ReadModelFile: ", path, "9")}));
     ASSERT_EQ(GetConnFVNumPairs(model->connector1, kConnRCnRm, &n), 1);
     EXPECT_EQ(n, 4) << "the refused count sized nothing";
+}
+
+TEST(DamagedFile, AnIntegerBeyondIntOrANumberNotFiniteIsAParseError) {
+    // 4294967297 would wrap to 1: connector 1, an averaging factor of 1, the background on.
+    testing::TempDir dir;
+    testing::CapturedMessages captured;
+    ModelPtr model(CreateModelInfo());
+    const std::string model1 = dir.write("c.mdl", "CONNECTOR 4294967297\nRCnRm\n1\n");
+    EXPECT_EQ(ReadModelFile(model.get(), model1.c_str()), 1);
+    const std::string model2 = dir.write("d.mdl", "DUT\n4294967299\n");
+    EXPECT_EQ(ReadModelFile(model.get(), model2.c_str()), 1);
+    const std::string model3 = dir.write("i.mdl", "IFBW\ninf 10\nPOWER\n-10 nan\n");
+    EXPECT_EQ(ReadModelFile(model.get(), model3.c_str()), 1);
+    const std::string model4 = dir.write("p.mdl", "POWER\n-10 nan\n");
+    EXPECT_EQ(ReadModelFile(model.get(), model4.c_str()), 1);
+    EXPECT_EQ(model->ifBandwidthHz, 1000.0f);
+    EXPECT_EQ(model->powerDbm, 0.0f);
+
+    ConfigPtr config(CreateConfigInfo());
+    ASSERT_EQ(SetConfigAverages(config.get(), 16), 1);
+    const std::string config1 = dir.write("a.cfg", "AVERAGES\n4294967297\n");
+    EXPECT_EQ(ReadConfigFile(config.get(), config1.c_str()), 1);
+    int averages = 0;
+    ASSERT_EQ(GetConfigAverages(config.get(), &averages), 1);
+    EXPECT_EQ(averages, 16);
+
+    testing::ScopedComponentLists scoped;
+    const std::string database = dir.write("x.unc", "CONNECTOR\nN\n-4294967295\nLINEAR\n1 2 3\n");
+    EXPECT_EQ(ReadUncertaintyFile(database.c_str()), 1);
+    EXPECT_EQ(GetInfoListCount(scoped.lists().connectors), 0);
+
+    EXPECT_EQ(captured.errors(),
+              (Texts{ParseError("ReadModelFile: ", model1, "CONNECTOR 4294967297"),
+                     ParseError("ReadModelFile: ", model2, "4294967299"),
+                     ParseError("ReadModelFile: ", model3, "inf 10"),
+                     ParseError("ReadModelFile: ", model4, "-10 nan"),
+                     ParseError("ReadConfigFile: ", config1, "4294967297"),
+                     ParseError("ReadUncertaintyFile: ", database, "-4294967295")}));
+
+    int background = 0;
+    EXPECT_EQ(ReadPreference(&background, dir.write("pref.txt", "4294967297").c_str()), 0);
+    EXPECT_EQ(background, 0);
 }
 
 /// The lines of `text` split at line feeds, and which of them reach a reader.
