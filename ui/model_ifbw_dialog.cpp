@@ -25,7 +25,7 @@ constexpr int kAveragingFactors = 10; // 1, 2, 4, ..., 512
 QComboBox* IFBandwidthList(float selectedHz) {
     auto* list = new QComboBox;
     for (float bandwidth : kIFBandwidthsHz)
-        list->addItem(QString::asprintf("%.1f", static_cast<double>(bandwidth)));
+        list->addItem(FormatFixed(bandwidth, 1));
     list->setCurrentIndex(NearestIFBandwidthIndex(selectedHz));
     return list;
 }
