@@ -173,6 +173,8 @@ public:
           result_(result) {}
 
     [[nodiscard]] int run();
+    /// How many entries, in row-major order, run has stored.
+    [[nodiscard]] std::size_t stored() const { return stored_; }
 
 private:
     [[nodiscard]] int lookUpLoadSide(double f, FrequencyTerms& terms) const;
@@ -192,6 +194,7 @@ private:
     // Held between reading a DUT value and looking its receiver terms up.
     float reflectionPowerDbm_ = 0.0f;
     float transmissionPowerDbm_ = 0.0f;
+    std::size_t stored_ = 0;
 };
 
 // Lookups 1 to 3 of a point: the load-side terms, cable 2 and connector 2, cascaded into X2.
@@ -350,6 +353,7 @@ int Computation::run() {
             }
         }
         computeRow(terms, row, ready);
+        stored_ += ready;
         if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
     }
     return 1;
@@ -375,14 +379,15 @@ int NumberOfDUTValues(const DUTInfo* dut, int* type, int* numValues) {
     return 1;
 }
 
-// Step 10 of the preparation. A failure part way would leave counts that the old arrays do not
-// match, so the arrays are released then: the record reads as holding no results.
+// Step 10 of the preparation. The arrays are not zeroed: the computation writes every entry, and
+// zeroes those it did not reach when it fails. A failure part way would leave counts that the old
+// arrays do not match, so the arrays are released then: the record reads as holding no results.
 int DimensionResult(const ModelInfo& model, int type, int numValues, UncertaintyInfo* result) {
     bool ok = SetUncertaintyNumFreqs(result, model.numFreqs) != 0;
     for (int i = 0; ok && i < model.numFreqs; ++i)
         ok = SetUncertaintyFreq(result, i, model.frequenciesHz[static_cast<std::size_t>(i)]) != 0;
     ok = ok && SetUncertaintyNumDUTValues(result, numValues) && SetUncertaintyType(result, type) &&
-         InitializeUncertainty(result);
+         InitializeUncertaintyForWriting(result);
     if (ok) return 1;
     DeallocateUncertaintyArrays(result);
     return Fail(kModelMsgCalledRoutine);
@@ -545,7 +550,11 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
     if (values.values == nullptr) return Fail(kMsgAllocation);
 
     if (!DimensionResult(*model, type, numValues, result)) return 0;
-    return Computation(*model, k, noiseOffsetDb, values, result).run();
+    Computation computation(*model, k, noiseOffsetDb, values, result);
+    if (computation.run()) return 1;
+    // The entries not reached read 0, as after dimensioning.
+    ZeroUncertaintyFrom(result, computation.stored());
+    return 0;
 }
 
 } // namespace tolvane
