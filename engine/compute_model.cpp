@@ -8,15 +8,22 @@
 #include "engine/term_lookup.h"
 #include "engine/uncertainty.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tolvane {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
+constexpr double kDegreesPerRadian = 180.0 / kPi;
 
 std::FILE* gTraceStream = stdout;
 
@@ -29,13 +36,102 @@ double K(const CoverageFactors& k, CoverageFactor which) {
     return static_cast<double>(k[static_cast<std::size_t>(which)]);
 }
 
-// What the computation needs of one DUT value; it does not depend on the frequency.
+// Arithmetic on one point (double) or on two neighbouring DUT values at once (Pair): the same
+// IEEE operations in the same order on each lane, so both give bit for bit what the scalar
+// functions (CascadeTwoPorts, ...) give.
+using Pair = double __attribute__((vector_size(16)));
+using FloatPair = float __attribute__((vector_size(8)));
+
+double RoundToFloat(double x) {
+    return static_cast<float>(x);
+}
+Pair RoundToFloat(Pair x) {
+    return __builtin_convertvector(__builtin_convertvector(x, FloatPair), Pair);
+}
+double SquareRoot(double x) {
+    return std::sqrt(x);
+}
+Pair SquareRoot(Pair x) {
+#if defined(__SSE2__)
+    return _mm_sqrt_pd(x);
+#else
+    return Pair{std::sqrt(x[0]), std::sqrt(x[1])};
+#endif
+}
+double AtMostOne(double x) {
+    return std::min(x, 1.0);
+}
+Pair AtMostOne(Pair x) {
+    const Pair one = {1.0, 1.0};
+    return one < x ? one : x;
+}
+template <typename Lanes> Lanes Load(const double* p);
+template <> double Load<double>(const double* p) {
+    return *p;
+}
+template <> Pair Load<Pair>(const double* p) {
+    Pair x;
+    std::memcpy(&x, p, sizeof x);
+    return x;
+}
+void Store(double x, double* p) {
+    *p = x;
+}
+void Store(Pair x, double* p) {
+    std::memcpy(p, &x, sizeof x);
+}
+void StoreFloat(double x, float* p) {
+    *p = static_cast<float>(x);
+}
+void StoreFloat(Pair x, float* p) {
+    const FloatPair f = __builtin_convertvector(x, FloatPair);
+    std::memcpy(p, &f, sizeof f);
+}
+
+/// A TwoPort with each entry held in double lanes (the float values widened).
+template <typename Lanes> struct TwoPortLanes { Lanes s11, s12, s21, s22; };
+
+// The same value in every lane (a negative zero stays negative).
+template <typename Lanes> Lanes Broadcast(double x);
+template <> double Broadcast<double>(double x) {
+    return x;
+}
+template <> Pair Broadcast<Pair>(double x) {
+    return Pair{x, x};
+}
+
+template <typename Lanes> TwoPortLanes<Lanes> Widen(const TwoPort& p) {
+    return {Broadcast<Lanes>(p.s11), Broadcast<Lanes>(p.s12), Broadcast<Lanes>(p.s21),
+            Broadcast<Lanes>(p.s22)};
+}
+
+/// CascadeTwoPorts on lanes.
+template <typename Lanes>
+TwoPortLanes<Lanes> Cascade(const TwoPortLanes<Lanes>& a, const TwoPortLanes<Lanes>& b) {
+    const Lanes r = 1.0 / (1.0 - a.s22 * b.s11);
+    return {RoundToFloat(a.s11 + a.s12 * a.s21 * b.s11 * r), RoundToFloat(a.s12 * b.s12 * r),
+            RoundToFloat(a.s21 * b.s21 * r), RoundToFloat(b.s22 + b.s12 * b.s21 * a.s22 * r)};
+}
+
+// What the computation needs of each DUT value, whatever the frequency, in one array per
+// quantity so that neighbouring values load together.
 struct DUTValueTerms {
-    TwoPort dut;               // the DUT's S-parameters as linear magnitudes
-    float reflectionWatts;     // signal power at the receiver for S11
-    float transmissionWatts;   // and for S21
-    double reflectionReceiver; // 1 + (GainToLinear(SRc at that power) - 1) / kRx
-    double transmissionReceiver;
+    enum Array {
+        kS11, // the DUT's S-parameters as linear magnitudes (float values)
+        kS12,
+        kS21,
+        kS22,
+        kReflWatts,    // signal power at the receiver for S11 (a float value)
+        kTransWatts,   // and for S21
+        kReflReceiver, // 1 + (GainToLinear(SRc at that power) - 1) / kRx
+        kTransReceiver,
+        kReflRelative, // (UR - m) / m at most 1, of the frequency being computed
+        kTransRelative,
+        kNumArrays
+    };
+    double* array(Array which) { return values.get() + std::size_t(which) * count; }
+    std::unique_ptr<double[]> values;
+    std::size_t count = 0;
 };
 
 // What the computation needs at one frequency; it does not depend on the DUT value.
@@ -68,30 +164,30 @@ struct TermLookups {
 };
 
 // A computation in progress: the model's scalars read once, the coverage factors, and the
-// per-DUT-value terms filled while the first frequency is computed.
+// DUT-value terms filled while the first frequency is computed.
 class Computation {
 public:
     Computation(const ModelInfo& model, const CoverageFactors& k, float noiseOffsetDb,
-                DUTValueTerms* dutTerms, int numDUTValues, UncertaintyInfo* result)
-        : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), lookups_(model), dutTerms_(dutTerms),
-          numDUTValues_(numDUTValues), result_(result) {}
+                DUTValueTerms& values, UncertaintyInfo* result)
+        : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), lookups_(model), values_(values),
+          result_(result) {}
 
     [[nodiscard]] int run();
 
 private:
     [[nodiscard]] int lookUpLoadSide(double f, FrequencyTerms& terms) const;
     [[nodiscard]] int lookUpSourceSide(double f, FrequencyTerms& terms) const;
-    [[nodiscard]] int readDUTValue(int j);
-    [[nodiscard]] int lookUpReceiver(int j);
-    void computePoint(const FrequencyTerms& terms, const DUTValueTerms& value,
-                      const UncertaintyRow& row, std::size_t j) const;
+    [[nodiscard]] int readDUTValue(std::size_t j);
+    [[nodiscard]] int lookUpReceiver(std::size_t j);
+    template <typename Lanes>
+    void computeMagnitudes(const FrequencyTerms& terms, const UncertaintyRow& row, std::size_t j);
+    void computeRow(const FrequencyTerms& terms, const UncertaintyRow& row, std::size_t count);
 
     const ModelInfo& model_;
     const CoverageFactors& k_;
     const float noiseOffsetDb_;
     const TermLookups lookups_;
-    DUTValueTerms* const dutTerms_;
-    const int numDUTValues_;
+    DUTValueTerms& values_;
     UncertaintyInfo* const result_;
     // Held between reading a DUT value and looking its receiver terms up.
     float reflectionPowerDbm_ = 0.0f;
@@ -135,73 +231,103 @@ int Computation::lookUpSourceSide(double f, FrequencyTerms& terms) const {
     return 1;
 }
 
-// Step 4 to 6 of a point for DUT value j.
-int Computation::readDUTValue(int j) {
+// Steps 4 to 6 of a point for DUT value j.
+int Computation::readDUTValue(std::size_t j) {
     float s11 = 0.0f, s12 = 0.0f, s21 = 0.0f, s22 = 0.0f;
-    if (!GetDUTSParams(model_.dut, j, &s11, &s12, &s21, &s22)) return 0;
-    DUTValueTerms& value = dutTerms_[j];
+    if (!GetDUTSParams(model_.dut, static_cast<int>(j), &s11, &s12, &s21, &s22)) return 0;
     reflectionPowerDbm_ = model_.powerDbm + s11;
     transmissionPowerDbm_ = model_.powerDbm + s21;
-    value.reflectionWatts = DBmToWatts(reflectionPowerDbm_);
-    value.transmissionWatts = DBmToWatts(transmissionPowerDbm_);
-    value.dut = MakeTwoPort(DBToLinear(s11), DBToLinear(s12), DBToLinear(s21), DBToLinear(s22));
+    values_.array(DUTValueTerms::kReflWatts)[j] = DBmToWatts(reflectionPowerDbm_);
+    values_.array(DUTValueTerms::kTransWatts)[j] = DBmToWatts(transmissionPowerDbm_);
+    values_.array(DUTValueTerms::kS11)[j] = DBToLinear(s11);
+    values_.array(DUTValueTerms::kS12)[j] = DBToLinear(s12);
+    values_.array(DUTValueTerms::kS21)[j] = DBToLinear(s21);
+    values_.array(DUTValueTerms::kS22)[j] = DBToLinear(s22);
     return 1;
 }
 
 // The receiver uncertainty at the power of the signal at the receiver, for DUT value j.
-int Computation::lookUpReceiver(int j) {
+int Computation::lookUpReceiver(std::size_t j) {
     float srcR = 0.0f, srcT = 0.0f;
     if (!GetVNAPVValue(model_.vna, kVNATableSRc, reflectionPowerDbm_, &srcR) ||
         !GetVNAPVValue(model_.vna, kVNATableSRc, transmissionPowerDbm_, &srcT))
         return 0;
-    dutTerms_[j].reflectionReceiver = GainTermAroundOne(srcR, k_[kCoverageReceiverUncertainty]);
-    dutTerms_[j].transmissionReceiver = GainTermAroundOne(srcT, k_[kCoverageReceiverUncertainty]);
+    const float kRx = k_[kCoverageReceiverUncertainty];
+    values_.array(DUTValueTerms::kReflReceiver)[j] = GainTermAroundOne(srcR, kRx);
+    values_.array(DUTValueTerms::kTransReceiver)[j] = GainTermAroundOne(srcT, kRx);
     return 1;
 }
 
-// Steps 6 to 15 of a point, from the terms of its frequency and of its DUT value.
-void Computation::computePoint(const FrequencyTerms& terms, const DUTValueTerms& value,
-                               const UncertaintyRow& row, std::size_t j) const {
-    const TwoPort x3 = CascadeTwoPorts(value.dut, terms.loadSide);
-    const TwoPort x4 = CascadeTwoPorts(terms.connector1, x3);
-    const TwoPort x5 = CascadeTwoPorts(terms.cable1, x4);
-    const TwoPort x6 = CascadeTwoPorts(terms.sourceSide, x5);
-    const double m = value.dut.s11;
-    const double t = value.dut.s21;
+// Steps 6 to 13 for DUT value j (and j + 1 for a Pair): the nominal magnitudes and their upper
+// bounds, and the relative bounds the phases are taken from.
+template <typename Lanes>
+void Computation::computeMagnitudes(const FrequencyTerms& terms, const UncertaintyRow& row,
+                                    std::size_t j) {
+    using V = DUTValueTerms;
+    const TwoPortLanes<Lanes> dut{
+        Load<Lanes>(values_.array(V::kS11) + j), Load<Lanes>(values_.array(V::kS12) + j),
+        Load<Lanes>(values_.array(V::kS21) + j), Load<Lanes>(values_.array(V::kS22) + j)};
+    const auto x3 = Cascade(dut, Widen<Lanes>(terms.loadSide));
+    const auto x4 = Cascade(Widen<Lanes>(terms.connector1), x3);
+    const auto x5 = Cascade(Widen<Lanes>(terms.cable1), x4);
+    const auto x6 = Cascade(Widen<Lanes>(terms.sourceSide), x5);
+    const Lanes m = dut.s11;
+    const Lanes t = dut.s21;
     const double k = K(k_, kCoverageK);
 
-    const double eR = x6.s11 * terms.sourceTerm * value.reflectionReceiver - m;
-    const double nR = std::sqrt(terms.noiseWatts / value.reflectionWatts) * m;
-    const double upperR = m + k * std::sqrt(eR * eR + nR * nR);
+    const Lanes eR =
+        x6.s11 * terms.sourceTerm * Load<Lanes>(values_.array(V::kReflReceiver) + j) - m;
+    const Lanes nR =
+        SquareRoot(terms.noiseWatts / Load<Lanes>(values_.array(V::kReflWatts) + j)) * m;
+    const Lanes upperR = m + k * SquareRoot(eR * eR + nR * nR);
 
-    const double eT = x6.s21 * terms.sourceTerm * value.transmissionReceiver - t;
-    const double nT = std::sqrt(terms.noiseWatts / value.transmissionWatts) * t;
-    const double upperT = t + k * std::sqrt(terms.crosstalk * terms.crosstalk + eT * eT + nT * nT);
+    const Lanes eT =
+        x6.s21 * terms.sourceTerm * Load<Lanes>(values_.array(V::kTransReceiver) + j) - t;
+    const Lanes nT =
+        SquareRoot(terms.noiseWatts / Load<Lanes>(values_.array(V::kTransWatts) + j)) * t;
+    const Lanes upperT = t + k * SquareRoot(terms.crosstalk * terms.crosstalk + eT * eT + nT * nT);
 
-    // The reflected wave passes cable 1 twice; the transmitted wave passes each cable once.
-    double rhoR = (upperR - m) / m;
-    if (rhoR > 1.0) rhoR = 1.0;
-    const double phaseR = std::asin(rhoR) * 180.0 / kPi + 2.0 * terms.phaseDrift1Deg;
-    double rhoT = (upperT - t) / t;
-    if (rhoT > 1.0) rhoT = 1.0;
-    const double phaseT =
-        std::asin(rhoT) * 180.0 / kPi + terms.phaseDrift2Deg + terms.phaseDrift1Deg;
+    // A bound of more than twice the nominal magnitude means any phase: 90 degrees.
+    Store(AtMostOne((upperR - m) / m), values_.array(V::kReflRelative) + j);
+    Store(AtMostOne((upperT - t) / t), values_.array(V::kTransRelative) + j);
+    StoreFloat(m, row.reflNominal.data() + j);
+    StoreFloat(upperR, row.reflUpperBound.data() + j);
+    StoreFloat(t, row.transNominal.data() + j);
+    StoreFloat(upperT, row.transUpperBound.data() + j);
+}
 
-    row.reflNominal[j] = value.dut.s11;
-    row.reflUpperBound[j] = static_cast<float>(upperR);
-    row.reflPhaseDeg[j] = static_cast<float>(phaseR);
-    row.transNominal[j] = value.dut.s21;
-    row.transUpperBound[j] = static_cast<float>(upperT);
-    row.transPhaseDeg[j] = static_cast<float>(phaseT);
+// Steps 6 to 15 for the first `count` DUT values of a row: the magnitudes two values at a time,
+// then the phases, so that the arcsine calls do not interrupt the magnitudes. The reflected wave
+// passes cable 1 twice; the transmitted wave passes each cable once.
+void Computation::computeRow(const FrequencyTerms& terms, const UncertaintyRow& row,
+                             std::size_t count) {
+    std::size_t j = 0;
+    for (; j + 1 < count; j += 2)
+        computeMagnitudes<Pair>(terms, row, j);
+    if (j < count) computeMagnitudes<double>(terms, row, j);
+    // A relative bound clamped at 1 (common for the parameter a one-type DUT does not have, at
+    // -140 dB) takes the library's own arcsine of 1, evaluated once.
+    static const double asinOfOne = std::asin(1.0);
+    const auto arcsine = [](double x) { return x == 1.0 ? asinOfOne : std::asin(x); };
+    const double* reflRelative = values_.array(DUTValueTerms::kReflRelative);
+    const double* transRelative = values_.array(DUTValueTerms::kTransRelative);
+    for (j = 0; j < count; ++j) {
+        const double phaseR =
+            arcsine(reflRelative[j]) * kDegreesPerRadian + 2.0 * terms.phaseDrift1Deg;
+        const double phaseT = arcsine(transRelative[j]) * kDegreesPerRadian + terms.phaseDrift2Deg +
+                              terms.phaseDrift1Deg;
+        row.reflPhaseDeg[j] = static_cast<float>(phaseR);
+        row.transPhaseDeg[j] = static_cast<float>(phaseT);
+    }
 }
 
 // Every lookup gives the same value for every DUT value at one frequency, and the DUT and
 // receiver terms the same value at every frequency, so each is evaluated once: the frequency
 // terms at the first DUT value of each frequency, the DUT-value terms during the first frequency.
 // The lookups run in the order a point reads them, so a failing lookup is met at the same point,
-// after the same messages, as when every point looks every term up.
+// after the same messages, and with the same points stored before it, as when every point looks
+// every term up.
 int Computation::run() {
-    const std::size_t numValues = static_cast<std::size_t>(numDUTValues_);
     for (int i = 0; i < model_.numFreqs; ++i) {
         const double f = model_.frequenciesHz[static_cast<std::size_t>(i)];
         const bool firstFrequency = i == 0;
@@ -211,16 +337,20 @@ int Computation::run() {
         if (!lookUpSourceSide(f, terms)) return Fail(kModelMsgCalledRoutine);
         if (firstFrequency && !lookUpReceiver(0)) return Fail(kModelMsgCalledRoutine);
 
+        // The row is checked where its first pair is stored.
         UncertaintyRow row;
         if (!GetUncertaintyRow(result_, i, &row)) return Fail(kModelMsgCalledRoutine);
-        for (std::size_t j = 0; j < numValues; ++j) {
-            if (firstFrequency && j > 0) {
-                const int value = static_cast<int>(j);
-                if (!readDUTValue(value) || !lookUpReceiver(value))
-                    return Fail(kModelMsgCalledRoutine);
+        std::size_t ready = values_.count;
+        if (firstFrequency) {
+            for (std::size_t j = 1; j < values_.count; ++j) {
+                if (!readDUTValue(j) || !lookUpReceiver(j)) {
+                    ready = j;
+                    break;
+                }
             }
-            computePoint(terms, dutTerms_[j], row, j);
         }
+        computeRow(terms, row, ready);
+        if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
     }
     return 1;
 }
@@ -409,12 +539,13 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
     if (!NumberOfDUTValues(dut, &type, &numValues)) return 0;
 
     // The only allocation besides the result arrays: the terms of each DUT value.
-    std::unique_ptr<DUTValueTerms[]> dutTerms(
-        new (std::nothrow) DUTValueTerms[static_cast<std::size_t>(numValues)]);
-    if (dutTerms == nullptr) return Fail(kMsgAllocation);
+    DUTValueTerms values;
+    values.count = static_cast<std::size_t>(numValues);
+    values.values.reset(new (std::nothrow) double[DUTValueTerms::kNumArrays * values.count]);
+    if (values.values == nullptr) return Fail(kMsgAllocation);
 
     if (!DimensionResult(*model, type, numValues, result)) return 0;
-    return Computation(*model, k, noiseOffsetDb, dutTerms.get(), numValues, result).run();
+    return Computation(*model, k, noiseOffsetDb, values, result).run();
 }
 
 } // namespace tolvane

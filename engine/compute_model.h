@@ -58,14 +58,15 @@ struct TwoPort {
 
 /// `b` connected behind `a` (a's port 2 to b's port 1), with d = 1 - a.S22 b.S11:
 /// S11 = a.S11 + a.S12 a.S21 b.S11 / d, S12 = a.S12 b.S12 / d, S21 = a.S21 b.S21 / d,
-/// S22 = b.S22 + b.S12 b.S21 a.S22 / d; evaluated in double precision.
+/// S22 = b.S22 + b.S12 b.S21 a.S22 / d; evaluated in double precision, dividing once by d and
+/// multiplying by the quotient.
 [[nodiscard]] inline TwoPort CascadeTwoPorts(const TwoPort& a, const TwoPort& b) {
-    const double d = 1.0 - static_cast<double>(a.s22) * b.s11;
+    const double r = 1.0 / (1.0 - static_cast<double>(a.s22) * b.s11);
     return TwoPort{
-        static_cast<float>(a.s11 + static_cast<double>(a.s12) * a.s21 * b.s11 / d),
-        static_cast<float>(static_cast<double>(a.s12) * b.s12 / d),
-        static_cast<float>(static_cast<double>(a.s21) * b.s21 / d),
-        static_cast<float>(b.s22 + static_cast<double>(b.s12) * b.s21 * a.s22 / d),
+        static_cast<float>(a.s11 + static_cast<double>(a.s12) * a.s21 * b.s11 * r),
+        static_cast<float>(static_cast<double>(a.s12) * b.s12 * r),
+        static_cast<float>(static_cast<double>(a.s21) * b.s21 * r),
+        static_cast<float>(b.s22 + static_cast<double>(b.s12) * b.s21 * a.s22 * r),
     };
 }
 

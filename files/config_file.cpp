@@ -17,7 +17,8 @@ namespace {
 constexpr double kHzPerGHz = 1000000000.0;
 
 /// The reader's state for one call: which line a block expects next.
-struct ConfigReader {
+class ConfigReader {
+public:
     enum class Expect {
         Keyword,
         CableName,
@@ -35,6 +36,9 @@ struct ConfigReader {
 
     ConfigReader(ConfigInfo* record, const char* filePath) : config(record), path(filePath) {}
 
+    void takeLine(const std::string& line);
+
+private:
     ConfigInfo* config;
     const char* path;
     Expect expect = Expect::Keyword;
@@ -43,9 +47,6 @@ struct ConfigReader {
     int freqCount = 0; ///< entries the frequency block announced
     std::optional<DUTBlockReader> dutBlock;
 
-    void takeLine(const std::string& line);
-
-private:
     void takeKeyword(const std::string& line);
     /// Stores one line of a block; false when it does not parse or a value is refused.
     [[nodiscard]] bool storeBlockLine(const std::string& line);

@@ -26,12 +26,9 @@ int CreateProgramState() {
     ComponentLists& lists = GlobalComponentLists();
     ProgramState& state = GlobalProgramState();
 
-    // Everything starts empty, so that ShutDown can clean up after any step below.
-    lists = ComponentLists{};
-    state.plots = nullptr;
-    state.results.fill(nullptr);
-    state.currentConfig = nullptr;
-    state.currentModel = nullptr;
+    // Everything starts empty (ShutDown leaves every pointer null), so that ShutDown can clean up
+    // after any step below; whatever an earlier start left is destroyed rather than lost.
+    ShutDown();
     state.currentResultSlot = 0;
     state.resultCount = 0;
     state.plotSubtitle.clear();

@@ -16,7 +16,8 @@ inline constexpr const char* kPreferenceFileName = "pref.txt";
 int StartUp();
 
 /// Creates the lists and the result records of the program-wide state (the first part of
-/// StartUp, for programs that read other files than the default ones). 1 on success.
+/// StartUp, for programs that read other files than the default ones). Whatever the state held
+/// before is destroyed first. 1 on success.
 int CreateProgramState();
 
 /// Destroys everything the program-wide state holds, in the order: the five lists with their

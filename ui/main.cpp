@@ -1,12 +1,9 @@
+#include "files/startup.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 
 #include <QApplication>
-
-namespace tolvane {
-// Frees the program-wide state (files/startup.h).
-void ShutDown();
-} // namespace tolvane
+#include <QScreen>
 
 // Tolvane reads its component database, default configuration and default model from the current
 // directory. Without them it shows what is missing and ends.
@@ -16,6 +13,8 @@ int main(int argc, char* argv[]) {
     {
         tolvane::MainWindow window;
         tolvane::InstallMessageBoxes(&window);
+        // Without a window manager "maximized" means nothing: start with the whole screen anyway.
+        window.setGeometry(window.screen()->availableGeometry());
         window.showMaximized();
         if (window.startUp()) status = QApplication::exec() == 0 ? 0 : 1;
         tolvane::InstallMessageBoxes(nullptr);

@@ -1,13 +1,16 @@
 #include "ui/main_window.h"
 
+#include "files/startup.h"
 #include "tolvane/version.h"
 #include "ui/artwork.h"
 #include "ui/configuration_dialog.h"
+#include "ui/file_commands.h"
 #include "ui/help.h"
 #include "ui/model_dialog.h"
 #include "ui/result_presenter.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -21,16 +24,12 @@
 
 namespace tolvane {
 
-// The start-up and preference operations of the files library (files/startup.h).
-int StartUp();
-[[nodiscard]] int ReadPreference(int* value, const char* path);
-int WritePreference(int value, const char* path);
-
 MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     : QMainWindow(parent), preferencePath_(preferencePath), area_(new QMdiArea(this)),
       presenter_(new ResultPresenter(area_, this)) {
     setWindowTitle(QString::fromUtf8(kProductTitle));
-    setWindowIcon(ApplicationIcon());
+    // Every window of the program (dialogs, charts) shows the program's icon.
+    QApplication::setWindowIcon(ApplicationIcon());
     area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
@@ -54,13 +53,16 @@ void MainWindow::createActions() {
         connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    // File commands are connected in createFileCommands(), with the file formats.
-    saveConfigurationAct_ = new QAction(QStringLiteral("Save Configuration..."), this);
-    recallConfigurationAct_ = new QAction(QStringLiteral("Recall Configuration..."), this);
-    saveModelAct_ = new QAction(QStringLiteral("Save Model..."), this);
-    recallModelAct_ = new QAction(QStringLiteral("Recall Model..."), this);
+    saveConfigurationAct_ = make("Save Configuration...", [this] { SaveConfiguration(this); });
+    recallConfigurationAct_ = make("Recall Configuration...", [this] {
+        if (RecallConfiguration(this)) Q_EMIT configurationReplaced();
+    });
+    saveModelAct_ = make("Save Model...", [this] { SaveModel(this); });
+    recallModelAct_ = make("Recall Model...", [this] {
+        if (RecallModel(this)) Q_EMIT modelReplaced();
+    });
     printPlotsAct_ = make("Print Plots", [this] { printPlots(); });
-    outputTabularDataAct_ = new QAction(QStringLiteral("Output Tabular Data..."), this);
+    outputTabularDataAct_ = make("Output Tabular Data...", [this] { OutputTabularData(this); });
     exitAct_ = make("E&xit", [this] { close(); });
 
     configurationAct_ = make("&Configuration...", [this] { showConfigurationDialog(); });

@@ -4,6 +4,7 @@
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCloseEvent>
@@ -20,6 +21,8 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <QValueAxis>
+
+#include <algorithm>
 
 namespace tolvane {
 namespace {
@@ -46,11 +49,16 @@ QString TitleHtml(const ChartContent& content) {
     QString html = QStringLiteral("<b>%1</b>").arg(content.title.toHtmlEscaped());
     if (!content.subtitle.isEmpty())
         html += QStringLiteral("<br><small>%1</small>").arg(content.subtitle.toHtmlEscaped());
-    if (content.curves.size() > PlotWindow::kMaxLegendEntries)
+    const auto count = content.curves.size();
+    if (count > PlotWindow::kMaxLegendEntries) {
+        const QString shown =
+            count > PlotWindow::kMaxDrawnCurves
+                ? QStringLiteral("%1 of %2").arg(PlotWindow::kMaxDrawnCurves).arg(count)
+                : QString::number(count);
         html += QStringLiteral("<br><small>%1 frequencies: %2 (blue) to %3 (red)</small>")
-                    .arg(content.curves.size())
-                    .arg(content.curves.first().label.toHtmlEscaped(),
+                    .arg(shown, content.curves.first().label.toHtmlEscaped(),
                          content.curves.last().label.toHtmlEscaped());
+    }
     return html;
 }
 
@@ -60,6 +68,7 @@ PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* p
     : QMdiSubWindow(parent), content_(content), record_(record) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(content_.title);
+    setWindowIcon(QApplication::windowIcon());
     if (record_ != nullptr) {
         record_->kind = content_.kind;
         record_->chartWindow = this;
@@ -114,7 +123,10 @@ void PlotWindow::buildChart() {
     chart->addAxis(yAxis, Qt::AlignLeft);
 
     const int count = int(content_.curves.size());
-    for (int i = 0; i < count; ++i) {
+    const int drawn = std::min(count, kMaxDrawnCurves);
+    for (int k = 0; k < drawn; ++k) {
+        // Evenly spread over the curves, first and last included.
+        const int i = drawn > 1 ? int((qint64(k) * (count - 1)) / (drawn - 1)) : 0;
         const ChartCurve& curve = content_.curves[i];
         auto* series = new QLineSeries;
         series->setName(curve.label);
@@ -150,9 +162,12 @@ void PlotWindow::buildChart() {
 }
 
 void PlotWindow::placeAnnotations() {
-    // The first part ends at the point, the second starts there, both on one baseline.
-    const QPointF at = chart()->mapToPosition(content_.annotationAt);
+    // The first part ends at the point, the second starts there, both on one baseline; in a
+    // narrow window the pair moves right as far as needed to start inside the plot area.
+    const QRectF plot = chart()->plotArea();
+    QPointF at = chart()->mapToPosition(content_.annotationAt);
     const QRectF before = noteBefore_->boundingRect();
+    at.rx() = std::max(at.x(), plot.left() + before.width() + 4.0);
     noteBefore_->setPos(at.x() - before.width(), at.y() - before.height());
     noteAfter_->setPos(at.x(), at.y() - before.height());
 }

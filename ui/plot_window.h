@@ -27,6 +27,10 @@ public:
     /// Above this many curves the legend gives way to a colour scale from the first frequency
     /// (blue) to the last (red): a legend of hundreds of entries cannot be read.
     static constexpr int kMaxLegendEntries = 12;
+    /// At most this many curves are drawn, evenly spread over the frequencies and always with
+    /// the first and the last: thousands of curves would take a minute to draw and cannot be told
+    /// apart. The title then says how many are shown; the axis ranges still cover every curve.
+    static constexpr int kMaxDrawnCurves = 256;
 
     /// `record` is in the plot list already; the window stores itself in it, and removes and
     /// destroys it when the window is closed or destroyed. Placed by its creator.

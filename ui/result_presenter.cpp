@@ -18,6 +18,7 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tolvane {
 namespace {
@@ -188,11 +189,37 @@ QList<PlotWindow*> ResultPresenter::charts() const {
 }
 
 void ResultPresenter::tileCharts() {
-    if (!charts().isEmpty()) area_->tileSubWindows();
+    const QList<PlotWindow*> windows = charts();
+    if (windows.isEmpty()) return;
+    // A grid of near-square cells filled row by row in plot-list order; the windows of a short
+    // last row share its whole width, so the tiles cover the area without a gap.
+    const auto count = int(windows.size());
+    const int columns = int(std::ceil(std::sqrt(double(count))));
+    const int rows = (count + columns - 1) / columns;
+    const QRect area = area_->viewport()->rect();
+    for (int row = 0; row < rows; ++row) {
+        const int first = row * columns;
+        const int inRow = std::min(columns, count - first);
+        const int top = area.top() + area.height() * row / rows;
+        const int bottom = area.top() + area.height() * (row + 1) / rows;
+        for (int column = 0; column < inRow; ++column) {
+            const int left = area.left() + area.width() * column / inRow;
+            const int right = area.left() + area.width() * (column + 1) / inRow;
+            PlotWindow* window = windows[first + column];
+            if (window->isMinimized() || window->isMaximized()) window->showNormal();
+            window->setGeometry(left, top, right - left, bottom - top);
+        }
+    }
 }
 
 void ResultPresenter::cascadeCharts() {
-    if (!charts().isEmpty()) area_->cascadeSubWindows();
+    const QList<PlotWindow*> windows = charts();
+    if (windows.isEmpty()) return;
+    // The area cascades from its bottom window up: the first chart goes to the top left and the
+    // last one ends on top.
+    for (PlotWindow* window : windows)
+        window->raise();
+    area_->cascadeSubWindows();
 }
 
 void ResultPresenter::closeAllCharts() {

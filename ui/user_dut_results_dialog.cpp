@@ -4,7 +4,6 @@
 #include "ui/chart_content.h"
 
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -40,9 +39,6 @@ QStringList UserDutResultLines(const UncertaintyInfo* result) {
 UserDutResultsDialog::UserDutResultsDialog(const UncertaintyInfo* result, QWidget* parent)
     : QDialog(parent), list_(new QListWidget(this)) {
     setWindowTitle(QStringLiteral("User Defined DUT Results"));
-    // Tab stops line the columns up under their headers.
-    QFont font = list_->font();
-    list_->setFont(font);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     list_->addItems(UserDutResultLines(result));
     list_->setMinimumSize(460, 240);

@@ -6,6 +6,7 @@
 #include "components/vna.h"
 #include "engine/model.h"
 #include "engine/uncertainty.h"
+#include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 #include "support/model_builder.h"
 
@@ -89,7 +90,7 @@ TEST(CascadeTwoPorts, ConnectsTheSecondBehindTheFirst) {
     const TwoPort a = MakeTwoPort(0.1f, 0.9f, 0.8f, 0.5f);
     const TwoPort b = MakeTwoPort(0.2f, 0.7f, 0.6f, 0.3f);
     const TwoPort c = CascadeTwoPorts(a, b);
-    const double d = 1.0 - 0.5 * 0.2; // 0.9
+    const double d = 1.0 - 0.5f * 0.2f; // 0.9
     EXPECT_FLOAT_EQ(c.s11, static_cast<float>(0.1 + 0.9 * 0.8 * 0.2 / d));
     EXPECT_FLOAT_EQ(c.s12, static_cast<float>(0.9 * 0.7 / d));
     EXPECT_FLOAT_EQ(c.s21, static_cast<float>(0.8 * 0.6 / d));
@@ -328,6 +329,18 @@ TEST_F(ComputeModelTest, PreparationFailuresLeaveTheResultUntouched) {
                                      "GetDUTParam: NULL info pointer.",
                                      "ComputeModel: Error in a called routine.",
                                  }));
+}
+
+TEST_F(ComputeModelTest, AnAllocationFailureIsReportedBeforeTheResultIsTouched) {
+    Compute(model_.get());
+    testing::CapturedMessages captured;
+    {
+        // The terms of the DUT values are the computation's first allocation.
+        testing::ScopedAllocationFailure failure(0);
+        EXPECT_EQ(ComputeModel(model_.get(), results_.get()), 0);
+    }
+    EXPECT_EQ(captured.errors(), Strings{"ComputeModel: error allocating memory."});
+    EXPECT_FLOAT_EQ(Refl(results_.get()).upper, 0.1f);
 }
 
 TEST_F(ComputeModelTest, AFailedDimensioningLeavesNoStaleResults) {

@@ -64,6 +64,7 @@ protected:
 TEST_F(StartUpTest, ShippedFilesStartAndComputeWithoutAnyMessage) {
     copyShippedFiles();
     testing::CapturedMessages captured;
+    ASSERT_EQ(CreateProgramState(), 1); // a second start destroys what the first made
     ASSERT_EQ(StartUp(), 1);
 
     const ComponentLists& lists = GlobalComponentLists();

@@ -12,6 +12,7 @@
 #include "engine/uncertainty.h"
 
 #include <QChart>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLegend>
 #include <QLineSeries>
@@ -97,10 +98,11 @@ private Q_SLOTS:
             QCOMPARE(static_cast<QLineSeries*>(series[2])->count(), 11);
             QVERIFY(chart->chart()->legend()->isVisible());
         }
-        // Tiled: side by side, filling the area.
+        // Tiled side by side in list order, filling the area.
         const QRect area = window_->plotArea()->viewport()->rect();
         QCOMPARE(charts[0]->geometry().united(charts[1]->geometry()).size(), area.size());
         QVERIFY(!charts[0]->geometry().intersects(charts[1]->geometry()));
+        QCOMPARE(charts[0]->geometry().topLeft(), QPoint(0, 0));
     }
 
     void userSweepMakesFourFrequencyCharts() {
@@ -283,6 +285,36 @@ private Q_SLOTS:
         printer.setOutputFileName(QString::fromStdString(dir_->file("none.pdf")));
         QCOMPARE(presenter()->printCharts(&printer), 0);
         QVERIFY(!QFile::exists(QString::fromStdString(dir_->file("none.pdf"))));
+    }
+
+    void largeResultsDrawQuickly_data() {
+        QTest::addColumn<int>("frequencies");
+        QTest::addColumn<int>("drawn");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("201 x 91") << 201 << 201 << QStringLiteral("201 frequencies");
+        QTest::newRow("5000 x 91")
+            << 5000 << PlotWindow::kMaxDrawnCurves << QStringLiteral("256 of 5000 frequencies");
+    }
+    void largeResultsDrawQuickly() {
+        QFETCH(int, frequencies);
+        QFETCH(int, drawn);
+        QFETCH(QString, note);
+        QVERIFY(fillCurrentSlot(frequencies, 91, kUncertaintyReflection));
+        QElapsedTimer timer;
+        timer.start();
+        presenter()->presentResults(ResultDisplay::Reflection, nullptr);
+        for (PlotWindow* chart : presenter()->charts())
+            (void)chart->grab();
+        // Well under a second on an idle machine; the bound leaves room for a busy one.
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+        for (PlotWindow* chart : presenter()->charts()) {
+            const QList<QAbstractSeries*> series = chart->chart()->series();
+            QCOMPARE(series.size(), drawn);
+            QCOMPARE(series.first()->name(), QStringLiteral("1.000000 GHz"));
+            QCOMPARE(series.last()->name(), FrequencyLabel(frequencies * 1e9));
+            QVERIFY(!chart->chart()->legend()->isVisible());
+            QVERIFY(chart->chart()->title().contains(note));
+        }
     }
 
     void chartImagesAreWritten_data() {

@@ -1,0 +1,102 @@
+#include "ui/file_commands.h"
+
+#include "engine/config.h"
+#include "engine/model.h"
+#include "engine/program_state.h"
+#include "files/config_file.h"
+#include "files/export.h"
+#include "files/model_file.h"
+
+#include <QFile>
+#include <QFileDialog>
+
+namespace tolvane {
+namespace {
+
+// The file dialogs of the File menu: a preset name, no filter list; saving asks before
+// overwriting, recalling wants an existing file. The current directory is left as it is.
+QString AskForFile(QWidget* parent, const QString& caption, const QString& preset, bool save) {
+    QFileDialog dialog(parent, caption);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.selectFile(preset);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QByteArray NativePath(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+} // namespace
+
+void SaveConfiguration(QWidget* parent) {
+    const QString path = AskForFile(parent, QStringLiteral("Save Configuration"),
+                                    QStringLiteral("tolvane.cfg"), true);
+    if (!path.isEmpty()) (void)SaveConfigurationTo(path);
+}
+
+bool RecallConfiguration(QWidget* parent) {
+    const QString path =
+        AskForFile(parent, QStringLiteral("Recall Configuration"), QStringLiteral("*.cfg"), false);
+    return !path.isEmpty() && RecallConfigurationFrom(path);
+}
+
+void SaveModel(QWidget* parent) {
+    const QString path =
+        AskForFile(parent, QStringLiteral("Save Model"), QStringLiteral("tolvane.mdl"), true);
+    if (!path.isEmpty()) (void)SaveModelTo(path);
+}
+
+bool RecallModel(QWidget* parent) {
+    const QString path =
+        AskForFile(parent, QStringLiteral("Recall Model"), QStringLiteral("*.mdl"), false);
+    return !path.isEmpty() && RecallModelFrom(path);
+}
+
+void OutputTabularData(QWidget* parent) {
+    const QString path = AskForFile(parent, QStringLiteral("Output Tabular Data"),
+                                    QStringLiteral("uncertainty.dat"), true);
+    if (!path.isEmpty()) (void)OutputTabularDataTo(path);
+}
+
+bool SaveConfigurationTo(const QString& path) {
+    return WriteConfigFile(GlobalProgramState().currentConfig, NativePath(path).constData()) != 0;
+}
+
+bool RecallConfigurationFrom(const QString& path) {
+    ConfigInfo* recalled = CreateConfigInfo();
+    if (recalled == nullptr) return false;
+    if (ReadConfigFile(recalled, NativePath(path).constData()) == 0) {
+        (void)DestroyConfigInfo(recalled);
+        return false;
+    }
+    ProgramState& state = GlobalProgramState();
+    if (state.currentConfig != nullptr) (void)DestroyConfigInfo(state.currentConfig);
+    state.currentConfig = recalled;
+    return true;
+}
+
+bool SaveModelTo(const QString& path) {
+    return WriteModelFile(GlobalProgramState().currentModel, NativePath(path).constData()) != 0;
+}
+
+bool RecallModelFrom(const QString& path) {
+    ModelInfo* recalled = CreateModelInfo();
+    if (recalled == nullptr) return false;
+    if (ReadModelFile(recalled, NativePath(path).constData()) == 0) {
+        (void)DestroyModelInfo(recalled);
+        return false;
+    }
+    ProgramState& state = GlobalProgramState();
+    if (state.currentModel != nullptr) (void)DestroyModelInfo(state.currentModel);
+    state.currentModel = recalled;
+    return true;
+}
+
+bool OutputTabularDataTo(const QString& path) {
+    return ExportResultSlots(NativePath(path).constData()) != 0;
+}
+
+} // namespace tolvane
