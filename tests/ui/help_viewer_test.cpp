@@ -3,11 +3,18 @@
 
 #include "help_fixture.h"
 #include "support/temp_dir.h"
+#include "ui/cable_config_dialog.h"
+#include "ui/calibration_config_dialog.h"
 #include "ui/configuration_dialog.h"
+#include "ui/dut_config_dialog.h"
+#include "ui/frequency_config_dialog.h"
 #include "ui/help.h"
 #include "ui/help_viewer.h"
 #include "ui/main_window.h"
 #include "ui/model_dialog.h"
+#include "ui/vna_config_dialog.h"
+
+#include "engine/config.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +30,7 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 
+#include <functional>
 #include <memory>
 
 using namespace tolvane;
@@ -264,6 +272,35 @@ private Q_SLOTS:
         QVERIFY(model && HelpButton(model));
         QTest::mouseClick(HelpButton(model), Qt::LeftButton);
         QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(kHelpModelDialog));
+    }
+
+    void editorHelpButtonsOpenTheirTopics() {
+        std::unique_ptr<ConfigInfo, int (*)(ConfigInfo*)> config(CreateConfigInfo(),
+                                                                 DestroyConfigInfo);
+        QVERIFY(config != nullptr);
+        DUTInfo* dut = nullptr;
+        QVERIFY(GetConfigDUT(config.get(), &dut));
+        const QList<QPair<int, std::function<QDialog*()>>> editors = {
+            {kHelpVnaConfiguration, [&] { return new VnaConfigDialog(config.get(), true); }},
+            {kHelpConfigurationFrequencies,
+             [&] { return new FrequencyConfigDialog(config.get()); }},
+            {kHelpCableConfiguration, [&] { return new CableConfigDialog(config.get(), 2); }},
+            {kHelpCalibrationConfiguration,
+             [&] { return new CalibrationConfigDialog(config.get()); }},
+            {kHelpConfigurationDut,
+             [&] {
+                 return new DutConfigDialog(dut, QStringLiteral("Configuration DUT"),
+                                            kHelpConfigurationDut);
+             }},
+        };
+        for (const auto& [context, make] : editors) {
+            const std::unique_ptr<QDialog> editor(make());
+            QPushButton* help = HelpButton(editor.get());
+            QVERIFY2(help != nullptr, qPrintable(editor->windowTitle()));
+            QTest::mouseClick(help, Qt::LeftButton);
+            QVERIFY(ShownHelpWindow() != nullptr);
+            QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(context));
+        }
     }
 };
 
