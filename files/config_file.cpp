@@ -6,7 +6,6 @@
 #include "files/line_reader.h"
 #include "files/safe_file_writer.h"
 
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -89,7 +88,7 @@ void ConfigReader::takeKeyword(const std::string& line) {
     const std::string token = GetUpperToken(line, &argument);
     if (token == "CABLE") {
         int number = 0;
-        if (std::sscanf(argument.c_str(), "%d", &number) != 1 || (number != 1 && number != 2)) {
+        if (!ScanNumbers(argument, &number) || (number != 1 && number != 2)) {
             parseError(line);
             return;
         }
@@ -126,7 +125,7 @@ bool ConfigReader::storeBlockLine(const std::string& line) {
         return SetConfigCalName(config, text);
     case Expect::FreqCount: {
         int count = 0;
-        if (std::sscanf(text, "%d", &count) != 1 || !SetConfigNumFreqs(config, count)) return false;
+        if (!ScanNumbers(line, &count) || !SetConfigNumFreqs(config, count)) return false;
         freqCount = count;
         freqIndex = 0;
         expect = Expect::FreqEntry;
@@ -137,17 +136,17 @@ bool ConfigReader::storeBlockLine(const std::string& line) {
     case Expect::Power: {
         float powerDbm = 0.0f;
         expect = Expect::Keyword;
-        return std::sscanf(text, "%f", &powerDbm) == 1 && SetConfigPower(config, powerDbm);
+        return ScanNumbers(line, &powerDbm) && SetConfigPower(config, powerDbm);
     }
     case Expect::Averages: {
         int averages = 0;
         expect = Expect::Keyword;
-        return std::sscanf(text, "%d", &averages) == 1 && SetConfigAverages(config, averages);
+        return ScanNumbers(line, &averages) && SetConfigAverages(config, averages);
     }
     case Expect::IFBW: {
         float ifBandwidthHz = 0.0f;
         expect = Expect::Keyword;
-        return std::sscanf(text, "%f", &ifBandwidthHz) == 1 && SetConfigIFBW(config, ifBandwidthHz);
+        return ScanNumbers(line, &ifBandwidthHz) && SetConfigIFBW(config, ifBandwidthHz);
     }
     case Expect::DUTLine: {
         DUTInfo* dut = nullptr;
@@ -173,7 +172,7 @@ bool ConfigReader::storeBlockLine(const std::string& line) {
 
 bool ConfigReader::storeCableNumbers(const std::string& line) {
     float lengthM = 0.0f, tempVarC = 0.0f, previousLengthM = 0.0f;
-    if (std::sscanf(line.c_str(), "%f%f", &lengthM, &tempVarC) != 2) return false;
+    if (!ScanNumbers(line, &lengthM, &tempVarC)) return false;
     if (!GetConfigCableLength(config, cable, &previousLengthM) ||
         !SetConfigCableLength(config, cable, lengthM))
         return false;
@@ -188,7 +187,7 @@ bool ConfigReader::storeCableNumbers(const std::string& line) {
 
 bool ConfigReader::storeFrequencyEntry(const std::string& line) {
     double frequencyGHz = 0.0;
-    if (std::sscanf(line.c_str(), "%lf", &frequencyGHz) != 1 ||
+    if (!ScanNumbers(line, &frequencyGHz) ||
         !SetConfigFreq(config, freqIndex, frequencyGHz * kHzPerGHz))
         return false;
     if (++freqIndex == freqCount) expect = Expect::Keyword;
@@ -266,8 +265,10 @@ int ReadConfigFile(ConfigInfo* config, const char* path) {
         return 0;
     }
     ConfigReader reader(config, path);
-    return ReadKeywordFile(path, kRoutineReadConfigFile,
-                           [&reader](const std::string& line) { reader.takeLine(line); });
+    // Frequency counts are bounded by the record (5000); no count here sizes anything larger.
+    return ReadKeywordFile(
+        path, kRoutineReadConfigFile,
+        [&reader](const std::string& line, std::uintmax_t) { reader.takeLine(line); });
 }
 
 int WriteConfigFile(const ConfigInfo* config, const char* path) {

@@ -9,7 +9,6 @@
 #include "files/file_error.h"
 #include "files/line_reader.h"
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -54,7 +53,8 @@ class DatabaseReader {
 public:
     DatabaseReader(const char* path, const ComponentLists& lists) : path_(path), lists_(lists) {}
 
-    void takeLine(const std::string& line);
+    /// `maxLinesLeft`: the most content lines the file still holds after this one.
+    void takeLine(const std::string& line, std::uintmax_t maxLinesLeft);
 
 private:
     enum class Block { Keyword, Connector, Dielectric, VNA, Calibration, Skip };
@@ -67,11 +67,13 @@ private:
     [[nodiscard]] bool takeVNASectionLine(const std::string& line);
     [[nodiscard]] bool takeCalibrationLine(const std::string& line);
 
-    /// The count line of a table; the count is kept even when the table refuses it.
+    /// The count line of a table; the count is kept even when the table refuses it. A count of
+    /// more entries than the file can still hold does not parse: no table is sized for it.
     [[nodiscard]] bool readCount(const std::string& line) {
         entry_ = 0;
-        return std::sscanf(line.c_str(), "%d", &count_) == 1;
+        return ScanNumbers(line, &count_) && countFits();
     }
+    [[nodiscard]] bool countFits() const { return CountFitsInFile(count_, maxLinesLeft_); }
     /// True when the entry just stored was the last one (a count of 0 or less never ends).
     [[nodiscard]] bool storedEntry() { return ++entry_ == count_; }
 
@@ -81,6 +83,7 @@ private:
 
     const char* path_;
     const ComponentLists& lists_;
+    std::uintmax_t maxLinesLeft_ = 0;
     Block block_ = Block::Keyword;
     /// Line within the block; the keyword line is 1.
     int line_ = 0;
@@ -95,7 +98,8 @@ private:
     CalPtr cal_;
 };
 
-void DatabaseReader::takeLine(const std::string& line) {
+void DatabaseReader::takeLine(const std::string& line, std::uintmax_t maxLinesLeft) {
+    maxLinesLeft_ = maxLinesLeft;
     ++line_;
     bool parsed = true;
     switch (block_) {
@@ -173,8 +177,7 @@ bool DatabaseReader::takeConnectorLine(const std::string& line) {
         // Frequency in Hz, then reflection and transmission repeatability in dB.
         double frequencyHz = 0.0;
         float reflectionDb = 0.0f, transmissionDb = 0.0f;
-        if (std::sscanf(line.c_str(), "%lf%f%f", &frequencyHz, &reflectionDb, &transmissionDb) != 3)
-            return false;
+        if (!ScanNumbers(line, &frequencyHz, &reflectionDb, &transmissionDb)) return false;
         (void)SetConnFVFreq(conn, kConnRCnTm, entry_, frequencyHz);
         (void)SetConnFVFreq(conn, kConnRCnRm, entry_, frequencyHz);
         (void)SetConnFVValueAt(conn, kConnRCnRm, entry_, reflectionDb);
@@ -192,7 +195,7 @@ bool DatabaseReader::takeDielectricLine(const std::string& line) {
         return true;
     }
     float magCoef = 0.0f, phaseCoef = 0.0f;
-    if (std::sscanf(line.c_str(), "%f%f", &magCoef, &phaseCoef) != 2) return false;
+    if (!ScanNumbers(line, &magCoef, &phaseCoef)) return false;
     (void)SetDielMagCoef(diel, magCoef);
     (void)SetDielPhaseCoef(diel, phaseCoef);
     append(lists_.dielectrics, diel_);
@@ -223,15 +226,13 @@ bool DatabaseReader::takeVNALine(const std::string& line) {
 
 bool DatabaseReader::takeVNASectionLine(const std::string& line) {
     VNAInfo* vna = vna_.get();
-    const char* text = line.c_str();
     const int sectionLine = line_ - sectionStart_; // 1 is the line after the section keyword
     switch (section_) {
     case kSectionPower: {
         // Minimum, maximum and default port power in dBm; a fourth number must be there and is
         // not kept.
         float minDbm = 0.0f, maxDbm = 0.0f, defaultDbm = 0.0f, unused = 0.0f;
-        if (std::sscanf(text, "%f%f%f%f", &minDbm, &maxDbm, &defaultDbm, &unused) != 4)
-            return false;
+        if (!ScanNumbers(line, &minDbm, &maxDbm, &defaultDbm, &unused)) return false;
         (void)SetVNAMinPower(vna, minDbm);
         (void)SetVNAMaxPower(vna, maxDbm);
         (void)SetVNADefaultPower(vna, defaultDbm);
@@ -241,7 +242,7 @@ bool DatabaseReader::takeVNASectionLine(const std::string& line) {
     case kSectionIFBW: {
         if (sectionLine == 1) return readCount(line);
         float ifBandwidthHz = 0.0f;
-        if (std::sscanf(text, "%f", &ifBandwidthHz) != 1) return false;
+        if (!ScanNumbers(line, &ifBandwidthHz)) return false;
         (void)AddVNAIFBW(vna, ifBandwidthHz);
         if (storedEntry()) endVNASection();
         return true;
@@ -258,7 +259,7 @@ bool DatabaseReader::takeVNASectionLine(const std::string& line) {
                 int averages = 0;
                 float ifBandwidthHz = 0.0f;
                 entry_ = 0;
-                if (std::sscanf(text, "%d%d%f", &count_, &averages, &ifBandwidthHz) != 3)
+                if (!ScanNumbers(line, &count_, &averages, &ifBandwidthHz) || !countFits())
                     return false;
                 (void)SetVNANRcAverages(vna, averages);
                 (void)SetVNANRcIFBW(vna, ifBandwidthHz);
@@ -276,7 +277,7 @@ bool DatabaseReader::takeVNASectionLine(const std::string& line) {
         }
         double frequencyGHz = 0.0;
         float value = 0.0f;
-        if (std::sscanf(text, "%lf%f", &frequencyGHz, &value) != 2) return false;
+        if (!ScanNumbers(line, &frequencyGHz, &value)) return false;
         (void)SetVNAFVFreq(vna, code, entry_, frequencyGHz * kHzPerGHz);
         (void)SetVNAFVValueAt(vna, code, entry_, value);
         if (storedEntry()) endVNASection();
@@ -296,7 +297,7 @@ bool DatabaseReader::takeVNASectionLine(const std::string& line) {
         }
         // Port power in dBm, receiver uncertainty in dB.
         float powerDbm = 0.0f, value = 0.0f;
-        if (std::sscanf(text, "%f%f", &powerDbm, &value) != 2) return false;
+        if (!ScanNumbers(line, &powerDbm, &value)) return false;
         (void)SetVNAPVPower(vna, kVNATableSRc, entry_, powerDbm);
         (void)SetVNAPVValueAt(vna, kVNATableSRc, entry_, value);
         if (storedEntry()) endVNASection();
@@ -340,8 +341,7 @@ bool DatabaseReader::takeCalibrationLine(const std::string& line) {
         // match and transmission tracking in dB: the table codes in order.
         double frequencyHz = 0.0;
         float v[6] = {};
-        if (std::sscanf(line.c_str(), "%lf%f%f%f%f%f%f", &frequencyHz, &v[0], &v[1], &v[2], &v[3],
-                        &v[4], &v[5]) != 7)
+        if (!ScanNumbers(line, &frequencyHz, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]))
             return false;
         for (int code = kCalCDr; code <= kCalCTt; ++code) {
             (void)SetCalFVFreq(cal, code, entry_, frequencyHz);
@@ -385,7 +385,9 @@ int ReadUncertaintyFile(const char* path) {
     }
     DatabaseReader reader(path, lists);
     return ReadKeywordFile(path, kRoutineReadUncertaintyFile,
-                           [&reader](const std::string& line) { reader.takeLine(line); });
+                           [&reader](const std::string& line, std::uintmax_t maxLinesLeft) {
+                               reader.takeLine(line, maxLinesLeft);
+                           });
 }
 
 } // namespace tolvane

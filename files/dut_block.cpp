@@ -1,9 +1,8 @@
 #include "files/dut_block.h"
 
 #include "components/dut.h"
+#include "files/line_reader.h"
 #include "files/safe_file_writer.h"
-
-#include <cstdio>
 
 namespace tolvane {
 namespace {
@@ -75,35 +74,32 @@ int WriteDUTBlock(SafeFileWriter& out, const DUTInfo* dut, int sweepDecimals) {
 
 DUTBlockReader::Step DUTBlockReader::takeLine(DUTInfo* dut, const std::string& line) {
     if (dut == nullptr || line_ > 8) return Step::Error;
-    const char* text = line.c_str();
     bool stored = false;
     switch (line_) {
     case 1: {
         int type = 0;
-        stored = std::sscanf(text, "%d", &type) == 1 && SetDUTType(dut, type);
+        stored = ScanNumbers(line, &type) && SetDUTType(dut, type);
         break;
     }
     case 2: {
         int count = 0;
         float minDb = 0.0f, maxDb = 0.0f;
-        stored = std::sscanf(text, "%d%f%f", &count, &minDb, &maxDb) == 3 &&
-                 SetDUTReflNumValues(dut, count) && SetDUTReflMin(dut, minDb) &&
-                 SetDUTReflMax(dut, maxDb);
+        stored = ScanNumbers(line, &count, &minDb, &maxDb) && SetDUTReflNumValues(dut, count) &&
+                 SetDUTReflMin(dut, minDb) && SetDUTReflMax(dut, maxDb);
         break;
     }
     case 3: {
         int count = 0, reciprocal = 0;
         float minDb = 0.0f, maxDb = 0.0f, reverseDb = 0.0f;
-        stored =
-            std::sscanf(text, "%d%f%f%d%f", &count, &minDb, &maxDb, &reciprocal, &reverseDb) == 5 &&
-            SetDUTTransNumValues(dut, count) && SetDUTTransMin(dut, minDb) &&
-            SetDUTTransMax(dut, maxDb) && SetDUTReciprocal(dut, reciprocal) &&
-            SetDUTReverseTrans(dut, reverseDb) && SetDUTReverseTransSaved(dut, reverseDb);
+        stored = ScanNumbers(line, &count, &minDb, &maxDb, &reciprocal, &reverseDb) &&
+                 SetDUTTransNumValues(dut, count) && SetDUTTransMin(dut, minDb) &&
+                 SetDUTTransMax(dut, maxDb) && SetDUTReciprocal(dut, reciprocal) &&
+                 SetDUTReverseTrans(dut, reverseDb) && SetDUTReverseTransSaved(dut, reverseDb);
         break;
     }
     case 4: {
         auto& s = userSParamsDb_;
-        stored = std::sscanf(text, "%f%f%f%f", &s[0], &s[1], &s[2], &s[3]) == 4 &&
+        stored = ScanNumbers(line, &s[0], &s[1], &s[2], &s[3]) &&
                  SetDUTUserSParams(dut, s[0], s[1], s[2], s[3]);
         break;
     }
@@ -112,7 +108,7 @@ DUTBlockReader::Step DUTBlockReader::takeLine(DUTInfo* dut, const std::string& l
         int points = 0, sweepOn = 0;
         float startGHz = 0.0f, stopGHz = 0.0f;
         const auto& s = userSParamsDb_;
-        stored = std::sscanf(text, "%d%f%f%d", &points, &startGHz, &stopGHz, &sweepOn) == 4 &&
+        stored = ScanNumbers(line, &points, &startGHz, &stopGHz, &sweepOn) &&
                  SetDUTUserValues(dut, s[0], s[1], s[2], s[3], startGHz, stopGHz, points) &&
                  SetDUTFreqSweep(dut, sweepOn);
         break;
@@ -120,12 +116,12 @@ DUTBlockReader::Step DUTBlockReader::takeLine(DUTInfo* dut, const std::string& l
     case 6:
     case 7: {
         float* k = &coverageFactors_[static_cast<std::size_t>(line_ - 6) * 4];
-        stored = std::sscanf(text, "%f%f%f%f", &k[0], &k[1], &k[2], &k[3]) == 4;
+        stored = ScanNumbers(line, &k[0], &k[1], &k[2], &k[3]);
         break;
     }
     case 8: {
         auto& k = coverageFactors_;
-        stored = std::sscanf(text, "%f%f%f%f", &k[8], &k[9], &k[10], &k[11]) == 4 &&
+        stored = ScanNumbers(line, &k[8], &k[9], &k[10], &k[11]) &&
                  SetDUTCoverageFactors(dut, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8],
                                        k[9], k[10], k[11]);
         break;

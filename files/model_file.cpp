@@ -11,7 +11,6 @@
 #include "files/line_reader.h"
 #include "files/safe_file_writer.h"
 
-#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -144,7 +143,8 @@ constexpr TableBlock kCalibrationBlock{kCalibrationTables, 123};
 class ModelReader {
 public:
     ModelReader(ModelInfo* model, const char* path) : model_(model), path_(path) {}
-    void takeLine(const std::string& line);
+    /// `maxLinesLeft`: the most content lines the file still holds after this one.
+    void takeLine(const std::string& line, std::uintmax_t maxLinesLeft);
 
 private:
     enum class Expect {
@@ -177,6 +177,7 @@ private:
 
     ModelInfo* model_;
     const char* path_;
+    std::uintmax_t maxLinesLeft_ = 0;
     Expect expect_ = Expect::Keyword;
     // Inside a table block: the block, its target record and the sum of its completed tables.
     const TableBlock* block_ = nullptr;
@@ -192,7 +193,8 @@ private:
     std::optional<DUTBlockReader> dutBlock_;
 };
 
-void ModelReader::takeLine(const std::string& line) {
+void ModelReader::takeLine(const std::string& line, std::uintmax_t maxLinesLeft) {
+    maxLinesLeft_ = maxLinesLeft;
     switch (expect_) {
     case Expect::Nothing:
         return;
@@ -213,7 +215,7 @@ void ModelReader::takeKeyword(const std::string& line) {
     const std::string token = GetUpperToken(line, &argument);
     if (token == "CONNECTOR" || token == "CABLE") {
         int number = 0;
-        if (std::sscanf(argument.c_str(), "%d", &number) != 1 || (number != 1 && number != 2)) {
+        if (!ScanNumbers(argument, &number) || (number != 1 && number != 2)) {
             lineError(kFileMsgParsing, line);
             return;
         }
@@ -262,10 +264,11 @@ void ModelReader::takeTableKeyword(const std::string& line) {
 }
 
 bool ModelReader::storeBlockLine(const std::string& line) {
-    const char* text = line.c_str();
     switch (expect_) {
     case Expect::TableCount:
-        if (std::sscanf(text, "%d", &entryCount_) != 1) return false;
+        // A count of more entries than the file can hold is refused before it sizes the table.
+        if (!ScanNumbers(line, &entryCount_) || !CountFitsInFile(entryCount_, maxLinesLeft_))
+            return false;
         // A count the table refuses is reported by the table; reading goes on.
         (void)table_->ops->setNumPairs(target_, table_->code, entryCount_);
         entryIndex_ = 0;
@@ -289,8 +292,7 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     case Expect::TableEntry:
         return storeTableEntry(line);
     case Expect::FreqCount:
-        if (std::sscanf(text, "%d", &freqCount_) != 1 || !SetModelNumFreqs(model_, freqCount_))
-            return false;
+        if (!ScanNumbers(line, &freqCount_) || !SetModelNumFreqs(model_, freqCount_)) return false;
         freqIndex_ = 0;
         expect_ = Expect::FreqEntry;
         return true;
@@ -299,19 +301,19 @@ bool ModelReader::storeBlockLine(const std::string& line) {
     case Expect::Power: {
         float powerDbm = 0.0f, couplerLossDb = 0.0f;
         expect_ = Expect::Keyword;
-        return std::sscanf(text, "%f%f", &powerDbm, &couplerLossDb) == 2 &&
-               SetModelPower(model_, powerDbm) && SetModelCouplerLoss(model_, couplerLossDb);
+        return ScanNumbers(line, &powerDbm, &couplerLossDb) && SetModelPower(model_, powerDbm) &&
+               SetModelCouplerLoss(model_, couplerLossDb);
     }
     case Expect::Averages: {
         int averages = 0, nrcAverages = 0;
         expect_ = Expect::Keyword;
-        return std::sscanf(text, "%d%d", &averages, &nrcAverages) == 2 &&
-               SetModelAverages(model_, averages) && SetModelNRcAverages(model_, nrcAverages);
+        return ScanNumbers(line, &averages, &nrcAverages) && SetModelAverages(model_, averages) &&
+               SetModelNRcAverages(model_, nrcAverages);
     }
     case Expect::IFBW: {
         float ifBandwidthHz = 0.0f, nrcIfBandwidthHz = 0.0f;
         expect_ = Expect::Keyword;
-        return std::sscanf(text, "%f%f", &ifBandwidthHz, &nrcIfBandwidthHz) == 2 &&
+        return ScanNumbers(line, &ifBandwidthHz, &nrcIfBandwidthHz) &&
                SetModelIFBW(model_, ifBandwidthHz) && SetModelNRcIFBW(model_, nrcIfBandwidthHz);
     }
     case Expect::DUTLine:
@@ -329,11 +331,11 @@ bool ModelReader::storeTableEntry(const std::string& line) {
     float value = 0.0f;
     if (table_->isPowerTable) {
         float powerDbm = 0.0f;
-        if (std::sscanf(line.c_str(), "%f%f", &powerDbm, &value) != 2) return false;
+        if (!ScanNumbers(line, &powerDbm, &value)) return false;
         abscissa = powerDbm;
     } else {
         double frequencyGHz = 0.0;
-        if (std::sscanf(line.c_str(), "%lf%f", &frequencyGHz, &value) != 2) return false;
+        if (!ScanNumbers(line, &frequencyGHz, &value)) return false;
         abscissa = frequencyGHz * kHzPerGHz;
     }
     table_->ops->setEntry(target_, table_->code, entryIndex_, abscissa, value);
@@ -352,7 +354,7 @@ bool ModelReader::storeTableEntry(const std::string& line) {
 
 bool ModelReader::storeFrequencyEntry(const std::string& line) {
     double frequencyGHz = 0.0;
-    if (std::sscanf(line.c_str(), "%lf", &frequencyGHz) != 1 ||
+    if (!ScanNumbers(line, &frequencyGHz) ||
         !SetModelFreq(model_, freqIndex_, frequencyGHz * kHzPerGHz))
         return false;
     if (++freqIndex_ == freqCount_) expect_ = Expect::Keyword;
@@ -473,25 +475,11 @@ int ReadModelFile(ModelInfo* model, const char* path) {
         ReportFileError(MakeErrorCode(kMsgNullInfo, kRoutineReadModelFile), path);
         return 0;
     }
-    KeywordLineReader lines(path);
-    if (!lines.isOpen()) {
-        ReportFileError(MakeErrorCode(kFileMsgOpening, kRoutineReadModelFile), path);
-        return 0;
-    }
     ModelReader reader(model, path);
-    std::string line;
-    for (;;) {
-        switch (lines.nextContentLine(line)) {
-        case KeywordLineReader::Result::Line:
-            reader.takeLine(line);
-            break;
-        case KeywordLineReader::Result::EndOfFile:
-            return 1;
-        case KeywordLineReader::Result::ReadError:
-            ReportFileError(MakeErrorCode(kFileMsgReading, kRoutineReadModelFile), path);
-            return 0;
-        }
-    }
+    return ReadKeywordFile(path, kRoutineReadModelFile,
+                           [&reader](const std::string& line, std::uintmax_t maxLinesLeft) {
+                               reader.takeLine(line, maxLinesLeft);
+                           });
 }
 
 int WriteModelFile(const ModelInfo* model, const char* path) {

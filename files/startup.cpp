@@ -94,7 +94,7 @@ int ReadPreference(int* value, const char* path) {
         }
         const std::string line = buffer;
         if (IsBlankLine(line) || IsCommentLine(line)) continue;
-        if (std::sscanf(buffer, "%d", value) != 1) {
+        if (!ScanNumbers(line, value)) {
             result = 0;
             break;
         }

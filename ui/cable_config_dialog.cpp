@@ -61,18 +61,10 @@ CableConfigDialog::CableConfigDialog(ConfigInfo* config, int port, QWidget* pare
     layout->addWidget(CreateEditorButtons(this, kHelpCableConfiguration));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    const InfoList* dielectrics = GlobalComponentLists().dielectrics;
-    for (int i = 0; i < GetInfoListCount(dielectrics); ++i) {
-        RecordName name{};
-        if (GetDielName(GetInfoListRecord<DielInfo>(dielectrics, i), name.data(),
-                        int(name.size())) != 0)
-            AddRecordNameItem(dielectricCombo_, name.data());
-    }
+    AddRecordNameItems<DielInfo>(dielectricCombo_, GlobalComponentLists().dielectrics, GetDielName);
     RecordName configDielectric{};
     (void)GetConfigDielName(config_, port_, configDielectric.data(), int(configDielectric.size()));
-    const int selected = FindLastRecordNameItem(dielectricCombo_, configDielectric.data());
-    dielectricCombo_->setCurrentIndex(selected >= 0 || dielectricCombo_->count() == 0 ? selected
-                                                                                      : 0);
+    SelectRecordName(dielectricCombo_, configDielectric.data());
 
     float lengthM = 0.0f;
     float tempVarC = 0.0f;

@@ -32,17 +32,10 @@ CalibrationConfigDialog::CalibrationConfigDialog(ConfigInfo* config, QWidget* pa
 
     // The database may hold several kits of one name (one per connector type, say): the name is
     // offered once.
-    const InfoList* kits = GlobalComponentLists().calKits;
-    for (int i = 0; i < GetInfoListCount(kits); ++i) {
-        RecordName name{};
-        if (GetCalName(GetInfoListRecord<CalInfo>(kits, i), name.data(), int(name.size())) != 0 &&
-            FindFirstRecordNameItem(kitCombo_, name.data()) < 0)
-            AddRecordNameItem(kitCombo_, name.data());
-    }
+    AddRecordNameItems<CalInfo>(kitCombo_, GlobalComponentLists().calKits, GetCalName, true);
     RecordName configKit{};
     (void)GetConfigCalName(config_, configKit.data(), int(configKit.size()));
-    const int selected = FindFirstRecordNameItem(kitCombo_, configKit.data());
-    kitCombo_->setCurrentIndex(selected >= 0 || kitCombo_->count() == 0 ? selected : 0);
+    SelectRecordName(kitCombo_, configKit.data());
 }
 
 void CalibrationConfigDialog::accept() {

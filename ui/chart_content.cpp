@@ -1,5 +1,7 @@
 #include "ui/chart_content.h"
 
+#include "ui/number_text.h"
+
 #include "engine/compute_model.h"
 #include "engine/uncertainty.h"
 
@@ -96,6 +98,14 @@ void SetCommonTexts(int kind, int quantity, const QString& subtitle, ChartConten
     }
 }
 
+// The y axis by the decade rules. When every value lies above the cap the rules would give a
+// minimum above the maximum; the axis then shows the decade below the cap instead.
+void SetLogAxisRange(double yMin, double yMax, double cap, ChartContent* content) {
+    content->yAxisMax = LogAxisMaximum(yMax, cap);
+    content->yAxisMin = LogAxisMinimum(yMin);
+    if (content->yAxisMin >= content->yAxisMax) content->yAxisMin = 0.099 * content->yAxisMax;
+}
+
 } // namespace
 
 float MagnitudeUncertaintyDb(float nominal, float upperBound) {
@@ -128,7 +138,7 @@ QString PlotTitle(int kind, int quantity) {
 }
 
 QString FrequencyLabel(double frequencyHz) {
-    return QString::asprintf("%.6lf GHz", frequencyHz / kHzPerGHz);
+    return FormatFixed(frequencyHz / kHzPerGHz, 6) + QStringLiteral(" GHz");
 }
 
 bool ReadDutValueChart(const UncertaintyInfo* result, int kind, const QString& subtitle,
@@ -169,8 +179,7 @@ bool ReadDutValueChart(const UncertaintyInfo* result, int kind, const QString& s
     content->curves = std::move(curves);
     content->xMin = xMin;
     content->xMax = xMax;
-    content->yAxisMin = LogAxisMinimum(yMin);
-    content->yAxisMax = LogAxisMaximum(yMax, magnitude ? kMagnitudeAxisCap : HUGE_VAL);
+    SetLogAxisRange(yMin, yMax, magnitude ? kMagnitudeAxisCap : HUGE_VAL, content);
     content->annotated = true;
     content->annotationAt = QPointF(xMin + (xMax - xMin) / 4.0f, 1.25 * content->yAxisMin);
     return true;
@@ -204,8 +213,7 @@ bool ReadFrequencyChart(const UncertaintyInfo* result, int kind, int quantity,
     content->curves = {curve};
     content->xMin = nF > 0 ? curve.points.first().x() : 0.0;
     content->xMax = nF > 0 ? curve.points.last().x() : 0.0;
-    content->yAxisMin = LogAxisMinimum(yMin);
-    content->yAxisMax = LogAxisMaximum(yMax, kFrequencyAxisCap);
+    SetLogAxisRange(yMin, yMax, kFrequencyAxisCap, content);
     content->annotated = false;
     return true;
 }

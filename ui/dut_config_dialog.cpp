@@ -162,8 +162,8 @@ void DutConfigDialog::createControls() {
     user->addRow(pointsLabel_, pointsEdit_);
 
     auto* groups = new QHBoxLayout;
-    groups->addWidget(valuesGroup_, 0, Qt::AlignTop);
-    groups->addWidget(userGroup_, 0, Qt::AlignTop);
+    groups->addWidget(valuesGroup_);
+    groups->addWidget(userGroup_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(typeRow);

@@ -29,6 +29,22 @@ QByteArray NativePath(const QString& path) {
     return QFile::encodeName(path);
 }
 
+// The recall rule: read into a new record, which replaces `*current` only when reading
+// succeeded; otherwise the current record stays and the new one is freed.
+template <typename Record>
+bool Recall(const QString& path, Record** current, Record* (*create)(), int (*destroy)(Record*),
+            int (*read)(Record*, const char*)) {
+    Record* recalled = create();
+    if (recalled == nullptr) return false;
+    if (read(recalled, NativePath(path).constData()) == 0) {
+        (void)destroy(recalled);
+        return false;
+    }
+    if (*current != nullptr) (void)destroy(*current);
+    *current = recalled;
+    return true;
+}
+
 } // namespace
 
 void SaveConfiguration(QWidget* parent) {
@@ -66,16 +82,8 @@ bool SaveConfigurationTo(const QString& path) {
 }
 
 bool RecallConfigurationFrom(const QString& path) {
-    ConfigInfo* recalled = CreateConfigInfo();
-    if (recalled == nullptr) return false;
-    if (ReadConfigFile(recalled, NativePath(path).constData()) == 0) {
-        (void)DestroyConfigInfo(recalled);
-        return false;
-    }
-    ProgramState& state = GlobalProgramState();
-    if (state.currentConfig != nullptr) (void)DestroyConfigInfo(state.currentConfig);
-    state.currentConfig = recalled;
-    return true;
+    return Recall(path, &GlobalProgramState().currentConfig, CreateConfigInfo, DestroyConfigInfo,
+                  ReadConfigFile);
 }
 
 bool SaveModelTo(const QString& path) {
@@ -83,16 +91,8 @@ bool SaveModelTo(const QString& path) {
 }
 
 bool RecallModelFrom(const QString& path) {
-    ModelInfo* recalled = CreateModelInfo();
-    if (recalled == nullptr) return false;
-    if (ReadModelFile(recalled, NativePath(path).constData()) == 0) {
-        (void)DestroyModelInfo(recalled);
-        return false;
-    }
-    ProgramState& state = GlobalProgramState();
-    if (state.currentModel != nullptr) (void)DestroyModelInfo(state.currentModel);
-    state.currentModel = recalled;
-    return true;
+    return Recall(path, &GlobalProgramState().currentModel, CreateModelInfo, DestroyModelInfo,
+                  ReadModelFile);
 }
 
 bool OutputTabularDataTo(const QString& path) {

@@ -27,8 +27,10 @@ constexpr double kHzPerGHz = 1000000000.0;
 // The frequency field takes at most this many characters.
 constexpr int kFrequencyFieldLength = 64;
 
-QString FrequencyLine(double frequencyGHz) {
-    return FormatFixed(frequencyGHz, 6) + QStringLiteral(" GHz");
+// Lines are right-aligned so that their decimal points line up.
+void AddFrequencyLine(QListWidget* list, double frequencyGHz) {
+    auto* line = new QListWidgetItem(FormatFixed(frequencyGHz, 6) + QStringLiteral(" GHz"), list);
+    line->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
 } // namespace
@@ -41,7 +43,7 @@ FrequencyConfigDialog::FrequencyConfigDialog(ConfigInfo* config, QWidget* parent
     list_->setObjectName(QStringLiteral("frequencies"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     const QFontMetrics metrics(list_->font());
-    list_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("00000.000000 GHz")) + 40);
+    list_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("00000.000000 GHz")) + 60);
     auto* deleteButton = new QPushButton(QStringLiteral("Delete"));
     deleteButton->setObjectName(QStringLiteral("delete"));
     deleteButton->setAutoDefault(false);
@@ -75,7 +77,7 @@ FrequencyConfigDialog::FrequencyConfigDialog(ConfigInfo* config, QWidget* parent
     for (int i = 0; i < count; ++i) {
         double frequencyHz = 0.0;
         if (GetConfigFreq(config_, i, &frequencyHz) != 0)
-            list_->addItem(FrequencyLine(frequencyHz / kHzPerGHz));
+            AddFrequencyLine(list_, frequencyHz / kHzPerGHz);
     }
     SortListByLeadingNumber(list_);
 }
@@ -86,7 +88,7 @@ void FrequencyConfigDialog::addFrequency() {
         ShowErrorMessage("Invalid frequency.");
         return;
     }
-    list_->addItem(FrequencyLine(std::fabs(*frequencyGHz)));
+    AddFrequencyLine(list_, std::fabs(*frequencyGHz));
     SortListByLeadingNumber(list_);
 }
 

@@ -5,10 +5,15 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <clocale>
+
 // Tolvane reads its component database, default configuration and default model from the current
 // directory. Without them it shows what is missing and ends.
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Qt switches the C library to the user's locale; the file readers and writers use sscanf and
+    // printf, whose decimal separator must stay the point on every desktop.
+    std::setlocale(LC_NUMERIC, "C");
     int status = 1;
     {
         tolvane::MainWindow window;

@@ -108,9 +108,9 @@ void PlotWindow::buildChart() {
     xAxis->setTitleText(content_.xAxisLabel);
     xAxis->setTitleFont(ChartFont(9, true));
     xAxis->setLabelsFont(ChartFont(8));
-    xAxis->setRange(content_.xMin, content_.xMax);
-    xAxis->applyNiceNumbers();
-    xAxis->setRange(content_.xMin, content_.xMax);
+    // A single point (one frequency, one DUT value) still gets an axis of some width.
+    const double xPad = content_.xMax > content_.xMin ? 0.0 : 0.5;
+    xAxis->setRange(content_.xMin - xPad, content_.xMax + xPad);
     auto* yAxis = new QLogValueAxis;
     yAxis->setBase(10.0);
     yAxis->setTitleText(content_.yAxisLabel);

@@ -10,6 +10,12 @@ QByteArray ItemName(const QComboBox* combo, int index) {
     return combo->itemData(index).toByteArray();
 }
 
+int FindLastRecordNameItem(const QComboBox* combo, const char* name) {
+    for (int i = combo->count() - 1; i >= 0; --i)
+        if (ItemName(combo, i) == name) return i;
+    return -1;
+}
+
 } // namespace
 
 QString RecordNameText(const char* name) {
@@ -20,20 +26,15 @@ QString RecordNameText(const char* name) {
     return text;
 }
 
-void AddRecordNameItem(QComboBox* combo, const char* name) {
+void AddRecordNameItem(QComboBox* combo, const char* name, bool onlyNew) {
+    if (onlyNew && FindLastRecordNameItem(combo, name) >= 0) return;
     combo->addItem(RecordNameText(name), QByteArray(name));
 }
 
-int FindLastRecordNameItem(const QComboBox* combo, const char* name) {
-    for (int i = combo->count() - 1; i >= 0; --i)
-        if (ItemName(combo, i) == name) return i;
-    return -1;
-}
-
-int FindFirstRecordNameItem(const QComboBox* combo, const char* name) {
-    for (int i = 0; i < combo->count(); ++i)
-        if (ItemName(combo, i) == name) return i;
-    return -1;
+bool SelectRecordName(QComboBox* combo, const char* name) {
+    const int index = FindLastRecordNameItem(combo, name);
+    combo->setCurrentIndex(index >= 0 || combo->count() == 0 ? index : 0);
+    return index >= 0;
 }
 
 QByteArray SelectedRecordName(const QComboBox* combo) {

@@ -213,13 +213,8 @@ void ResultPresenter::tileCharts() {
 }
 
 void ResultPresenter::cascadeCharts() {
-    const QList<PlotWindow*> windows = charts();
-    if (windows.isEmpty()) return;
-    // The area cascades from its bottom window up: the first chart goes to the top left and the
-    // last one ends on top.
-    for (PlotWindow* window : windows)
-        window->raise();
-    area_->cascadeSubWindows();
+    // The area cascades in creation order, which is the plot list's order.
+    if (!charts().isEmpty()) area_->cascadeSubWindows();
 }
 
 void ResultPresenter::closeAllCharts() {

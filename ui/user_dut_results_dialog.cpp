@@ -1,5 +1,7 @@
 #include "ui/user_dut_results_dialog.h"
 
+#include "ui/number_text.h"
+
 #include "engine/uncertainty.h"
 #include "ui/chart_content.h"
 
@@ -28,10 +30,12 @@ QStringList UserDutResultLines(const UncertaintyInfo* result) {
             GetUncertaintyRefl(result, i, 0, &reflNominal, &reflUpper, &reflPhase) == 0 ||
             GetUncertaintyTrans(result, i, 0, &transNominal, &transUpper, &transPhase) == 0)
             break;
-        lines.append(QString::asprintf(
-            "%.6lf\t%.3f\t%.1f\t%.2f\t%.1f", frequencyHz / 1e9,
-            double(MagnitudeUncertaintyDb(reflNominal, reflUpper)), double(reflPhase),
-            double(MagnitudeUncertaintyDb(transNominal, transUpper)), double(transPhase)));
+        const QChar tab = QLatin1Char('\t');
+        lines.append(FormatFixed(frequencyHz / 1e9, 6) + tab +
+                     FormatFixed(MagnitudeUncertaintyDb(reflNominal, reflUpper), 3) + tab +
+                     FormatFixed(reflPhase, 1) + tab +
+                     FormatFixed(MagnitudeUncertaintyDb(transNominal, transUpper), 2) + tab +
+                     FormatFixed(transPhase, 1));
     }
     return lines;
 }

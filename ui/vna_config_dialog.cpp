@@ -24,10 +24,6 @@ namespace {
 // The averaging factors offered: 1, 2, 4, ... 512.
 constexpr int kAveragingFactors = 10;
 
-// Port-power limits when no VNA record gives them.
-constexpr float kDefaultMinPowerDbm = -100.0f;
-constexpr float kDefaultMaxPowerDbm = 100.0f;
-
 QString Format1(float value) {
     return FormatFixed(value, 1);
 }
@@ -48,19 +44,11 @@ VnaConfigDialog::VnaConfigDialog(ConfigInfo* config, bool showDefaultPower, QWid
     setWindowTitle(QStringLiteral("VNA Configuration"));
     createControls();
 
-    const InfoList* vnas = GlobalComponentLists().vnas;
-    for (int i = 0; i < GetInfoListCount(vnas); ++i) {
-        RecordName name{};
-        if (GetVNAName(VnaAt(i), name.data(), int(name.size())) != 0)
-            AddRecordNameItem(vnaCombo_, name.data());
-    }
+    AddRecordNameItems<VNAInfo>(vnaCombo_, GlobalComponentLists().vnas, GetVNAName);
     RecordName configVna{};
     (void)GetConfigVNAName(config_, configVna.data(), int(configVna.size()));
-    int selected = FindLastRecordNameItem(vnaCombo_, configVna.data());
-    const bool named = selected >= 0;
-    if (!named && vnaCombo_->count() > 0) selected = 0;
-    vnaCombo_->setCurrentIndex(selected);
-    const VNAInfo* vna = selected >= 0 ? VnaAt(selected) : nullptr;
+    const bool named = SelectRecordName(vnaCombo_, configVna.data());
+    const VNAInfo* vna = VnaAt(vnaCombo_->currentIndex());
 
     float powerDbm = 0.0f;
     (void)GetConfigPower(config_, &powerDbm);
@@ -152,8 +140,8 @@ bool VnaConfigDialog::writeControls() {
     const VNAInfo* vna = FindVNAInfo(vnaName.data());
     if (vna == nullptr) return false;
 
-    float minPowerDbm = kDefaultMinPowerDbm;
-    float maxPowerDbm = kDefaultMaxPowerDbm;
+    float minPowerDbm = 0.0f;
+    float maxPowerDbm = 0.0f;
     if (GetVNAMinPower(vna, &minPowerDbm) == 0 || GetVNAMaxPower(vna, &maxPowerDbm) == 0)
         return false;
     const std::optional<float> powerDbm = ReadLeadingFloat(powerEdit_->text());

@@ -7,6 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -67,6 +73,87 @@ TEST(KeywordLineReader, EmptyFileEndsAtOnceAndAFolderIsAReadError) {
     ASSERT_TRUE(folder.isOpen());
     std::string line;
     EXPECT_EQ(folder.nextContentLine(line), KeywordLineReader::Result::ReadError);
+}
+
+TEST(KeywordLineReader, BoundsTheLinesLeftByTheBytesLeft) {
+    testing::TempDir dir;
+    // After "COUNT\n" come 10 bytes: at most 5 lines of a character and a line end.
+    KeywordLineReader reader(dir.write("count.txt", "COUNT\n! c\n1\n2\r\n3").c_str());
+    std::string line;
+    std::vector<std::uintmax_t> left;
+    while (reader.nextContentLine(line) == KeywordLineReader::Result::Line)
+        left.push_back(reader.maxLinesLeft());
+    EXPECT_EQ(left, (std::vector<std::uintmax_t>{5, 2, 1, 0}));
+    EXPECT_TRUE(CountFitsInFile(3, 3));
+    EXPECT_FALSE(CountFitsInFile(4, 3));
+    EXPECT_TRUE(CountFitsInFile(-5, 0)) << "counts of 0 or less size no table";
+}
+
+TEST(ScanNumbers, ReadsAsTheFormattedInputDoesOnAnyText) {
+    // Three short pieces of number-like characters, run together or apart.
+    const std::string alphabet = "0123456789012345678901234567.+-eExXpPinfaN";
+    const std::string separators[] = {"", " ", "\t", "  "};
+    std::mt19937 random(7);
+    std::uniform_int_distribution<std::size_t> length(0, 4), pick(0, alphabet.size() - 1),
+        separator(0, 3);
+    int readLines = 0, refusedReals = 0;
+    for (int trial = 0; trial < 20000; ++trial) {
+        std::string text = separators[separator(random)];
+        for (int piece = 0; piece < 3; ++piece) {
+            for (std::size_t n = length(random); n > 0; --n)
+                text += alphabet[pick(random)];
+            text += separators[separator(random)];
+        }
+        int scannedInt = -1, readInt = -1;
+        float scannedFloat = -1.0f, readFloat = -1.0f;
+        double scannedDouble = -1.0, readDouble = -1.0;
+        const bool read = ScanNumbers(text, &readInt, &readFloat, &readDouble);
+        const long leading = std::strtol(text.c_str(), nullptr, 10);
+        if (leading < INT_MIN || leading > INT_MAX) {
+            // "%d" leaves such a number undefined; it is refused.
+            EXPECT_FALSE(read) << text;
+            continue;
+        }
+        const int scanned =
+            std::sscanf(text.c_str(), "%d%f%lf", &scannedInt, &scannedFloat, &scannedDouble);
+        if (scanned == 3 && !(std::isfinite(scannedFloat) && std::isfinite(scannedDouble))) {
+            EXPECT_FALSE(read) << "not a finite number: " << text;
+            ++refusedReals;
+            continue;
+        }
+        ASSERT_EQ(read, scanned == 3) << "\"" << text << "\"";
+        if (!read) continue;
+        ++readLines;
+        EXPECT_EQ(readInt, scannedInt) << text;
+        EXPECT_EQ(std::memcmp(&readFloat, &scannedFloat, sizeof readFloat), 0) << text;
+        EXPECT_EQ(std::memcmp(&readDouble, &scannedDouble, sizeof readDouble), 0) << text;
+    }
+    EXPECT_GT(readLines, 500) << "enough texts hold three numbers";
+    EXPECT_GT(refusedReals, 0) << "some hold \"inf\" or \"nan\"";
+}
+
+TEST(ScanNumbers, RefusesAnIntegerOutsideIntOrARealNotFiniteAndLeavesItsValue) {
+    int n = 5;
+    float x = 0.0f;
+    EXPECT_TRUE(ScanNumbers(std::string(" 2147483647 1.5 trailing"), &n, &x));
+    EXPECT_EQ(n, 2147483647);
+    EXPECT_FLOAT_EQ(x, 1.5f);
+    for (const char* text : {"2147483648", "-2147483649", "4294967297", "99999999999999999999"}) {
+        n = 5;
+        EXPECT_FALSE(ScanNumbers(std::string(text), &n)) << text;
+        EXPECT_EQ(n, 5) << text;
+    }
+    EXPECT_TRUE(ScanNumbers(std::string("-2147483648"), &n));
+    EXPECT_EQ(n, -2147483647 - 1);
+
+    double y = 2.0;
+    for (const char* text : {"nan", "-inf", "infinity", "1e39", "1 1e400"}) {
+        x = 2.0f;
+        EXPECT_FALSE(ScanNumbers(std::string(text), &y, &x)) << text;
+        EXPECT_EQ(x, 2.0f) << text;
+    }
+    EXPECT_TRUE(ScanNumbers(std::string("1e39 1e-50"), &y, &x)) << "a double holds 1e39";
+    EXPECT_EQ(y, 1e39);
 }
 
 TEST(GetUpperToken, UpperCasesTheFirstWordAndKeepsTheRestAsArgument) {

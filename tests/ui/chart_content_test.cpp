@@ -167,6 +167,26 @@ private Q_SLOTS:
         QCOMPARE(content.yAxisMax, quantity == 4 ? 100.0 : quantity == 2 ? 10.0 : 1.0);
     }
 
+    void uncertaintiesAboveTheCapKeepAnAxis() {
+        // Nominal −140 dB, upper bound 0 dB: 140 dB of uncertainty everywhere.
+        ResultPtr result(CreateUncertaintyInfo());
+        QVERIFY(SetUncertaintyNumFreqs(result.get(), 1) &&
+                SetUncertaintyFreq(result.get(), 0, 1e9) &&
+                SetUncertaintyNumDUTValues(result.get(), 2) &&
+                SetUncertaintyType(result.get(), kUncertaintyReflection) &&
+                InitializeUncertainty(result.get()));
+        for (int j = 0; j < 2; ++j)
+            QVERIFY(SetUncertaintyRefl(result.get(), 0, j, 1e-7f, 1.0f, 90.0f) &&
+                    SetUncertaintyTrans(result.get(), 0, j, 1e-7f, 1.0f, 90.0f));
+        ChartContent content;
+        QVERIFY(ReadDutValueChart(result.get(), kPlotReflectionMagnitude, QString(), &content));
+        QCOMPARE(content.yAxisMax, 10.0);
+        QCOMPARE(content.yAxisMin, 0.99);
+        QVERIFY(ReadFrequencyChart(result.get(), kPlotFrequencyMagnitude, 1, QString(), &content));
+        QCOMPARE(content.yAxisMax, 180.0);
+        QCOMPARE(content.yAxisMin, 99.0); // below 180: the rules hold
+    }
+
     void unreadableResultReportsDrawPlot() {
         ResultPtr result(CreateUncertaintyInfo());
         (void)SetUncertaintyNumFreqs(result.get(), 2);
