@@ -10,8 +10,8 @@ namespace tolvane {
 
 /// Raw storage for large arrays of numbers. Blocks of kBulkPageBytes and more are aligned to that
 /// size and, where the system offers it, backed by transparent huge pages as far as they fill
-/// whole ones, so that the first writes to a result array of 20 MB take ten page faults instead of
-/// five thousand. Throws std::bad_alloc like operator new.
+/// whole ones, so that the first writes to a result array of 20 MB take about 300 page faults
+/// instead of 4 900. Throws std::bad_alloc like operator new.
 [[nodiscard]] void* AllocateBulk(std::size_t bytes);
 /// Frees a block of AllocateBulk; `bytes` is the size it was allocated with.
 void FreeBulk(void* block, std::size_t bytes) noexcept;
