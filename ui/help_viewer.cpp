@@ -229,11 +229,11 @@ void HelpViewer::findFromBar(bool backward) {
 }
 
 void HelpViewer::onSourceChanged(const QUrl& source) {
-    const QString title = browser_->documentTitle();
-    const QString fileTitle = file_ ? file_->title() : QString();
-    setWindowTitle(title.isEmpty() || fileTitle.isEmpty()
-                       ? (title.isEmpty() ? fileTitle : title)
-                       : fileTitle + QStringLiteral(" - ") + title);
+    // "Tolvane Help - Configuration": the file's title, then the topic's.
+    QStringList titles;
+    if (file_ && !file_->title().isEmpty()) titles << file_->title();
+    if (!browser_->documentTitle().isEmpty()) titles << browser_->documentTitle();
+    setWindowTitle(titles.isEmpty() ? tr("Help") : titles.join(QStringLiteral(" - ")));
     findStatus_->clear();
 
     // Mark the contents entry of the page shown: the one naming this very anchor if there is

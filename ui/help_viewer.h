@@ -27,7 +27,6 @@ public:
     /// Shows the topics of `file`, read from `path`; the history and the contents start afresh
     /// unless it is the file already shown.
     void setHelpFile(std::unique_ptr<ChmFile> file, const QString& path);
-    [[nodiscard]] QString helpFilePath() const { return path_; }
 
     /// Shows the topic the help file maps to `contextNumber`; false, with nothing changed, when
     /// the number is not mapped.

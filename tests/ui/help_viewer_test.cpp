@@ -12,9 +12,13 @@
 #include "ui/help_viewer.h"
 #include "ui/main_window.h"
 #include "ui/model_dialog.h"
+#include "ui/model_frequency_dialog.h"
+#include "ui/model_ifbw_dialog.h"
+#include "ui/term_sheet.h"
 #include "ui/vna_config_dialog.h"
 
 #include "engine/config.h"
+#include "support/model_builder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -69,7 +73,7 @@ QAction* FindAction(const QWidget* window, const QString& text) {
 
 QPushButton* HelpButton(const QWidget* dialog) {
     for (QPushButton* button : dialog->findChildren<QPushButton*>())
-        if (button->text() == u"Help") return button;
+        if (button->text().remove(u'&') == u"Help") return button;
     return nullptr;
 }
 
@@ -278,6 +282,8 @@ private Q_SLOTS:
         std::unique_ptr<ConfigInfo, int (*)(ConfigInfo*)> config(CreateConfigInfo(),
                                                                  DestroyConfigInfo);
         QVERIFY(config != nullptr);
+        const testing::ModelPtr model = testing::QuietModel();
+        QVERIFY(model != nullptr);
         DUTInfo* dut = nullptr;
         QVERIFY(GetConfigDUT(config.get(), &dut));
         const QList<QPair<int, std::function<QDialog*()>>> editors = {
@@ -292,6 +298,17 @@ private Q_SLOTS:
                  return new DutConfigDialog(dut, QStringLiteral("Configuration DUT"),
                                             kHelpConfigurationDut);
              }},
+            {kHelpModelFrequenciesAndPower, [&] { return new ModelFrequencyDialog(model.get()); }},
+            {kHelpModelIfBandwidthAndAveraging, [&] { return new ModelIfbwDialog(model.get()); }},
+            {kHelpModelDut,
+             [&] { return new DutConfigDialog(model->dut, QString(), kHelpModelDut); }},
+            // The term sheets, each opened at its first term.
+            {kHelpCalibrationResidualPages,
+             [&] { return new TermSheet(1, model.get(), config.get()); }},
+            {kHelpDriftPages, [&] { return new TermSheet(9, model.get(), config.get()); }},
+            {kHelpConnectorRepeatabilityPages,
+             [&] { return new TermSheet(11, model.get(), config.get()); }},
+            {kHelpTestsetPages, [&] { return new TermSheet(16, model.get(), config.get()); }},
         };
         for (const auto& [context, make] : editors) {
             const std::unique_ptr<QDialog> editor(make());
