@@ -79,44 +79,52 @@ ModelInfo* BenchModel(int numFreqs, int numValues) {
     return model;
 }
 
+// Seconds per point, shown with its SI prefix ("15n" is 15 ns).
+benchmark::Counter PerPoint(int numFreqs, int numValues) {
+    return benchmark::Counter(double(numFreqs) * numValues,
+                              benchmark::Counter::kIsIterationInvariantRate |
+                                  benchmark::Counter::kInvert);
+}
+
+// The same set-up computed again into the same result slot, whose arrays then keep their size.
 void BM_ComputeModel(benchmark::State& state) {
     const int numFreqs = static_cast<int>(state.range(0));
     const int numValues = static_cast<int>(state.range(1));
     SetCoverageTraceStream(nullptr);
     ModelInfo* model = BenchModel(numFreqs, numValues);
     UncertaintyInfo* result = CreateUncertaintyInfo();
+    Require(ComputeModel(model, result)); // the slot's first computation, not timed
     for (auto _ : state) {
         if (ComputeModel(model, result) != 1) state.SkipWithError("ComputeModel failed");
         benchmark::DoNotOptimize(result->transUpperBound.data());
     }
-    // Seconds per point, shown with its SI prefix ("15n" is 15 ns).
-    state.counters["per_point"] = benchmark::Counter(double(numFreqs) * numValues,
-                                                     benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
+    state.counters["per_point"] = PerPoint(numFreqs, numValues);
     (void)DestroyUncertaintyInfo(result);
     (void)DestroyModelInfo(model);
 }
 
-// The share of the result record: re-dimensioning its six arrays, zero-filled, as every
-// computation does before its first point.
-void BM_DimensionResult(benchmark::State& state) {
+// A computation into a new result record: allocating its arrays and the first writes to their
+// pages, then freeing them.
+void BM_ComputeModelNewRecord(benchmark::State& state) {
     const int numFreqs = static_cast<int>(state.range(0));
     const int numValues = static_cast<int>(state.range(1));
-    UncertaintyInfo* result = CreateUncertaintyInfo();
-    Require(SetUncertaintyNumFreqs(result, numFreqs));
-    Require(SetUncertaintyNumDUTValues(result, numValues));
+    SetCoverageTraceStream(nullptr);
+    ModelInfo* model = BenchModel(numFreqs, numValues);
     for (auto _ : state) {
-        if (InitializeUncertainty(result) != 1) state.SkipWithError("InitializeUncertainty failed");
+        UncertaintyInfo* result = CreateUncertaintyInfo();
+        if (ComputeModel(model, result) != 1) state.SkipWithError("ComputeModel failed");
         benchmark::DoNotOptimize(result->transUpperBound.data());
+        (void)DestroyUncertaintyInfo(result);
     }
-    state.counters["per_point"] = benchmark::Counter(double(numFreqs) * numValues,
-                                                     benchmark::Counter::kIsIterationInvariantRate |
-                                                         benchmark::Counter::kInvert);
-    (void)DestroyUncertaintyInfo(result);
+    state.counters["per_point"] = PerPoint(numFreqs, numValues);
+    (void)DestroyModelInfo(model);
 }
 
 BENCHMARK(BM_ComputeModel)->Args({201, 91})->Args({5000, 1001})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DimensionResult)->Args({201, 91})->Args({5000, 1001})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeModelNewRecord)
+    ->Args({201, 91})
+    ->Args({5000, 1001})
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tolvane

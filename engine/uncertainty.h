@@ -1,10 +1,11 @@
 #pragma once
 
+#include "core/bulk_array.h"
 #include "core/error_report.h"
 
 #include <array>
+#include <cstddef>
 #include <span>
-#include <vector>
 
 namespace tolvane {
 
@@ -20,7 +21,8 @@ enum UncertaintyTypeBits : int {
 
 /// The outcome of one uncertainty computation. The six result arrays hold (numFreqs x
 /// numDUTValues) floats each, row-major by frequency: entry (i, j) is at i * numDUTValues + j.
-/// Magnitudes are linear, phases in degrees, frequencies in Hz.
+/// Magnitudes are linear, phases in degrees, frequencies in Hz. A record keeps its arrays from one
+/// computation to the next while their size does not change.
 ///
 /// The arrays are dimensioned only by InitializeUncertainty. Changing a count afterwards does not
 /// touch them; until the next InitializeUncertainty the element operations then find no arrays
@@ -30,12 +32,12 @@ struct UncertaintyInfo {
     int numFreqs = 0;
     int numDUTValues = 0;
     std::array<double, kMaxUncertaintyFrequencies> frequenciesHz{};
-    std::vector<float> reflNominal;
-    std::vector<float> reflUpperBound;
-    std::vector<float> reflPhaseDeg;
-    std::vector<float> transNominal;
-    std::vector<float> transUpperBound;
-    std::vector<float> transPhaseDeg;
+    BulkArray<float> reflNominal;
+    BulkArray<float> reflUpperBound;
+    BulkArray<float> reflPhaseDeg;
+    BulkArray<float> transNominal;
+    BulkArray<float> transUpperBound;
+    BulkArray<float> transPhaseDeg;
     /// The counts the arrays were dimensioned for (0 x 0 while there are none).
     int arrayFreqs = 0;
     int arrayDUTValues = 0;
@@ -51,6 +53,13 @@ void DeallocateUncertaintyArrays(UncertaintyInfo* results);
 /// Dimensions the six arrays, zero-filled, for the current numbers of frequencies and DUT values.
 /// On failure the record has no arrays.
 [[nodiscard]] int InitializeUncertainty(UncertaintyInfo* results);
+/// InitializeUncertainty for a writer that stores every entry itself (the computation): the same
+/// checks, messages and dimensions, but the entries are not zeroed, and arrays whose size is
+/// unchanged keep what they held. A writer that stops part way zeroes what it did not store with
+/// ZeroUncertaintyFrom, which leaves the record as InitializeUncertainty and the same writes would.
+[[nodiscard]] int InitializeUncertaintyForWriting(UncertaintyInfo* results);
+/// Zeroes every entry of the six arrays from row-major position `first` to the end.
+void ZeroUncertaintyFrom(UncertaintyInfo* results, std::size_t first);
 
 [[nodiscard]] int GetUncertaintyType(const UncertaintyInfo* results, int* type);
 [[nodiscard]] int GetUncertaintyNumFreqs(const UncertaintyInfo* results, int* n);

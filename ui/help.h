@@ -4,7 +4,8 @@ class QWidget;
 
 namespace tolvane {
 
-/// The name of the program's help file, looked up in the current directory.
+/// The name of the program's help file, looked up in the current directory and then in the
+/// program's own folder, where the build puts it.
 inline constexpr const char* kHelpFileName = "Tolvanev2.chm";
 
 /// Help context numbers of the windows that offer help.
@@ -26,9 +27,10 @@ enum HelpContext : int {
     kHelpTestsetPages = 17,
 };
 
-/// The program's one help function, called by every "Help" button and "Help Contents...". Opens
-/// the help file at `contextNumber` with the desktop's viewer; while the help file is missing it
-/// does nothing at all, and a viewer that cannot be started is not retried later.
+/// The program's one help function, called by every "Help" button and "Help Contents...". Shows
+/// the topic the help file maps to `contextNumber` in the help window, which belongs to the
+/// window of `parent`. A missing or unreadable help file, or a number it does not map, shows
+/// nothing at all.
 void ShowHelpTopic(QWidget* parent, int contextNumber);
 
 } // namespace tolvane

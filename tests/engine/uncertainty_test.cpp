@@ -135,9 +135,47 @@ TEST(UncertaintyInitialize, RedimensionsZeroFilledAndRefusesEmptyCounts) {
                                           "InitializeUncertainty: NULL info pointer."}));
 }
 
+TEST(UncertaintyInitialize, KeepsArraysOfAnUnchangedSize) {
+    testing::CapturedMessages messages;
+    ResultsPtr results = Dimensioned(2, 3);
+    const float* storage = results->transPhaseDeg.data();
+    ASSERT_EQ(SetUncertaintyTrans(results.get(), 1, 2, 7, 7, 7), 1);
+    ASSERT_EQ(InitializeUncertainty(results.get()), 1);
+    EXPECT_EQ(results->transPhaseDeg.data(), storage);
+    EXPECT_EQ(Trans(results.get(), 1, 2), (Entry{0, 0, 0})); // zeroed all the same
+
+    // For a writer of every entry: dimensioned as 3 x 2 in the same storage, nothing zeroed
+    // until the writer zeroes what it did not store.
+    ASSERT_EQ(SetUncertaintyTrans(results.get(), 1, 0, 4, 4, 4), 1); // position 3
+    ASSERT_EQ(SetUncertaintyTrans(results.get(), 1, 2, 5, 5, 5), 1); // position 5
+    ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), 3), 1);
+    ASSERT_EQ(SetUncertaintyNumDUTValues(results.get(), 2), 1);
+    ASSERT_EQ(InitializeUncertaintyForWriting(results.get()), 1);
+    EXPECT_EQ(results->transPhaseDeg.data(), storage);
+    EXPECT_EQ(Trans(results.get(), 1, 1), (Entry{4, 4, 4}));
+    EXPECT_EQ(Trans(results.get(), 2, 1), (Entry{5, 5, 5}));
+    ZeroUncertaintyFrom(results.get(), 4);
+    EXPECT_EQ(Trans(results.get(), 1, 1), (Entry{4, 4, 4}));
+    EXPECT_EQ(Trans(results.get(), 2, 0), (Entry{0, 0, 0}));
+    EXPECT_EQ(Trans(results.get(), 2, 1), (Entry{0, 0, 0}));
+    ZeroUncertaintyFrom(results.get(), 100); // beyond the end: nothing
+    ZeroUncertaintyFrom(nullptr, 0);
+    EXPECT_TRUE(messages.all().empty());
+
+    // It checks and reports as InitializeUncertainty does, and a failure leaves no arrays.
+    ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), 1), 1);
+    results->numDUTValues = 0;
+    EXPECT_EQ(InitializeUncertaintyForWriting(results.get()), 0);
+    EXPECT_EQ(InitializeUncertaintyForWriting(nullptr), 0);
+    EXPECT_TRUE(results->reflNominal.empty());
+    EXPECT_EQ(messages.errors(), (Strings{"InitializeUncertainty: Invalid number of DUT values.",
+                                          "InitializeUncertainty: NULL info pointer."}));
+}
+
 TEST(UncertaintyInitialize, AFailedArrayAllocationLeavesNoArrays) {
     testing::CapturedMessages messages;
     ResultsPtr results = Dimensioned(2, 3);
+    ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), 3), 1); // a new size: new arrays
     {
         testing::ScopedAllocationFailure failure(3); // the fourth of the six arrays
         EXPECT_EQ(InitializeUncertainty(results.get()), 0);
@@ -152,7 +190,7 @@ TEST(UncertaintyInitialize, AFailedArrayAllocationLeavesNoArrays) {
     EXPECT_EQ(messages.errors(), (Strings{"InitializeUncertainty: error allocating memory.",
                                           "GetUncertaintyParam: NULL pointer."}));
     EXPECT_EQ(InitializeUncertainty(results.get()), 1); // dimensioning again recovers
-    EXPECT_EQ(Refl(results.get(), 1, 2), (Entry{0, 0, 0}));
+    EXPECT_EQ(Refl(results.get(), 2, 2), (Entry{0, 0, 0}));
 
     testing::ScopedAllocationFailure failure;
     EXPECT_EQ(CreateUncertaintyInfo(), nullptr);

@@ -1,0 +1,32 @@
+#include "core/bulk_array.h"
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace tolvane {
+
+void* AllocateBulk(std::size_t bytes) {
+    if (bytes < kBulkPageBytes) return ::operator new(bytes);
+    // The aligned operator new of GCC 12 rounds the size up to the alignment without checking for
+    // overflow: a size within one alignment of the maximum would wrap to 0 and "succeed".
+    if (bytes > std::size_t(-1) - kBulkPageBytes) throw std::bad_alloc();
+    void* block = ::operator new (bytes, std::align_val_t{kBulkPageBytes});
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // The whole huge pages of the block; the rest of the last one stays in small pages, so that
+    // no memory is taken beyond the block. Advice only: where huge pages are disabled or none is
+    // free, the block works with small pages.
+    (void)madvise(block, bytes & ~(kBulkPageBytes - 1), MADV_HUGEPAGE);
+#endif
+    return block;
+}
+
+void FreeBulk(void* block, std::size_t bytes) noexcept {
+    if (block == nullptr) return;
+    if (bytes < kBulkPageBytes)
+        ::operator delete(block);
+    else
+        ::operator delete (block, std::align_val_t{kBulkPageBytes});
+}
+
+} // namespace tolvane
