@@ -4,7 +4,7 @@
 #include "files/dut_block.h"
 #include "files/file_error.h"
 #include "files/line_reader.h"
-#include "files/safe_file_writer.h"
+#include "files/record_file_writer.h"
 
 #include <optional>
 #include <string>
@@ -276,23 +276,8 @@ int WriteConfigFile(const ConfigInfo* config, const char* path) {
         ReportFileError(MakeErrorCode(kMsgNullInfo, kRoutineWriteConfigFile), path);
         return 0;
     }
-    SafeFileWriter out(path == nullptr ? "" : path);
-    if (!out.open()) {
-        ReportFileError(MakeErrorCode(kFileMsgCreating, kRoutineWriteConfigFile), path);
-        return 0;
-    }
-    // Without a commit the temporary file is removed and the previous file stays.
-    if (!PrintConfig(out, config)) {
-        // A failed query has been reported by the record.
-        if (out.failed())
-            ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineWriteConfigFile), path);
-        return 0;
-    }
-    if (!out.commit()) {
-        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineWriteConfigFile), path);
-        return 0;
-    }
-    return 1;
+    return WriteRecordFile(path, kRoutineWriteConfigFile,
+                           [config](SafeFileWriter& out) { return PrintConfig(out, config); });
 }
 
 int ReplaceConfigFromFile(ConfigInfo** current, const char* path) {

@@ -9,7 +9,7 @@
 #include "files/dut_block.h"
 #include "files/file_error.h"
 #include "files/line_reader.h"
-#include "files/safe_file_writer.h"
+#include "files/record_file_writer.h"
 
 #include <optional>
 #include <span>
@@ -487,23 +487,8 @@ int WriteModelFile(const ModelInfo* model, const char* path) {
         ReportFileError(MakeErrorCode(kMsgNullInfo, kRoutineWriteModelFile), path);
         return 0;
     }
-    SafeFileWriter out(path == nullptr ? "" : path);
-    if (!out.open()) {
-        ReportFileError(MakeErrorCode(kFileMsgCreating, kRoutineWriteModelFile), path);
-        return 0;
-    }
-    // Without a commit the temporary file is removed and the previous file stays.
-    if (!PrintModel(out, model)) {
-        // A failed query has been reported by the record.
-        if (out.failed())
-            ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineWriteModelFile), path);
-        return 0;
-    }
-    if (!out.commit()) {
-        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineWriteModelFile), path);
-        return 0;
-    }
-    return 1;
+    return WriteRecordFile(path, kRoutineWriteModelFile,
+                           [model](SafeFileWriter& out) { return PrintModel(out, model); });
 }
 
 int ReplaceModelFromFile(ModelInfo** current, const char* path) {
