@@ -8,6 +8,7 @@
 #include "engine/program_state.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -15,6 +16,18 @@ namespace tolvane {
 namespace {
 
 constexpr double kHzPerGHz = 1000000000.0;
+
+/// |ghz| in Hz, taking the float as the decimal it was entered as: the sweep limits are held as
+/// floats, and 26.6f is 26.6000003815 GHz, which would put a sweep typed to end at a table's last
+/// frequency 381 Hz beyond it. The shortest decimal that reads back as the same float is the
+/// number the user typed (or one indistinguishable from it in the record).
+double SweepLimitHz(float ghz) {
+    std::array<char, 32> text{};
+    const auto printed = std::to_chars(text.data(), text.data() + text.size(), std::fabs(ghz));
+    double decimal = std::fabs(static_cast<double>(ghz));
+    if (printed.ec == std::errc()) (void)std::from_chars(text.data(), printed.ptr, decimal);
+    return decimal * kHzPerGHz;
+}
 
 /// Keeps a record's frequency list (count and every entry) and puts it back when it goes out of
 /// scope, whatever happened to the list in between. Works for ConfigInfo and ModelInfo alike.
@@ -76,8 +89,8 @@ bool CopyCoverageFactors(const ConfigInfo* config, DUTInfo* destination) {
 std::vector<double> UserSweepFrequencies(float startGHz, float stopGHz, int points) {
     std::vector<double> frequencies;
     if (points < 1) return frequencies;
-    const double startHz = std::fabs(startGHz * kHzPerGHz);
-    const double stopHz = std::fabs(stopGHz * kHzPerGHz);
+    const double startHz = SweepLimitHz(startGHz);
+    const double stopHz = SweepLimitHz(stopGHz);
     const double stepHz = points > 1 ? (stopHz - startHz) / (points - 1) : 0.0;
     frequencies.reserve(static_cast<std::size_t>(points));
     for (int i = 0; i < points; ++i)

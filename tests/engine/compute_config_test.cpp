@@ -226,6 +226,15 @@ TEST(UserSweepFrequencies, EqualStepsFromStartToStop) {
     EXPECT_TRUE(UserSweepFrequencies(1.0f, 3.0f, 0).empty());
 }
 
+TEST(UserSweepFrequencies, LimitsAreTheDecimalsEnteredNotTheirFloatApproximations) {
+    // 26.6f is 26.6000003815 GHz; a table read from "26.6" in a file ends at 26.6 × 1e9 Hz, and a
+    // sweep typed to end there must not lie 381 Hz beyond it (the tolerance is 1 Hz).
+    const double typedStopGHz = 26.6, typedStartGHz = 0.05;
+    EXPECT_EQ(UserSweepFrequencies(0.05f, 26.6f, 2),
+              (std::vector<double>{typedStartGHz * 1e9, typedStopGHz * 1e9}));
+    EXPECT_EQ(UserSweepFrequencies(-1.0001f, 1.0f, 1), std::vector<double>{1.0001 * 1e9});
+}
+
 TEST_F(ComputeConfigTest, UserSweepComputesOverItsOwnFrequenciesAndLeavesTheListAsItWas) {
     setFrequenciesGHz({7.0, 8.0});
     ASSERT_TRUE(SetDUTType(dut_, DUT_USER_DEFINED) && SetDUTFreqSweep(dut_, 1) &&
