@@ -1,5 +1,7 @@
 #include "ui/plot_window.h"
 
+#include "ui/axis_ticks.h"
+
 #include "core/message_sink.h"
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
@@ -111,6 +113,11 @@ void PlotWindow::buildChart() {
     // A single point (one frequency, one DUT value) still gets an axis of some width.
     const double xPad = content_.xMax > content_.xMin ? 0.0 : 0.5;
     xAxis->setRange(content_.xMin - xPad, content_.xMax + xPad);
+    const LinearTicks ticks = RoundLinearTicks(xAxis->min(), xAxis->max());
+    xAxis->setTickType(QValueAxis::TicksDynamic);
+    xAxis->setTickAnchor(ticks.anchor);
+    xAxis->setTickInterval(ticks.interval);
+    xAxis->setLabelFormat(QStringLiteral("%.%1f").arg(ticks.decimals));
     auto* yAxis = new QLogValueAxis;
     yAxis->setBase(10.0);
     yAxis->setTitleText(content_.yAxisLabel);

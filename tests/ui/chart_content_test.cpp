@@ -2,6 +2,7 @@
 
 #include "result_fixture.h"
 #include "support/captured_messages.h"
+#include "ui/axis_ticks.h"
 #include "ui/chart_content.h"
 #include "ui/user_dut_results_dialog.h"
 
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 using namespace tolvane;
@@ -33,6 +35,36 @@ ResultPtr MakeResult(int nF, int nD, int type) {
 class ChartContentTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void roundTicks_data() {
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("maximum");
+        QTest::addColumn<double>("anchor");
+        QTest::addColumn<double>("interval");
+        QTest::addColumn<int>("decimals");
+        QTest::newRow("reflection sweep") << -40.0 << 0.0 << -40.0 << 10.0 << 1;
+        QTest::newRow("transmission sweep") << -80.0 << 10.0 << -80.0 << 20.0 << 1;
+        QTest::newRow("frequencies from 50 MHz") << 0.05 << 26.5 << 5.0 << 5.0 << 1;
+        QTest::newRow("user sweep 1 to 3 GHz") << 1.0 << 3.0 << 1.0 << 0.5 << 1;
+        QTest::newRow("steps of 2.5") << 0.0 << 12.5 << 0.0 << 2.5 << 1;
+        QTest::newRow("steps of 0.25 need two decimals") << 0.0 << 1.25 << 0.0 << 0.25 << 2;
+        QTest::newRow("minimum a multiple but for rounding") << 0.1 << 0.35 << 0.1 << 0.05 << 2;
+        QTest::newRow("one point, padded") << -20.5 << -19.5 << -20.4 << 0.2 << 1;
+        QTest::newRow("no range") << 3.0 << 3.0 << 3.0 << 1.0 << 1;
+    }
+    void roundTicks() {
+        QFETCH(double, minimum);
+        QFETCH(double, maximum);
+        QFETCH(double, anchor);
+        QFETCH(double, interval);
+        QFETCH(int, decimals);
+        const LinearTicks ticks = RoundLinearTicks(minimum, maximum);
+        QVERIFY2(std::fabs(ticks.anchor - anchor) < 1e-12,
+                 qPrintable(QString::number(ticks.anchor)));
+        QVERIFY2(std::fabs(ticks.interval - interval) < 1e-12,
+                 qPrintable(QString::number(ticks.interval)));
+        QCOMPARE(ticks.decimals, decimals);
+    }
+
     void axisMinimum_data() {
         QTest::addColumn<double>("yMin");
         QTest::addColumn<double>("expected");

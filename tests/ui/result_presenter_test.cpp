@@ -22,7 +22,9 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QValueAxis>
 
+#include <cmath>
 #include <memory>
 
 using namespace tolvane;
@@ -97,6 +99,16 @@ private Q_SLOTS:
             QCOMPARE(series[2]->name(), QStringLiteral("3.000000 GHz"));
             QCOMPARE(static_cast<QLineSeries*>(series[2])->count(), 11);
             QVERIFY(chart->chart()->legend()->isVisible());
+            // The x axis spans the data and is labelled at round multiples of its interval.
+            const auto* xAxis = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Horizontal)[0]);
+            QVERIFY(xAxis != nullptr);
+            QCOMPARE(xAxis->min(), chart->content().xMin);
+            QCOMPARE(xAxis->max(), chart->content().xMax);
+            QCOMPARE(xAxis->tickType(), QValueAxis::TicksDynamic);
+            const double ticksBelowAnchor = xAxis->tickAnchor() / xAxis->tickInterval();
+            QCOMPARE(ticksBelowAnchor, std::round(ticksBelowAnchor));
+            QVERIFY(xAxis->tickAnchor() >= xAxis->min());
+            QVERIFY(xAxis->tickAnchor() < xAxis->min() + xAxis->tickInterval());
         }
         // Tiled side by side in list order, filling the area.
         const QRect area = window_->plotArea()->viewport()->rect();
