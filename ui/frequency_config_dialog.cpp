@@ -84,7 +84,9 @@ FrequencyConfigDialog::FrequencyConfigDialog(ConfigInfo* config, QWidget* parent
 
 void FrequencyConfigDialog::addFrequency() {
     const std::optional<double> frequencyGHz = ReadLeadingDouble(frequencyEdit_->text());
-    if (!frequencyGHz) {
+    // A number too large to be held in Hz is refused as well: it would be stored as infinity and
+    // saved as "inf", which no configuration file can be read back with.
+    if (!frequencyGHz || !std::isfinite(*frequencyGHz * kHzPerGHz)) {
         ShowErrorMessage("Invalid frequency.");
         return;
     }

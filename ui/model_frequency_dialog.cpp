@@ -127,7 +127,7 @@ bool ModelFrequencyDialog::writeControls() {
         if (SetModelFreq(model_, i, list_->item(i)->data(kFrequencyRole).toDouble()) == 0)
             return false;
     const std::optional<float> powerDbm = ReadLeadingFloat(powerEdit_->text());
-    if (!powerDbm || !std::isfinite(*powerDbm)) {
+    if (!powerDbm) {
         ShowErrorMessage("Invalid port power.");
         return false;
     }

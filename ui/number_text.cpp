@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <system_error>
 #include <type_traits>
 
@@ -25,6 +26,10 @@ template <typename Number> std::optional<Number> ReadLeading(const QString& text
     else
         result = std::from_chars(first, last, value, 10);
     if (result.ec != std::errc{}) return std::nullopt;
+    // "nan" and "inf" parse, but no field of this program means them: a NaN port power would pass
+    // every range check and be stored and saved.
+    if constexpr (std::is_floating_point_v<Number>)
+        if (!std::isfinite(value)) return std::nullopt;
     return value;
 }
 

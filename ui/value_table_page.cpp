@@ -432,7 +432,7 @@ void ValueTablePage::addLine() {
     if (description().againstPower) {
         // Powers keep their sign: -20 dBm is a power, not a loss.
         const std::optional<float> powerDbm = ReadLeadingFloat(abscissaEdit_->text());
-        if (!powerDbm || !std::isfinite(*powerDbm)) {
+        if (!powerDbm) {
             ShowErrorMessage("Invalid power.");
             return;
         }
@@ -446,7 +446,7 @@ void ValueTablePage::addLine() {
         abscissa = std::fabs(*frequencyGHz * kHzPerGHz);
     }
     const std::optional<float> value = ReadLeadingFloat(valueEdit_->text());
-    if (!value || !std::isfinite(*value)) {
+    if (!value) {
         ShowErrorMessage("Invalid value.");
         return;
     }

@@ -83,8 +83,13 @@ private Q_SLOTS:
                                        u"40.000000 GHz"_s}));
         QVERIFY(messages_->all().empty());
 
+        // Neither a word nor a number beyond what a frequency in Hz can hold is added.
         add(u"GHz"_s);
-        QCOMPARE(testing::ErrorTexts(*messages_), QStringList{u"Invalid frequency."_s});
+        add(u"1e300"_s);
+        add(u"inf"_s);
+        QCOMPARE(testing::ErrorTexts(*messages_),
+                 (QStringList{u"Invalid frequency."_s, u"Invalid frequency."_s,
+                              u"Invalid frequency."_s}));
         QCOMPARE(list()->count(), 7);
 
         auto* deleteButton = testing::Button(dialog_.get(), u"Delete"_s);

@@ -31,6 +31,10 @@ private Q_SLOTS:
         QTest::newRow("word") << u"abc"_s << false << 0.0;
         QTest::newRow("two signs") << u"+-1"_s << false << 0.0;
         QTest::newRow("unit only") << u"GHz 2"_s << false << 0.0;
+        // Not numbers any field can hold, though the C library reads them.
+        QTest::newRow("not a number") << u"nan"_s << false << 0.0;
+        QTest::newRow("infinity") << u"inf"_s << false << 0.0;
+        QTest::newRow("negative infinity") << u" -Infinity dB"_s << false << 0.0;
     }
     void readsTheLeadingNumber() {
         QFETCH(QString, text);

@@ -176,6 +176,8 @@ private Q_SLOTS:
         QTest::newRow("at the minimum") << u"-55"_s << QStringList{} << -55.0f;
         QTest::newRow("not a number")
             << u"abc"_s << QStringList{u"Invalid port power."_s} << -5.25f;
+        // NaN lies neither below the minimum nor above the maximum.
+        QTest::newRow("nan") << u"nan"_s << QStringList{u"Invalid port power."_s} << -5.25f;
         QTest::newRow("below the minimum")
             << u"-55.1"_s << QStringList{u"Port power is less than the minimum of -55.0 dBm."_s}
             << -5.25f;
