@@ -180,7 +180,16 @@ void PlotWindow::placeAnnotations() {
 }
 
 void PlotWindow::renderChart(QPainter* painter, const QRectF& target) {
-    view_->render(painter, target, view_->viewport()->rect(), Qt::KeepAspectRatio);
+    if (target.isEmpty()) return;
+    // Laid out for the target, whatever the size of the window: a tiled window may be too small
+    // for the titles and labels, and its layout blown up to a page cannot be read. The chart gets
+    // the target's proportions at a page's width for the drawing, then its window's size back.
+    QChart* shown = chart();
+    const QSizeF windowSize = shown->size();
+    const QSizeF pageSize(kRenderWidth, kRenderWidth * target.height() / target.width());
+    shown->resize(pageSize);
+    view_->scene()->render(painter, target, QRectF(shown->pos(), pageSize), Qt::KeepAspectRatio);
+    shown->resize(windowSize);
 }
 
 bool PlotWindow::saveImage(const QString& path) {

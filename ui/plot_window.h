@@ -31,6 +31,8 @@ public:
     /// the first and the last: thousands of curves would take a minute to draw and cannot be told
     /// apart. The title then says how many are shown; the axis ranges still cover every curve.
     static constexpr int kMaxDrawnCurves = 256;
+    /// Width at which a chart is laid out when printed or exported: 8 inches at 96 dots per inch.
+    static constexpr double kRenderWidth = 768.0;
 
     /// `record` is in the plot list already; the window stores itself in it, and removes and
     /// destroys it when the window is closed or destroyed. Placed by its creator.
@@ -42,7 +44,8 @@ public:
     [[nodiscard]] const ChartContent& content() const { return content_; }
     [[nodiscard]] QChart* chart() const;
 
-    /// Draws the chart, scaled, into `target` of `painter` (printing, image export).
+    /// Draws the chart into `target` of `painter` (printing, image export), laid out in the
+    /// target's proportions whatever the size of the window.
     void renderChart(QPainter* painter, const QRectF& target);
     /// Writes the chart as a PNG, SVG or PDF image chosen by the suffix of `path`; false when the
     /// suffix is none of these or the file cannot be written.

@@ -14,10 +14,12 @@
 #include <QChart>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLegend>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
@@ -289,6 +291,30 @@ private Q_SLOTS:
             pages << QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble());
         // One page per chart, each 8 × 6 inches: 576 × 432 points.
         QCOMPARE(pages, QList<QSizeF>(3, QSizeF(576.0, 432.0)));
+    }
+
+    void aPrintedChartDoesNotDependOnTheSizeOfItsWindow() {
+        // Many tiled charts leave each a window too small for its titles and labels; the page
+        // must show the chart as laid out for the page, not that window blown up.
+        QVERIFY(computeReflection());
+        PlotWindow* chart = presenter()->charts()[0];
+        const auto render = [chart] {
+            QImage page(960, 720, QImage::Format_RGB32);
+            page.fill(Qt::white);
+            QPainter painter(&page);
+            chart->renderChart(&painter, QRectF(page.rect()));
+            return page;
+        };
+        const QImage fromLargeWindow = render();
+        QImage blank(fromLargeWindow.size(), QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QVERIFY(fromLargeWindow != blank);
+        chart->resize(180, 140);
+        QCoreApplication::processEvents();
+        const QSizeF shown = chart->chart()->size();
+        const QImage fromSmallWindow = render();
+        QCOMPARE(fromSmallWindow, fromLargeWindow);
+        QCOMPARE(chart->chart()->size(), shown); // the window keeps its own layout
     }
 
     void printingNothingWritesNothing() {
