@@ -22,6 +22,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tolvane {
 
 MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
@@ -150,6 +152,11 @@ bool MainWindow::startUp() {
     if (StartUp() == 0) return false;
     Q_EMIT configurationReplaced();
     Q_EMIT modelReplaced();
+    // Shown while this window still had its first, small size: centred again on the full one,
+    // kept inside the screen's left and top.
+    QRect frame = configDialog_->frameGeometry();
+    frame.moveCenter(frameGeometry().center());
+    configDialog_->move(std::max(frame.left(), 0), std::max(frame.top(), 0));
     configDialog_->activateWindow();
     return true;
 }

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -123,6 +124,24 @@ private Q_SLOTS:
         QVERIFY(!window.modelDialog()->isVisible());
         QVERIFY(GlobalProgramState().plotSubtitle.empty());
         QCOMPARE(window.presenter()->charts().size(), 2);
+    }
+
+    void dialogsAreCentredOnTheMainWindow() {
+        // The program gives its window the whole screen only after the dialogs exist; the
+        // Configuration dialog, shown from the start, must still end up in its middle.
+        enterFolder(true);
+        CapturedMessages messages;
+        MainWindow window(QStringLiteral("pref.txt"));
+        window.setGeometry(window.screen()->availableGeometry());
+        window.show();
+        QVERIFY(window.startUp());
+        window.showModelDialog();
+        const QPoint middle = window.frameGeometry().center();
+        for (QWidget* dialog : {static_cast<QWidget*>(window.configurationDialog()),
+                                static_cast<QWidget*>(window.modelDialog())}) {
+            const QPoint offset = dialog->frameGeometry().center() - middle;
+            QVERIFY2(offset.manhattanLength() <= 2, qPrintable(dialog->windowTitle()));
+        }
     }
 
     void messageBoxesAreOwnedByTheMainWindow_data() {
