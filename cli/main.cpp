@@ -52,8 +52,13 @@ template <typename Read> bool ReadCleanly(Read read) {
 }
 
 bool WriteCsv(const UncertaintyInfo* results, const std::string& path) {
-    if (path == "-") return WriteResultsCsv(results, stdout) && std::fflush(stdout) == 0;
     // The export's own messages, so that both formats fail alike.
+    if (path == "-") {
+        if (WriteResultsCsv(results, stdout) && std::fflush(stdout) == 0) return true;
+        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
+                        "standard output");
+        return false;
+    }
     SafeFileWriter writer(path);
     if (!writer.open()) {
         ReportFileError(MakeErrorCode(kFileMsgCreating, kRoutineExportUncertaintyToFile),

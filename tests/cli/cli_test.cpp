@@ -23,14 +23,15 @@ struct ProgramRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    /// Runs tolvane-cli with `arguments` (shell words) in the temporary folder.
-    ProgramRun run(const std::string& arguments) {
+    /// Runs tolvane-cli with `arguments` (shell words) in the temporary folder, its standard
+    /// output going to `standardOutput` (read back into `out` when it is a file of the folder).
+    ProgramRun run(const std::string& arguments, const std::string& standardOutput = "stdout.txt") {
         const std::string command = "cd '" + dir_.path().string() + "' && '" TOLVANE_CLI_PATH "' " +
-                                    arguments + " >stdout.txt 2>stderr.txt";
+                                    arguments + " >" + standardOutput + " 2>stderr.txt";
         ProgramRun result;
         const int raw = std::system(command.c_str());
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = dir_.read("stdout.txt");
+        if (standardOutput == "stdout.txt") result.out = dir_.read("stdout.txt");
         result.err = dir_.read("stderr.txt");
         return result;
     }
@@ -111,6 +112,20 @@ TEST_F(CliTest, MessagesGoToStandardErrorAndFailuresExitWithOne) {
                               "Help: Suggestion: Adjust the minimum and maximum frequencies "
                               "using the \"Frequency\" button.\n"),
               std::string::npos);
+}
+
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenFailsWithAMessageInEitherFormat) {
+    copyShippedFiles();
+    for (const char* format : {"table", "csv"}) {
+        const ProgramRun result = run(
+            std::string("compute-model default.mdl --output - --format ") + format, "/dev/full");
+        EXPECT_EQ(result.status, 1) << format;
+        EXPECT_NE(result.err.find("Error: ExportUncertaintyToFile: Error writing to the "
+                                  "file:standard output\n"),
+                  std::string::npos)
+            << format << "\n"
+            << result.err;
+    }
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpAndVersionSucceed) {
