@@ -31,9 +31,28 @@ enum ExitStatus { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
 /// Counts the error boxes so that a file read "successfully" with line errors still fails.
 int gErrorCount = 0;
 
+/// The text as a terminal may show it: a message can quote a line of a damaged or binary file,
+/// whose control characters (escape sequences, a carriage return) would act on the terminal
+/// rather than be seen, so each but the line feed and the tab is shown as "\xNN".
+std::string PrintableText(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 void WriteMessageToStandardError(MessageKind kind, const std::string& text) {
     if (kind == MessageKind::Error) ++gErrorCount;
-    std::fprintf(stderr, "%s%s\n", kind == MessageKind::Error ? "Error: " : "Help: ", text.c_str());
+    std::fprintf(stderr, "%s%s\n",
+                 kind == MessageKind::Error ? "Error: " : "Help: ", PrintableText(text).c_str());
 }
 
 /// Tears the program-wide state down however the run ends.

@@ -128,6 +128,20 @@ TEST_F(CliTest, StandardOutputThatCannotBeWrittenFailsWithAMessageInEitherFormat
     }
 }
 
+TEST_F(CliTest, ControlCharactersOfAFileLineAreShownNotSentToTheTerminal) {
+    copyShippedFiles();
+    // A line that would retitle the terminal, and one with a lone carriage return.
+    dir_.write("odd.cfg", "\x1b]0;title\x07VNA\nfake\rVNA\n");
+    const ProgramRun result = run("compute-config odd.cfg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Unknown keyword in the line:\n\\x1b]0;title\\x07VNA\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("Unknown keyword in the line:\nfake\\x0dVNA\n"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find_first_of("\x1b\x07\r"), std::string::npos);
+}
+
 TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpAndVersionSucceed) {
     for (const char* arguments :
          {"", "compute", "compute-config", "compute-config a.cfg b.cfg",
