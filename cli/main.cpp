@@ -20,6 +20,7 @@
 #include "tolvane/version.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,23 @@ int Run(const Options& options) {
     return WriteResults(options) ? kExitSuccess : kExitFailure;
 }
 
+/// False with `problem` set when the output is one of the files the command reads (also through
+/// a link or another name for it): the results would replace the file they were computed from.
+bool OutputSparesTheInputs(const Options& options, std::string* problem) {
+    if (options.outputPath == "-") return true;
+    std::vector<std::string> inputs{options.inputPath};
+    if (options.command == Command::ComputeConfig) inputs.push_back(options.databasePath);
+    for (const std::string& input : inputs) {
+        std::error_code error;
+        if (std::filesystem::equivalent(options.outputPath, input, error)) {
+            *problem =
+                "the output \"" + options.outputPath + "\" is the input file \"" + input + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 } // namespace tolvane::cli
 
@@ -146,7 +164,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     Options options;
     std::string problem;
-    if (!ParseOptions(arguments, &options, &problem)) {
+    if (!ParseOptions(arguments, &options, &problem) || !OutputSparesTheInputs(options, &problem)) {
         std::fprintf(stderr, "tolvane-cli: %s\n\n%s", problem.c_str(), UsageText());
         return kExitUsage;
     }

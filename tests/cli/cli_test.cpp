@@ -142,6 +142,27 @@ TEST_F(CliTest, ControlCharactersOfAFileLineAreShownNotSentToTheTerminal) {
     EXPECT_EQ(result.err.find_first_of("\x1b\x07\r"), std::string::npos);
 }
 
+TEST_F(CliTest, ResultsNeverReplaceTheFilesTheyAreComputedFrom) {
+    copyShippedFiles();
+    const std::string config = dir_.read("default.cfg");
+    const std::string database = dir_.read("uncdata.unc");
+    fs::create_symlink("default.cfg", dir_.path() / "link.cfg");
+    for (const char* arguments : {"compute-config default.cfg --output default.cfg",
+                                  "compute-config default.cfg --output ./link.cfg --format csv",
+                                  "compute-config default.cfg --output uncdata.unc"}) {
+        const ProgramRun result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.err.rfind("tolvane-cli: the output ", 0), 0u) << result.err;
+        EXPECT_EQ(dir_.read("default.cfg"), config) << arguments;
+        EXPECT_EQ(dir_.read("uncdata.unc"), database) << arguments;
+    }
+    const std::string model = dir_.read("default.mdl");
+    EXPECT_EQ(run("compute-model default.mdl --output default.mdl").status, 2);
+    EXPECT_EQ(dir_.read("default.mdl"), model);
+    // A model computation reads no database, so its results may go to a file of that name.
+    EXPECT_EQ(run("compute-model default.mdl --output uncdata.unc").status, 0);
+}
+
 TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpAndVersionSucceed) {
     for (const char* arguments :
          {"", "compute", "compute-config", "compute-config a.cfg b.cfg",
