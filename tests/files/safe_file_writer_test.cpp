@@ -178,6 +178,17 @@ TEST(SafeFileWriter, ReplacesTheFileALinkNamesAndKeepsTheLink) {
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.cfg"));
     EXPECT_EQ(dir.read("real/t.cfg"), "new\n");
     EXPECT_EQ(FolderEntries(dir.path() / "real"), std::vector<std::string>{"t.cfg"});
+
+    // A link to a file not there yet creates that file.
+    fs::create_symlink("real/n.cfg", dir.path() / "ahead.cfg");
+    {
+        SafeFileWriter out(dir.file("ahead.cfg"));
+        ASSERT_TRUE(out.open());
+        EXPECT_TRUE(out.print("first\n"));
+        EXPECT_TRUE(out.commit());
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "ahead.cfg"));
+    EXPECT_EQ(dir.read("real/n.cfg"), "first\n");
 }
 
 TEST(SafeFileWriter, RefusesAFolderAndLeavesNothingBehind) {
