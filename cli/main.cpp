@@ -20,6 +20,7 @@
 #include "tolvane/version.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -31,9 +32,28 @@ enum ExitStatus { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
 /// Counts the error boxes so that a file read "successfully" with line errors still fails.
 int gErrorCount = 0;
 
+/// The text as a terminal may show it: a message can quote a line of a damaged or binary file,
+/// whose control characters (escape sequences, a carriage return) would act on the terminal
+/// rather than be seen, so each but the line feed and the tab is shown as "\xNN".
+std::string PrintableText(const std::string& text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            shown += escaped;
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 void WriteMessageToStandardError(MessageKind kind, const std::string& text) {
     if (kind == MessageKind::Error) ++gErrorCount;
-    std::fprintf(stderr, "%s%s\n", kind == MessageKind::Error ? "Error: " : "Help: ", text.c_str());
+    std::fprintf(stderr, "%s%s\n",
+                 kind == MessageKind::Error ? "Error: " : "Help: ", PrintableText(text).c_str());
 }
 
 /// Tears the program-wide state down however the run ends.
@@ -52,8 +72,13 @@ template <typename Read> bool ReadCleanly(Read read) {
 }
 
 bool WriteCsv(const UncertaintyInfo* results, const std::string& path) {
-    if (path == "-") return WriteResultsCsv(results, stdout) && std::fflush(stdout) == 0;
     // The export's own messages, so that both formats fail alike.
+    if (path == "-") {
+        if (WriteResultsCsv(results, stdout) && std::fflush(stdout) == 0) return true;
+        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
+                        "standard output");
+        return false;
+    }
     SafeFileWriter writer(path);
     if (!writer.open()) {
         ReportFileError(MakeErrorCode(kFileMsgCreating, kRoutineExportUncertaintyToFile),
@@ -114,6 +139,23 @@ int Run(const Options& options) {
     return WriteResults(options) ? kExitSuccess : kExitFailure;
 }
 
+/// False with `problem` set when the output is one of the files the command reads (also through
+/// a link or another name for it): the results would replace the file they were computed from.
+bool OutputSparesTheInputs(const Options& options, std::string* problem) {
+    if (options.outputPath == "-") return true;
+    std::vector<std::string> inputs{options.inputPath};
+    if (options.command == Command::ComputeConfig) inputs.push_back(options.databasePath);
+    for (const std::string& input : inputs) {
+        std::error_code error;
+        if (std::filesystem::equivalent(options.outputPath, input, error)) {
+            *problem =
+                "the output \"" + options.outputPath + "\" is the input file \"" + input + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 } // namespace tolvane::cli
 
@@ -122,7 +164,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     Options options;
     std::string problem;
-    if (!ParseOptions(arguments, &options, &problem)) {
+    if (!ParseOptions(arguments, &options, &problem) || !OutputSparesTheInputs(options, &problem)) {
         std::fprintf(stderr, "tolvane-cli: %s\n\n%s", problem.c_str(), UsageText());
         return kExitUsage;
     }

@@ -2,6 +2,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace tolvane {
@@ -19,6 +20,17 @@ void* AllocateBulk(std::size_t bytes) {
     (void)madvise(block, bytes & ~(kBulkPageBytes - 1), MADV_HUGEPAGE);
 #endif
     return block;
+}
+
+std::size_t PhysicalMemoryBytes() noexcept {
+#if defined(__linux__)
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageBytes = ::sysconf(_SC_PAGESIZE);
+    if (pages > 0 && pageBytes > 0 &&
+        static_cast<std::size_t>(pages) <= std::size_t(-1) / static_cast<std::size_t>(pageBytes))
+        return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageBytes);
+#endif
+    return std::size_t(-1);
 }
 
 void FreeBulk(void* block, std::size_t bytes) noexcept {

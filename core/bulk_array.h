@@ -16,6 +16,11 @@ namespace tolvane {
 /// Frees a block of AllocateBulk; `bytes` is the size it was allocated with.
 void FreeBulk(void* block, std::size_t bytes) noexcept;
 
+/// The machine's physical memory in bytes (the largest size_t where it cannot be known). A set of
+/// arrays larger than this cannot be written without the system swapping or ending the process,
+/// so it is refused as an allocation failure before anything is allocated.
+[[nodiscard]] std::size_t PhysicalMemoryBytes() noexcept;
+
 /// The size of a transparent huge page on x86-64 and most 64-bit ARM systems.
 inline constexpr std::size_t kBulkPageBytes = std::size_t{2} << 20;
 

@@ -4,6 +4,7 @@
 #include "components/cal_kit.h"
 #include "components/connector.h"
 #include "components/vna.h"
+#include "core/bulk_array.h"
 #include "engine/model.h"
 #include "engine/term_lookup.h"
 #include "engine/uncertainty.h"
@@ -486,6 +487,10 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
     // The only allocation besides the result arrays: the terms of each DUT value.
     DUTValueTerms values;
     values.count = static_cast<std::size_t>(numValues);
+    // Beyond the machine's memory the system would grant the array and end the program when it is
+    // written.
+    constexpr std::size_t kBytesPerValue = DUTValueTerms::kNumArrays * sizeof(double);
+    if (values.count > PhysicalMemoryBytes() / kBytesPerValue) return Fail(kMsgAllocation);
     values.values.reset(new (std::nothrow) double[DUTValueTerms::kNumArrays * values.count]);
     if (values.values == nullptr) return Fail(kMsgAllocation);
 

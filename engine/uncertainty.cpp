@@ -141,6 +141,11 @@ int DimensionArrays(UncertaintyInfo* results) {
                               static_cast<std::size_t>(results->numDUTValues);
     if (results->arrayFreqs == 0 || results->reflNominal.size() != cells) {
         DeallocateUncertaintyArrays(results);
+        // Arrays beyond the machine's memory would be granted by the system and then end the
+        // program when written: a DUT sweep of 10^8 values is a typing slip, not a computation.
+        constexpr std::size_t kBytesPerCell = kResultArrays.size() * sizeof(float);
+        if (cells > PhysicalMemoryBytes() / kBytesPerCell)
+            return Fail(kMsgAllocation, kRoutineInitializeUncertainty);
         try {
             for (auto array : kResultArrays)
                 (results->*array).resize(cells);

@@ -42,6 +42,8 @@ KeywordLineReader::Result KeywordLineReader::readRawLine(std::string& line) {
         ++bytesRead_;
         line.push_back(static_cast<char>(c));
         if (c == '\n') break;
+        // The byte order mark some editors put at the start of a UTF-8 file is not text.
+        if (bytesRead_ == 3 && line == "\xEF\xBB\xBF") line.clear();
     }
     if (!line.empty()) return Result::Line;
     return std::ferror(file_) ? Result::ReadError : Result::EndOfFile;

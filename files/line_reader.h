@@ -12,7 +12,8 @@ namespace tolvane {
 /// Reads the lines of a keyword file as the three keyword readers share them: at most 254
 /// characters at a time (the rest of a longer line comes as the next line), a carriage return
 /// before a line feed dropped, blank lines and comment lines ("!" as the first character after
-/// leading white space) skipped, the line feed removed.
+/// leading white space) skipped, the line feed removed. A UTF-8 byte order mark at the start of
+/// the file is passed over.
 class KeywordLineReader {
 public:
     enum class Result {

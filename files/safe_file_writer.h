@@ -8,7 +8,8 @@ namespace tolvane {
 /// Writes a file so that a failure never leaves a half-written file in place of the previous
 /// one: the text goes to a temporary file in the same folder, which replaces the target only when
 /// commit() succeeds. Without a successful commit the temporary file is removed and the target is
-/// untouched.
+/// untouched. A target reached through a link is the file the link names; a device or a pipe
+/// (/dev/null, a named pipe) is written into directly, as it holds no file to keep.
 class SafeFileWriter {
 public:
     explicit SafeFileWriter(std::string targetPath);
@@ -16,8 +17,8 @@ public:
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-    /// Creates the temporary file; false when it cannot be created (report "Error creating the
-    /// file:").
+    /// Creates the temporary file; false when it cannot be created, or when the target is a
+    /// folder or a file that may not be written (report "Error creating the file:").
     [[nodiscard]] bool open();
     /// The stream to print to; valid after a successful open().
     [[nodiscard]] std::FILE* stream() const { return file_; }
@@ -33,11 +34,13 @@ public:
     [[nodiscard]] bool commit();
 
 private:
+    bool openDirectly();
     void discard();
     std::string targetPath_;
     std::string tempPath_;
     std::FILE* file_ = nullptr;
     bool failed_ = false;
+    bool direct_ = false; ///< writing straight into the target, without a temporary file
 };
 
 } // namespace tolvane

@@ -23,14 +23,15 @@ struct ProgramRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    /// Runs tolvane-cli with `arguments` (shell words) in the temporary folder.
-    ProgramRun run(const std::string& arguments) {
+    /// Runs tolvane-cli with `arguments` (shell words) in the temporary folder, its standard
+    /// output going to `standardOutput` (read back into `out` when it is a file of the folder).
+    ProgramRun run(const std::string& arguments, const std::string& standardOutput = "stdout.txt") {
         const std::string command = "cd '" + dir_.path().string() + "' && '" TOLVANE_CLI_PATH "' " +
-                                    arguments + " >stdout.txt 2>stderr.txt";
+                                    arguments + " >" + standardOutput + " 2>stderr.txt";
         ProgramRun result;
         const int raw = std::system(command.c_str());
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        result.out = dir_.read("stdout.txt");
+        if (standardOutput == "stdout.txt") result.out = dir_.read("stdout.txt");
         result.err = dir_.read("stderr.txt");
         return result;
     }
@@ -111,6 +112,55 @@ TEST_F(CliTest, MessagesGoToStandardErrorAndFailuresExitWithOne) {
                               "Help: Suggestion: Adjust the minimum and maximum frequencies "
                               "using the \"Frequency\" button.\n"),
               std::string::npos);
+}
+
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenFailsWithAMessageInEitherFormat) {
+    copyShippedFiles();
+    for (const char* format : {"table", "csv"}) {
+        const ProgramRun result = run(
+            std::string("compute-model default.mdl --output - --format ") + format, "/dev/full");
+        EXPECT_EQ(result.status, 1) << format;
+        EXPECT_NE(result.err.find("Error: ExportUncertaintyToFile: Error writing to the "
+                                  "file:standard output\n"),
+                  std::string::npos)
+            << format << "\n"
+            << result.err;
+    }
+}
+
+TEST_F(CliTest, ControlCharactersOfAFileLineAreShownNotSentToTheTerminal) {
+    copyShippedFiles();
+    // A line that would retitle the terminal, and one with a lone carriage return.
+    dir_.write("odd.cfg", "\x1b]0;title\x07VNA\nfake\rVNA\n");
+    const ProgramRun result = run("compute-config odd.cfg");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Unknown keyword in the line:\n\\x1b]0;title\\x07VNA\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.err.find("Unknown keyword in the line:\nfake\\x0dVNA\n"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.err.find_first_of("\x1b\x07\r"), std::string::npos);
+}
+
+TEST_F(CliTest, ResultsNeverReplaceTheFilesTheyAreComputedFrom) {
+    copyShippedFiles();
+    const std::string config = dir_.read("default.cfg");
+    const std::string database = dir_.read("uncdata.unc");
+    fs::create_symlink("default.cfg", dir_.path() / "link.cfg");
+    for (const char* arguments : {"compute-config default.cfg --output default.cfg",
+                                  "compute-config default.cfg --output ./link.cfg --format csv",
+                                  "compute-config default.cfg --output uncdata.unc"}) {
+        const ProgramRun result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.err.rfind("tolvane-cli: the output ", 0), 0u) << result.err;
+        EXPECT_EQ(dir_.read("default.cfg"), config) << arguments;
+        EXPECT_EQ(dir_.read("uncdata.unc"), database) << arguments;
+    }
+    const std::string model = dir_.read("default.mdl");
+    EXPECT_EQ(run("compute-model default.mdl --output default.mdl").status, 2);
+    EXPECT_EQ(dir_.read("default.mdl"), model);
+    // A model computation reads no database, so its results may go to a file of that name.
+    EXPECT_EQ(run("compute-model default.mdl --output uncdata.unc").status, 0);
 }
 
 TEST_F(CliTest, UsageErrorsExitWithTwoAndHelpAndVersionSucceed) {

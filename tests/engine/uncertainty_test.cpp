@@ -197,6 +197,26 @@ TEST(UncertaintyInitialize, AFailedArrayAllocationLeavesNoArrays) {
     EXPECT_EQ(messages.errors().back(), "CreateUncertaintyInfo: error allocating memory.");
 }
 
+TEST(UncertaintyInitialize, ArraysBeyondThePhysicalMemoryAreRefusedBeforeAllocating) {
+    const std::size_t memory = PhysicalMemoryBytes();
+    if (memory == std::size_t(-1)) GTEST_SKIP() << "the physical memory is not known here";
+    // Twice the memory in all, each array a third of it: the system would grant every one of them
+    // and end the program while they are written.
+    const std::size_t columns = memory / (5000 * 6 * sizeof(float)) * 2 + 1;
+    ASSERT_LE(columns, std::size_t{INT_MAX});
+    testing::CapturedMessages messages;
+    ResultsPtr results = Dimensioned(2, 3);
+    ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), 5000), 1);
+    ASSERT_EQ(SetUncertaintyNumDUTValues(results.get(), static_cast<int>(columns)), 1);
+    EXPECT_EQ(InitializeUncertainty(results.get()), 0);
+    EXPECT_TRUE(results->reflNominal.empty());
+    EXPECT_EQ(messages.errors(), Strings{"InitializeUncertainty: error allocating memory."});
+
+    ASSERT_EQ(SetUncertaintyNumDUTValues(results.get(), 1001), 1);
+    EXPECT_EQ(InitializeUncertainty(results.get()), 1);
+    EXPECT_EQ(results->transPhaseDeg.size(), std::size_t{5000 * 1001});
+}
+
 TEST(UncertaintyInitialize, TheLargestRequestIsSizedWithoutOverflow) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer aborts on a failed allocation instead of throwing";

@@ -62,6 +62,17 @@ TEST(KeywordLineReader, ReadsALongLineAs254CharactersThenTheRest) {
     EXPECT_EQ(ContentLines(path), (Texts{head, "tail", std::string(254, 'b')}));
 }
 
+TEST(KeywordLineReader, PassesOverTheByteOrderMarkOfAUtf8File) {
+    testing::TempDir dir;
+    const std::string mark = "\xEF\xBB\xBF";
+    EXPECT_EQ(ContentLines(dir.write("k.txt", mark + "VNA\r\nname\n")), (Texts{"VNA", "name"}));
+    EXPECT_EQ(ContentLines(dir.write("c.txt", mark + "! comment\nDUT\n")), (Texts{"DUT"}));
+    EXPECT_TRUE(ContentLines(dir.write("m.txt", mark)).empty());
+    // Only at the very start of the file; elsewhere the bytes are text of the line.
+    EXPECT_EQ(ContentLines(dir.write("l.txt", "A\n" + mark + "B\n")), (Texts{"A", mark + "B"}));
+    EXPECT_EQ(ContentLines(dir.write("p.txt", "\xEF\xBBX\n")), (Texts{"\xEF\xBBX"}));
+}
+
 TEST(KeywordLineReader, EmptyFileEndsAtOnceAndAFolderIsAReadError) {
     testing::TempDir dir;
     EXPECT_TRUE(ContentLines(dir.write("empty.txt", "")).empty());

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tolvane {
 namespace {
@@ -136,6 +139,87 @@ TEST(SafeFileWriter, CannotOpenInAMissingFolderOrWithoutAName) {
     EXPECT_FALSE(missing.commit());
     SafeFileWriter unnamed("");
     EXPECT_FALSE(unnamed.open());
+}
+
+TEST(SafeFileWriter, WritesIntoAPipeRatherThanReplacingIt) {
+    testing::TempDir dir;
+    const std::string pipe = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    // A reader is there first, so opening the pipe for writing does not wait.
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    {
+        SafeFileWriter out(pipe);
+        ASSERT_TRUE(out.open());
+        EXPECT_TRUE(out.print("through the pipe\n"));
+        EXPECT_TRUE(out.commit());
+    }
+    char received[64] = {};
+    EXPECT_EQ(::read(reader, received, sizeof received - 1), 17);
+    ::close(reader);
+    EXPECT_STREQ(received, "through the pipe\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(pipe.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe is still a pipe";
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"pipe"});
+}
+
+TEST(SafeFileWriter, ReplacesTheFileALinkNamesAndKeepsTheLink) {
+    testing::TempDir dir;
+    fs::create_directory(dir.path() / "real");
+    dir.write("real/t.cfg", "previous\n");
+    fs::create_symlink("real/t.cfg", dir.path() / "link.cfg");
+    {
+        SafeFileWriter out(dir.file("link.cfg"));
+        ASSERT_TRUE(out.open());
+        EXPECT_TRUE(out.print("new\n"));
+        EXPECT_TRUE(out.commit());
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.cfg"));
+    EXPECT_EQ(dir.read("real/t.cfg"), "new\n");
+    EXPECT_EQ(FolderEntries(dir.path() / "real"), std::vector<std::string>{"t.cfg"});
+
+    // A link to a file not there yet creates that file.
+    fs::create_symlink("real/n.cfg", dir.path() / "ahead.cfg");
+    {
+        SafeFileWriter out(dir.file("ahead.cfg"));
+        ASSERT_TRUE(out.open());
+        EXPECT_TRUE(out.print("first\n"));
+        EXPECT_TRUE(out.commit());
+    }
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "ahead.cfg"));
+    EXPECT_EQ(dir.read("real/n.cfg"), "first\n");
+}
+
+TEST(SafeFileWriter, RefusesAFolderAndLeavesNothingBehind) {
+    testing::TempDir dir;
+    fs::create_directory(dir.path() / "results");
+    SafeFileWriter out(dir.file("results"));
+    EXPECT_FALSE(out.open());
+    EXPECT_TRUE(fs::is_directory(dir.path() / "results"));
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"results"});
+}
+
+TEST(SafeFileWriter, RefusesToReplaceAWriteProtectedFile) {
+    testing::TempDir dir;
+    const std::string target = dir.write("t.cfg", "protected\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    // The superuser may write any file; the check is made as an ordinary user, in a child process.
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) std::_Exit(2);
+            bool folderWritable = false;
+            {
+                SafeFileWriter beside(target + ".new");
+                folderWritable = beside.open();
+            }
+            SafeFileWriter out(target);
+            std::_Exit(!folderWritable ? 3 : out.open() ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(dir.read("t.cfg"), "protected\n");
+    EXPECT_EQ(FolderEntries(dir.path()), std::vector<std::string>{"t.cfg"});
 }
 
 } // namespace
