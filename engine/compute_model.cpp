@@ -487,10 +487,11 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
     // The only allocation besides the result arrays: the terms of each DUT value.
     DUTValueTerms values;
     values.count = static_cast<std::size_t>(numValues);
-    // Beyond the machine's memory the system would grant the array and end the program when it is
-    // written.
-    constexpr std::size_t kBytesPerValue = DUTValueTerms::kNumArrays * sizeof(double);
-    if (values.count > PhysicalMemoryBytes() / kBytesPerValue) return Fail(kMsgAllocation);
+    // Beyond the machine's memory the system would grant these terms and the six result arrays
+    // and end the program while they are written.
+    const std::size_t bytesPerValue = DUTValueTerms::kNumArrays * sizeof(double) +
+                                      static_cast<std::size_t>(model->numFreqs) * 6 * sizeof(float);
+    if (values.count > PhysicalMemoryBytes() / bytesPerValue) return Fail(kMsgAllocation);
     values.values.reset(new (std::nothrow) double[DUTValueTerms::kNumArrays * values.count]);
     if (values.values == nullptr) return Fail(kMsgAllocation);
 

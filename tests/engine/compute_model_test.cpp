@@ -1,5 +1,7 @@
 #include "engine/compute_model.h"
 
+#include "core/bulk_array.h"
+
 #include "components/cable.h"
 #include "components/cal_kit.h"
 #include "components/dut.h"
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -339,6 +342,20 @@ TEST_F(ComputeModelTest, AnAllocationFailureIsReportedBeforeTheResultIsTouched) 
         testing::ScopedAllocationFailure failure(0);
         EXPECT_EQ(ComputeModel(model_.get(), results_.get()), 0);
     }
+    EXPECT_EQ(captured.errors(), Strings{"ComputeModel: error allocating memory."});
+    EXPECT_FLOAT_EQ(Refl(results_.get()).upper, 0.1f);
+}
+
+TEST_F(ComputeModelTest, ASweepBeyondTheMachinesMemoryIsRefusedBeforeAllocating) {
+    Compute(model_.get());
+    // One frequency: 10 doubles of DUT-value terms and 6 floats of results for each value, in
+    // all just over the physical memory, each part well below it.
+    const std::size_t values =
+        PhysicalMemoryBytes() / (10 * sizeof(double) + 6 * sizeof(float)) + 1;
+    if (values > std::size_t{INT_MAX}) GTEST_SKIP() << "more memory than a DUT count can ask for";
+    ASSERT_EQ(SetDUTReflNumValues(model_->dut, static_cast<int>(values)), 1);
+    testing::CapturedMessages captured;
+    EXPECT_EQ(ComputeModel(model_.get(), results_.get()), 0);
     EXPECT_EQ(captured.errors(), Strings{"ComputeModel: error allocating memory."});
     EXPECT_FLOAT_EQ(Refl(results_.get()).upper, 0.1f);
 }
