@@ -25,6 +25,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace tolvane {
 namespace {
@@ -110,8 +111,11 @@ void PlotWindow::buildChart() {
     xAxis->setTitleText(content_.xAxisLabel);
     xAxis->setTitleFont(ChartFont(9, true));
     xAxis->setLabelsFont(ChartFont(8));
-    // A single point (one frequency, one DUT value) still gets an axis of some width.
-    const double xPad = content_.xMax > content_.xMin ? 0.0 : 0.5;
+    // A single point (one frequency, one DUT value) still gets an axis of some width, a tenth of
+    // its value either side, so that a single frequency is not shown among negative ones.
+    const double xPad = content_.xMax > content_.xMin ? 0.0
+                        : content_.xMin != 0.0        ? std::fabs(content_.xMin) / 10.0
+                                                      : 0.5;
     xAxis->setRange(content_.xMin - xPad, content_.xMax + xPad);
     const LinearTicks ticks = RoundLinearTicks(xAxis->min(), xAxis->max());
     xAxis->setTickType(QValueAxis::TicksDynamic);

@@ -136,6 +136,18 @@ private Q_SLOTS:
         }
     }
 
+    void aSweepOfOnePointKeepsItsAxisAroundIt() {
+        QVERIFY(fillCurrentSlot(1, 1, kUncertaintyReflection | kUncertaintyTransmission));
+        QCOMPARE(SetUncertaintyFreq(CurrentResult(), 0, 0.05e9), 1);
+        presenter()->presentResults(ResultDisplay::UserDefinedSweep, nullptr);
+        for (PlotWindow* chart : presenter()->charts()) {
+            const auto* xAxis = qobject_cast<QValueAxis*>(chart->chart()->axes(Qt::Horizontal)[0]);
+            QVERIFY(xAxis != nullptr);
+            QVERIFY2(xAxis->min() > 0.0 && xAxis->min() < 0.05 && xAxis->max() > 0.05,
+                     qPrintable(QStringLiteral("%1 to %2").arg(xAxis->min()).arg(xAxis->max())));
+        }
+    }
+
     void userListShowsTheSlotJustComputed() {
         QVERIFY(fillCurrentSlot(3, 1, kUncertaintyReflection | kUncertaintyTransmission));
         int shownLines = -1;
