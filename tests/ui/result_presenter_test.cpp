@@ -12,7 +12,6 @@
 #include "engine/uncertainty.h"
 
 #include <QChart>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLegend>
@@ -337,7 +336,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(QString::fromStdString(dir_->file("none.pdf"))));
     }
 
-    void largeResultsDrawQuickly_data() {
+    void largeResultsDrawAtMostTheCurveLimit_data() {
         QTest::addColumn<int>("frequencies");
         QTest::addColumn<int>("drawn");
         QTest::addColumn<QString>("note");
@@ -345,18 +344,13 @@ private Q_SLOTS:
         QTest::newRow("5000 x 91")
             << 5000 << PlotWindow::kMaxDrawnCurves << QStringLiteral("256 of 5000 frequencies");
     }
-    void largeResultsDrawQuickly() {
+    void largeResultsDrawAtMostTheCurveLimit() {
         QFETCH(int, frequencies);
         QFETCH(int, drawn);
         QFETCH(QString, note);
         QVERIFY(fillCurrentSlot(frequencies, 91, kUncertaintyReflection));
-        QElapsedTimer timer;
-        timer.start();
         presenter()->presentResults(ResultDisplay::Reflection, nullptr);
-        for (PlotWindow* chart : presenter()->charts())
-            (void)chart->grab();
-        // Well under a second on an idle machine; the bound leaves room for a busy one.
-        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+        // How long this takes is measured by bench/chart_bench.cpp.
         for (PlotWindow* chart : presenter()->charts()) {
             const QList<QAbstractSeries*> series = chart->chart()->series();
             QCOMPARE(series.size(), drawn);
