@@ -6,6 +6,7 @@
 #include "files/config_file.h"
 #include "files/export.h"
 #include "files/model_file.h"
+#include "ui/busy_cursor.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -96,6 +97,7 @@ bool RecallModelFrom(const QString& path) {
 }
 
 bool OutputTabularDataTo(const QString& path) {
+    const BusyCursor busy; // 20 slots of many DUT values are hundreds of megabytes of text
     return ExportResultSlots(NativePath(path).constData()) != 0;
 }
 

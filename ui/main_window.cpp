@@ -3,6 +3,7 @@
 #include "files/startup.h"
 #include "tolvane/version.h"
 #include "ui/artwork.h"
+#include "ui/busy_cursor.h"
 #include "ui/configuration_dialog.h"
 #include "ui/file_commands.h"
 #include "ui/help.h"
@@ -207,6 +208,7 @@ void MainWindow::printPlots() {
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Print Plots"));
     if (dialog.exec() != QDialog::Accepted) return;
+    const BusyCursor busy;
     presenter_->printCharts(&printer);
 }
 

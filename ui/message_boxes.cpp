@@ -1,6 +1,7 @@
 #include "ui/message_boxes.h"
 
 #include "core/message_sink.h"
+#include "ui/busy_cursor.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -15,6 +16,7 @@ void InstallMessageBoxes(QWidget* owner) {
                         error ? QStringLiteral("Error") : QStringLiteral("Help"),
                         QString::fromStdString(text), QMessageBox::Ok, guardedOwner.data());
         box.setTextFormat(Qt::PlainText);
+        const ArrowCursor arrow;
         box.exec();
     });
 }

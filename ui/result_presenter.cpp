@@ -7,6 +7,7 @@
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
 #include "engine/uncertainty.h"
+#include "ui/busy_cursor.h"
 #include "ui/plot_window.h"
 #include "ui/user_dut_results_dialog.h"
 
@@ -19,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace tolvane {
 namespace {
@@ -79,7 +81,10 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
     DUTInfo* dut = nullptr;
     ResultDisplay display = ResultDisplay::Reflection;
     if (GetConfigDUT(config, &dut) == 0 || !ReadDisplay(dut, &display)) return false;
-    if (ComputeConfigurationCommand(config) == 0) return false;
+    {
+        const BusyCursor busy;
+        if (ComputeConfigurationCommand(config) == 0) return false;
+    }
     dialog->hide();
     presentResults(display, dialog);
     return true;
@@ -94,7 +99,10 @@ bool ResultPresenter::computeModel(QDialog* dialog) {
     if (GetModelComponent(state.currentModel, kModelDUT, &dut) == 0 ||
         !ReadDisplay(static_cast<const DUTInfo*>(dut), &display))
         return false;
-    if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
+    {
+        const BusyCursor busy;
+        if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
+    }
     dialog->hide();
     presentResults(display, dialog);
     return true;
@@ -105,6 +113,9 @@ void ResultPresenter::prepareComputation() {
 }
 
 void ResultPresenter::presentResults(ResultDisplay display, QWidget* listOwner) {
+    // Charts of thousands of curves or points take a moment to build; the list waits for the user.
+    std::optional<BusyCursor> busy;
+    if (display != ResultDisplay::UserDefinedList) busy.emplace();
     switch (display) {
     case ResultDisplay::Reflection:
         createPlot(kPlotReflectionMagnitude);

@@ -3,9 +3,11 @@
 
 #include "dialog_test_support.h"
 #include "ui/configuration_dialog.h"
+#include "ui/message_boxes.h"
 #include "ui/result_presenter.h"
 
 #include "components/dut.h"
+#include "core/message_sink.h"
 #include "engine/config.h"
 #include "engine/program_state.h"
 #include "engine/uncertainty.h"
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -217,6 +220,38 @@ private Q_SLOTS:
         QCOMPARE(presenter_->charts().size(), 4);
         QCOMPARE(GlobalProgramState().currentResultSlot, 0);
         QCOMPARE(GlobalProgramState().resultCount, 1);
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    void theCursorShowsWorkUntilAMessageNeedsTheUser() {
+        QVERIFY(SetConfigVNAName(config(), "VNA 99 GHz")); // two messages: the lookup's and ours
+        // The cursor while the library reports...
+        QList<Qt::CursorShape> reporting;
+        MessageSink previous = InstallMessageSink([&reporting](MessageKind, const std::string&) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            reporting << (cursor != nullptr ? cursor->shape() : Qt::BlankCursor);
+        });
+        QTest::mouseClick(dialog_->computeButton(), Qt::LeftButton);
+        QCOMPARE(reporting, (QList<Qt::CursorShape>{Qt::WaitCursor, Qt::WaitCursor}));
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+
+        // ...and over the message boxes the user has to answer.
+        QList<Qt::CursorShape> answering;
+        InstallMessageBoxes(dialog_.get());
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&answering] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) return;
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            answering << (cursor != nullptr ? cursor->shape() : Qt::BlankCursor);
+            box->accept();
+        });
+        closer.start(10);
+        QTest::mouseClick(dialog_->computeButton(), Qt::LeftButton);
+        closer.stop();
+        InstallMessageSink(std::move(previous));
+        QCOMPARE(answering, (QList<Qt::CursorShape>{Qt::ArrowCursor, Qt::ArrowCursor}));
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     }
 
     void aFailedComputationLeavesTheDialogOpen() {
