@@ -4,7 +4,6 @@
 #include "core/message_sink.h"
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
-#include "ui/number_text.h"
 
 #include <QCloseEvent>
 #include <QDialogButtonBox>
@@ -73,7 +72,7 @@ CoverageFactorsDialog::CoverageFactorsDialog(ConfigInfo* config, QWidget* parent
             grid->addWidget(line, row++, 0, 1, 2);
         }
         fields_[i] = CreateNumberEdit(QString::fromLatin1(kLabels[i]), 8);
-        fields_[i]->setText(FormatFixed(factors[i], 1));
+        ShowNumber(fields_[i], factors[i], 1);
         auto* label = new QLabel(QString::fromLatin1(kLabels[i]));
         label->setBuddy(fields_[i]);
         grid->addWidget(label, row, 0);
@@ -93,7 +92,7 @@ CoverageFactorsDialog::CoverageFactorsDialog(ConfigInfo* config, QWidget* parent
 void CoverageFactorsDialog::accept() {
     std::array<float, kNumCoverageFactors> factors{};
     for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const std::optional<float> factor = ReadLeadingFloat(fields_[i]->text());
+        const std::optional<float> factor = ReadNumberEdit(fields_[i]);
         if (!factor) {
             const QString text =
                 QStringLiteral("\"%1\" is not a number.").arg(QString::fromLatin1(kLabels[i]));

@@ -28,12 +28,9 @@ constexpr int kTypeEntries = 3;
 const char* const kTypeNames[kTypeEntries] = {"Reflection Only", "Transmission Only",
                                               "User Defined"};
 
-QString Format1(float value) {
-    return FormatFixed(value, 1);
-}
-QString Format3(float value) {
-    return FormatFixed(value, 3);
-}
+// Levels in dB are shown with one decimal, the user values and sweep limits with three.
+constexpr int kLevelDecimals = 1;
+constexpr int kUserDecimals = 3;
 
 QLabel* BuddyLabel(const char* text, QWidget* buddy) {
     auto* label = new QLabel(QString::fromUtf8(text));
@@ -50,7 +47,7 @@ void ReportNotANumber(const QLabel* label) {
 }
 
 std::optional<float> ReadFloatField(const QLineEdit* edit, const QLabel* label) {
-    const std::optional<float> value = ReadLeadingFloat(edit->text());
+    const std::optional<float> value = ReadNumberEdit(edit);
     if (!value) ReportNotANumber(label);
     return value;
 }
@@ -89,14 +86,15 @@ DutConfigDialog::DutConfigDialog(DUTInfo* dut, const QString& title, int helpCon
     showValues(type);
     reciprocalCheck_->setChecked(reciprocal == 1);
     // The reverse transmission of a reciprocal two-port is its forward transmission.
-    reverseEdit_->setText(
-        Format1(type == DUT_TRANSMISSION_ONLY && reciprocal != 1 ? reverseSavedDb : transMaxDb));
+    ShowNumber(reverseEdit_,
+               type == DUT_TRANSMISSION_ONLY && reciprocal != 1 ? reverseSavedDb : transMaxDb,
+               kLevelDecimals);
     const float user[4] = {s11, s12, s21, s22};
     for (int i = 0; i < 4; ++i)
-        sParamEdits_[i]->setText(Format3(user[i]));
+        ShowNumber(sParamEdits_[i], user[i], kUserDecimals);
     sweepCheck_->setChecked(sweep == 1);
-    startEdit_->setText(Format3(startGHz));
-    stopEdit_->setText(Format3(stopGHz));
+    ShowNumber(startEdit_, startGHz, kUserDecimals);
+    ShowNumber(stopEdit_, stopGHz, kUserDecimals);
     pointsEdit_->setText(QString::number(points));
     updateEnabling();
 
@@ -190,15 +188,15 @@ void DutConfigDialog::showValues(int type) {
         (void)GetDUTReflMax(dut_, &maximumDb);
         (void)GetDUTReflNumValues(dut_, &number);
     }
-    minimumEdit_->setText(Format1(minimumDb));
-    maximumEdit_->setText(Format1(maximumDb));
+    ShowNumber(minimumEdit_, minimumDb, kLevelDecimals);
+    ShowNumber(maximumEdit_, maximumDb, kLevelDecimals);
     numberEdit_->setText(QString::number(number));
 }
 
 void DutConfigDialog::showSavedReverseTransmission() {
     float savedDb = 0.0f;
     (void)GetDUTReverseTransSaved(dut_, &savedDb);
-    reverseEdit_->setText(Format1(savedDb));
+    ShowNumber(reverseEdit_, savedDb, kLevelDecimals);
 }
 
 void DutConfigDialog::typeChanged(int index) {

@@ -1,14 +1,23 @@
 #include "ui/editor_buttons.h"
 
 #include "ui/help.h"
+#include "ui/number_text.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVariant>
 
 namespace tolvane {
+namespace {
+
+// The value ShowNumber put into an edit, and the text it showed for it.
+constexpr const char* kShownValue = "tolvaneShownValue";
+constexpr const char* kShownText = "tolvaneShownText";
+
+} // namespace
 
 QDialogButtonBox* CreateEditorButtons(QDialog* dialog, int helpContext) {
     auto* buttons = new QDialogButtonBox(dialog);
@@ -31,6 +40,21 @@ QLineEdit* CreateNumberEdit(const QString& objectName, int digits) {
     const QFontMetrics metrics(edit->font());
     edit->setMinimumWidth(metrics.horizontalAdvance(QLatin1Char('0')) * digits + 12);
     return edit;
+}
+
+void ShowNumber(QLineEdit* edit, float value, int decimals) {
+    const QString text = FormatFixed(value, decimals);
+    edit->setText(text); // also clears isModified()
+    edit->setProperty(kShownValue, value);
+    edit->setProperty(kShownText, text);
+}
+
+std::optional<float> ReadNumberEdit(const QLineEdit* edit) {
+    const QVariant shown = edit->property(kShownValue);
+    if (shown.isValid() && !edit->isModified() &&
+        edit->text() == edit->property(kShownText).toString())
+        return shown.toFloat();
+    return ReadLeadingFloat(edit->text());
 }
 
 } // namespace tolvane

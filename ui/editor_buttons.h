@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 class QDialog;
 class QDialogButtonBox;
 class QLineEdit;
@@ -14,5 +16,13 @@ namespace tolvane {
 
 /// A line edit for a number: right-aligned, wide enough for `digits` characters.
 [[nodiscard]] QLineEdit* CreateNumberEdit(const QString& objectName, int digits = 12);
+
+/// Shows `value` in `edit` with `decimals` digits after the point, as "%.<decimals>f" does, and
+/// keeps the value itself beside the text, so that a field left as shown is read back with every
+/// digit it had (1.732 shown as "1.7" stays 1.732).
+void ShowNumber(QLineEdit* edit, float value, int decimals);
+/// The number in `edit`: the value ShowNumber kept while the field shows its text and the user
+/// has not typed into it, else the number the text starts with (ReadLeadingFloat).
+[[nodiscard]] std::optional<float> ReadNumberEdit(const QLineEdit* edit);
 
 } // namespace tolvane

@@ -80,6 +80,29 @@ private Q_SLOTS:
         QVERIFY(messages.all().empty());
     }
 
+    // "Done" is the only way out, so looking at the factors must not round them: the shipped
+    // configuration's sqrt(3) = 1.732, shown as "1.7", stays 1.732. A field the user retypes,
+    // even to the text it showed, takes the typed number.
+    void factorsLeftAsShownKeepEveryDigit() {
+        CapturedMessages messages;
+        ConfigPtr config(CreateConfigInfo());
+        QVERIFY(SetDUTCoverageFactors(config->dut, 1.732f, 1.732f, 1.732f, 1.732f, 1.732f, 1.732f,
+                                      1.0f, 1.732f, 1.732f, 1.732f, 1.732f, 2.0f) == 1);
+        CoverageFactorsDialog dialog(config.get());
+        QCOMPARE(dialog.field(0)->text(), QStringLiteral("1.7"));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.field(1)->selectAll();
+        QTest::keyClicks(dialog.field(1), QStringLiteral("1.7"));
+        dialog.field(2)->setText(QStringLiteral("2.5"));
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const std::array<float, 12> expected = {1.732f, 1.7f,   2.5f,   1.732f, 1.732f, 1.732f,
+                                                1.0f,   1.732f, 1.732f, 1.732f, 1.732f, 2.0f};
+        QCOMPARE(config->dut->coverageFactors, expected);
+        QVERIFY(messages.all().empty());
+    }
+
     void aFieldThatIsNoNumberStopsDone() {
         CapturedMessages messages;
         ConfigPtr config(CreateConfigInfo());

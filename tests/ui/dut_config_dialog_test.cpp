@@ -332,6 +332,34 @@ private Q_SLOTS:
         QVERIFY(!dialog_->isVisible());
     }
 
+    // Files hold more digits than the fields show (-80.25 dB, 0.0505 GHz); "Accept" on fields left
+    // as they were shown writes back the record's own values, not the rounded texts.
+    void acceptKeepsEveryDigitOfFieldsLeftAsShown_data() {
+        QTest::addColumn<int>("dutType");
+        QTest::newRow("transmission") << int(DUT_TRANSMISSION_ONLY);
+        QTest::newRow("user defined") << int(DUT_USER_DEFINED);
+    }
+    void acceptKeepsEveryDigitOfFieldsLeftAsShown() {
+        QFETCH(int, dutType);
+        QVERIFY(
+            SetDUTType(dut_, dutType) && SetDUTTransMin(dut_, -80.25f) &&
+            SetDUTTransMax(dut_, 10.25f) && SetDUTTransNumValues(dut_, 91) &&
+            SetDUTReciprocal(dut_, 0) && SetDUTReverseTransSaved(dut_, -62.25f) &&
+            SetDUTReverseTrans(dut_, -62.25f) &&
+            SetDUTUserValues(dut_, -21.5625f, -30.0625f, 3.1875f, -19.0f, 0.0505f, 26.5f, 101) &&
+            SetDUTFreqSweep(dut_, 1));
+        const DUTInfo before = *dut_;
+        open();
+        if (dutType == DUT_TRANSMISSION_ONLY) QCOMPARE(edit("minimum")->text(), u"-80.2"_s);
+        QCOMPARE(edit("startFreq")->text(), u"0.051"_s);
+        dialog_->accept();
+        QVERIFY(!dialog_->isVisible());
+        QVERIFY(messages_->all().empty());
+        QCOMPARE(dut_->transMinDb, -80.25f);
+        QCOMPARE(dut_->sweepStartGHz, 0.0505f);
+        QVERIFY(*dut_ == before);
+    }
+
     void cancelWritesNothing() {
         const DUTInfo before = *dut_;
         open();
