@@ -11,14 +11,17 @@
 
 namespace tolvane {
 
-void SortListByLeadingNumber(QListWidget* list) {
+void SortListByLeadingNumber(QListWidget* list, std::optional<int> exactRole) {
     if (list == nullptr) return;
     std::vector<std::pair<double, QListWidgetItem*>> lines;
     lines.reserve(static_cast<std::size_t>(list->count()));
     while (list->count() > 0) {
         QListWidgetItem* item = list->takeItem(0);
+        const QVariant exact = exactRole ? item->data(*exactRole) : QVariant();
         const double key =
-            ReadLeadingDouble(item->text()).value_or(std::numeric_limits<double>::infinity());
+            exact.isValid()
+                ? exact.toDouble()
+                : ReadLeadingDouble(item->text()).value_or(std::numeric_limits<double>::infinity());
         lines.emplace_back(key, item);
     }
     // A line whose number is +inf or NaN sorts with the lines that have none: after all others.

@@ -82,7 +82,7 @@ ModelFrequencyDialog::ModelFrequencyDialog(ModelInfo* model, QWidget* parent)
             appendFrequency(std::fabs(frequencyHz));
         }
     }
-    SortListByLeadingNumber(list_);
+    SortListByLeadingNumber(list_, kFrequencyRole);
     float powerDbm = 0.0f;
     if (GetModelPower(model_, &powerDbm) != 0) powerEdit_->setText(FormatFixed(powerDbm, 3));
 }
@@ -109,7 +109,7 @@ void ModelFrequencyDialog::addFrequency() {
         return;
     }
     appendFrequency(std::fabs(*frequencyGHz * kHzPerGHz));
-    SortListByLeadingNumber(list_);
+    SortListByLeadingNumber(list_, kFrequencyRole);
 }
 
 void ModelFrequencyDialog::deleteFrequency() {

@@ -369,7 +369,7 @@ void ValueTablePage::appendLine(double abscissa, float value) {
 }
 
 void ValueTablePage::sortLines() {
-    SortListByLeadingNumber(list_);
+    SortListByLeadingNumber(list_, kAbscissaRole);
 }
 
 void ValueTablePage::showInterpolation(int type) {

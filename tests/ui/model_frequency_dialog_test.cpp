@@ -65,6 +65,24 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("2.500000 GHz"), QStringLiteral("4.000000 GHz")}));
     }
 
+    // Frequencies less than a kilohertz apart read the same in the list but are still written
+    // in ascending order: the computation takes the first as the lowest and the last as the
+    // highest.
+    void frequenciesThatReadTheSameAreWrittenInOrder() {
+        CapturedMessages messages;
+        ModelPtr model = ModelWith({1e9}, 0.0f);
+        ModelFrequencyDialog dialog(model.get());
+        dialog.frequencyEdit()->setText(QStringLiteral("1.0000004"));
+        dialog.addFrequency();
+        dialog.frequencyEdit()->setText(QStringLiteral("1.0000002"));
+        dialog.addFrequency();
+        QCOMPARE(dialog.lines(), QStringList(3, QStringLiteral("1.000000 GHz")));
+        dialog.accept();
+        QVERIFY(messages.all().empty());
+        QVERIFY(FrequenciesOf(model.get()) ==
+                (std::vector<double>{1e9, 1.0000002 * 1e9, 1.0000004 * 1e9}));
+    }
+
     void acceptWritesFrequenciesExactlyThenThePower() {
         CapturedMessages messages;
         // A frequency finer than the list shows is written back as it was read.

@@ -245,6 +245,26 @@ private Q_SLOTS:
         QCOMPARE(model->calKit->CDr->interpType, int(INTERP_STEP));
     }
 
+    // Lines that read the same (frequencies less than a kilohertz apart, powers less than
+    // 0.05 dBm apart) still go into the table in ascending order, as its lookup needs.
+    void linesThatReadTheSameAreOrderedByTheirPairs() {
+        ModelPtr model = EmptyModel();
+        ValueTablePage frequencyPage(kTermDirectivity, model.get(), nullptr);
+        Type(frequencyPage, QStringLiteral("1.0000004"), QStringLiteral("10"));
+        Type(frequencyPage, QStringLiteral("1.0000001"), QStringLiteral("50"));
+        QCOMPARE(frequencyPage.lines(), (QStringList{QStringLiteral("1.000000 GHz = 50.0 dB"),
+                                                     QStringLiteral("1.000000 GHz = 10.0 dB")}));
+        QVERIFY(frequencyPage.writeBack());
+        QVERIFY(PairsOf(model->calKit->CDr) ==
+                (Pairs{{1.0000001 * 1e9, 50.0f}, {1.0000004 * 1e9, 10.0f}}));
+
+        ValueTablePage powerPage(kTermReceiverUncertainty, model.get(), nullptr);
+        Type(powerPage, QStringLiteral("-20.01"), QStringLiteral("0.1"));
+        Type(powerPage, QStringLiteral("-20.04"), QStringLiteral("0.2"));
+        QVERIFY(powerPage.writeBack());
+        QVERIFY(PairsOf(model->vna->src) == (Pairs{{-20.04f, 0.2f}, {-20.01f, 0.1f}}));
+    }
+
     void writeBackOfAPowerTable() {
         ModelPtr model = EmptyModel();
         ValueTablePage page(kTermReceiverUncertainty, model.get(), nullptr);
