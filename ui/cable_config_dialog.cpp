@@ -19,14 +19,10 @@
 namespace tolvane {
 namespace {
 
-QString Format3(float value) {
-    return FormatFixed(value, 3);
-}
-
 // What a length or temperature field contributes: its number, or -1 (refused by the
 // configuration) when it does not read as one.
 float FieldValue(const QLineEdit* edit) {
-    return ReadLeadingFloat(edit->text()).value_or(-1.0f);
+    return ReadNumberEdit(edit).value_or(-1.0f);
 }
 
 } // namespace
@@ -70,8 +66,8 @@ CableConfigDialog::CableConfigDialog(ConfigInfo* config, int port, QWidget* pare
     float tempVarC = 0.0f;
     (void)GetConfigCableLength(config_, port_, &lengthM);
     (void)GetConfigTempVar(config_, &tempVarC);
-    lengthEdit_->setText(Format3(lengthM));
-    tempVarEdit_->setText(Format3(tempVarC));
+    ShowNumber(lengthEdit_, lengthM, 3);
+    ShowNumber(tempVarEdit_, tempVarC, 3);
 }
 
 void CableConfigDialog::accept() {

@@ -84,7 +84,7 @@ ModelFrequencyDialog::ModelFrequencyDialog(ModelInfo* model, QWidget* parent)
     }
     SortListByLeadingNumber(list_, kFrequencyRole);
     float powerDbm = 0.0f;
-    if (GetModelPower(model_, &powerDbm) != 0) powerEdit_->setText(FormatFixed(powerDbm, 3));
+    if (GetModelPower(model_, &powerDbm) != 0) ShowNumber(powerEdit_, powerDbm, 3);
 }
 
 QStringList ModelFrequencyDialog::lines() const {
@@ -126,7 +126,7 @@ bool ModelFrequencyDialog::writeControls() {
     for (int i = 0; i < list_->count(); ++i)
         if (SetModelFreq(model_, i, list_->item(i)->data(kFrequencyRole).toDouble()) == 0)
             return false;
-    const std::optional<float> powerDbm = ReadLeadingFloat(powerEdit_->text());
+    const std::optional<float> powerDbm = ReadNumberEdit(powerEdit_);
     if (!powerDbm) {
         ShowErrorMessage("Invalid port power.");
         return false;

@@ -55,7 +55,7 @@ VnaConfigDialog::VnaConfigDialog(ConfigInfo* config, bool showDefaultPower, QWid
     // A configuration whose VNA is not in the database has no power of its own to show for the
     // VNA that is shown instead.
     if (vna != nullptr && (showDefaultPower || !named)) (void)GetVNADefaultPower(vna, &powerDbm);
-    powerEdit_->setText(Format1(powerDbm));
+    ShowNumber(powerEdit_, powerDbm, 1);
 
     float ifBandwidthHz = 0.0f;
     (void)GetConfigIFBW(config_, &ifBandwidthHz);
@@ -121,7 +121,7 @@ void VnaConfigDialog::vnaChanged(int index) {
     const VNAInfo* vna = VnaAt(index);
     float powerDbm = 0.0f;
     if (vna != nullptr && GetVNADefaultPower(vna, &powerDbm) != 0)
-        powerEdit_->setText(Format1(powerDbm));
+        ShowNumber(powerEdit_, powerDbm, 1);
     showIfBandwidths(vna, 0.0f);
     ifBandwidthCombo_->setCurrentIndex(ifBandwidthCombo_->count() > 0 ? 0 : -1);
 }
@@ -144,7 +144,7 @@ bool VnaConfigDialog::writeControls() {
     float maxPowerDbm = 0.0f;
     if (GetVNAMinPower(vna, &minPowerDbm) == 0 || GetVNAMaxPower(vna, &maxPowerDbm) == 0)
         return false;
-    const std::optional<float> powerDbm = ReadLeadingFloat(powerEdit_->text());
+    const std::optional<float> powerDbm = ReadNumberEdit(powerEdit_);
     if (!powerDbm) {
         ShowErrorMessage("Invalid port power.");
         return false;

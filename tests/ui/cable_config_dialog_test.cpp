@@ -131,6 +131,15 @@ private Q_SLOTS:
         QCOMPARE(config_->cableLengthM[0], 0.6f);
     }
 
+    void fieldsLeftAsShownKeepEveryDigit() {
+        QVERIFY(SetConfigCableLength(config_, 1, 0.6005f));
+        open(1); // shows "0.600" or "0.601" and "2.062" or "2.063"
+        QTest::mouseClick(testing::Button(dialog_.get(), u"Accept"_s), Qt::LeftButton);
+        QCOMPARE(config_->cableLengthM[0], 0.6005f);
+        QCOMPARE(config_->tempVarC, 2.0625f);
+        QVERIFY(messages_->all().empty());
+    }
+
     void cancelWritesNothing() {
         open(1);
         dielectric()->setCurrentIndex(0);

@@ -100,6 +100,16 @@ private Q_SLOTS:
         QVERIFY(messages.all().empty());
     }
 
+    void aPowerLeftAsShownKeepsEveryDigit() {
+        CapturedMessages messages;
+        ModelPtr model = ModelWith({1e9}, -7.12345f); // shows "-7.123"
+        ModelFrequencyDialog dialog(model.get());
+        dialog.open();
+        dialog.accept();
+        QCOMPARE(model->powerDbm, -7.12345f);
+        QVERIFY(messages.all().empty());
+    }
+
     void aRefusedCountStopsBeforeAnythingIsWritten() {
         CapturedMessages messages;
         ModelPtr model = ModelWith({1e9}, 3.0f);

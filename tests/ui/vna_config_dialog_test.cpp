@@ -207,6 +207,19 @@ private Q_SLOTS:
         QCOMPARE(config_->numAverages, errors.isEmpty() ? 128 : 16);
     }
 
+    void aPowerLeftAsShownKeepsEveryDigit() {
+        open(); // -5.25 dBm shows as "-5.2"
+        QTest::mouseClick(testing::Button(dialog_.get(), u"Accept"_s), Qt::LeftButton);
+        QCOMPARE(config_->powerDbm, -5.25f);
+        // Typed, even as the same text, the power is the number typed.
+        open();
+        power()->selectAll();
+        QTest::keyClicks(power(), u"-5.2"_s);
+        QTest::mouseClick(testing::Button(dialog_.get(), u"Accept"_s), Qt::LeftButton);
+        QCOMPARE(config_->powerDbm, -5.2f);
+        QVERIFY(messages_->all().empty());
+    }
+
     void withoutAnyVnaAcceptReportsTheMissingVna() {
         lists_ = std::make_unique<testing::ScopedComponentLists>(); // empty lists
         open();
