@@ -162,13 +162,11 @@ void ConfigurationDialog::createButtons() {
         button->setAccessibleName(label);
         button->setIcon(QIcon(QString::fromUtf8(picture.resource)));
         button->setIconSize(QSize(picture.side, picture.side));
-        button->setAutoDefault(false);
         partButtons_[part] = button;
     }
     computeButton_ = new QPushButton(QStringLiteral("Compute Configuration"), this);
     computeButton_->setDefault(true);
     helpButton_ = new QPushButton(QStringLiteral("Help"), this);
-    helpButton_->setAutoDefault(false);
 
     connect(partButtons_[Vna], &QPushButton::clicked, this, &ConfigurationDialog::editVna);
     connect(partButtons_[Frequencies], &QPushButton::clicked, this,

@@ -46,7 +46,6 @@ FrequencyConfigDialog::FrequencyConfigDialog(ConfigInfo* config, QWidget* parent
     list_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("00000.000000 GHz")) + 60);
     auto* deleteButton = new QPushButton(QStringLiteral("Delete"));
     deleteButton->setObjectName(QStringLiteral("delete"));
-    deleteButton->setAutoDefault(false);
     auto* frequenciesGroup = new QGroupBox(QStringLiteral("Frequencies"));
     auto* frequencies = new QVBoxLayout(frequenciesGroup);
     frequencies->addWidget(list_);
@@ -56,7 +55,6 @@ FrequencyConfigDialog::FrequencyConfigDialog(ConfigInfo* config, QWidget* parent
     frequencyEdit_->setMaxLength(kFrequencyFieldLength);
     auto* addButton = new QPushButton(QStringLiteral("Add"));
     addButton->setObjectName(QStringLiteral("add"));
-    addButton->setAutoDefault(false);
     auto* frequencyLabel = new QLabel(QStringLiteral("Frequency (GHz)"));
     frequencyLabel->setBuddy(frequencyEdit_);
     auto* addRow = new QHBoxLayout;

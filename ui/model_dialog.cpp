@@ -22,7 +22,6 @@ namespace {
 
 QPushButton* Button(const char* text) {
     auto* button = new QPushButton(QString::fromLatin1(text));
-    button->setAutoDefault(false);
     return button;
 }
 

@@ -41,7 +41,6 @@ ModelFrequencyDialog::ModelFrequencyDialog(ModelInfo* model, QWidget* parent)
     const QFontMetrics metrics(list_->font());
     list_->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("00000.000000 GHz")) + 40);
     auto* deleteButton = new QPushButton(QStringLiteral("Delete"));
-    deleteButton->setAutoDefault(false);
     auto* frequencies = new QGroupBox(QStringLiteral("Frequencies"));
     auto* frequenciesLayout = new QVBoxLayout(frequencies);
     frequenciesLayout->addWidget(list_);
@@ -49,7 +48,6 @@ ModelFrequencyDialog::ModelFrequencyDialog(ModelInfo* model, QWidget* parent)
 
     frequencyEdit_->setMaxLength(kFrequencyFieldLength);
     auto* addButton = new QPushButton(QStringLiteral("Add"));
-    addButton->setAutoDefault(false);
     auto* newFrequency = new QGroupBox(QStringLiteral("New Frequency"));
     auto* newLayout = new QFormLayout(newFrequency);
     newLayout->addRow(QStringLiteral("Frequency (GHz)"), frequencyEdit_);

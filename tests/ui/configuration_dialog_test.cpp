@@ -42,9 +42,9 @@ private:
     static ConfigInfo* config() { return GlobalProgramState().currentConfig; }
     QPushButton* part(ConfigurationDialog::Part part) const { return dialog_->partButton(part); }
 
-    // Clicks `button` and returns what the modal editor it opens shows: its title, then the
-    // texts of its labels; the editor is cancelled.
-    static QStringList openAndCancel(QPushButton* button) {
+    // Clicks `button` (or gives it the focus and presses Enter) and returns what the modal editor
+    // it opens shows: its title, then the texts of its labels; the editor is cancelled.
+    static QStringList openAndCancel(QPushButton* button, bool byKeyboard = false) {
         QStringList seen;
         QTimer::singleShot(0, [&seen] {
             auto* editor = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -56,7 +56,12 @@ private:
                 if (field->objectName() == u"portPower"_s) seen << field->text();
             editor->reject();
         });
-        QTest::mouseClick(button, Qt::LeftButton);
+        if (byKeyboard) {
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(button, Qt::LeftButton);
+        }
         return seen;
     }
 
@@ -119,7 +124,6 @@ private Q_SLOTS:
         const QPixmap picture = button->icon().pixmap(QSize(pictureSide, pictureSide), 2.0);
         QCOMPARE(picture.size(), QSize(2 * pictureSide, 2 * pictureSide));
         QVERIFY(!picture.toImage().allGray()); // drawn in colour, not left empty
-        QVERIFY(!button->autoDefault());
     }
 
     void placesTheFrameAndButtons() {
@@ -165,7 +169,33 @@ private Q_SLOTS:
         QVERIFY(!seen.isEmpty());
         QCOMPARE(seen.front(), title);
         QVERIFY2(seen.contains(label), qPrintable(seen.join(u", "_s)));
+        // From the keyboard: Enter on the focused picture opens the same editor and computes
+        // nothing.
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        const QStringList typed = openAndCancel(this->part(ConfigurationDialog::Part(part)), true);
+        QVERIFY(!typed.isEmpty());
+        QCOMPARE(typed.front(), title);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(presenter_->charts().size(), 0);
         QVERIFY(messages_->all().empty());
+    }
+
+    // Enter presses the focused button, as a click would; with the focus elsewhere it computes.
+    void enterPressesTheFocusedButton() {
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        dialog_->helpButton()->setFocus();
+        QTest::keyClick(dialog_->helpButton(), Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(presenter_->charts().size(), 0);
+        QCOMPARE(GlobalProgramState().resultCount, 0);
+
+        dialog_->computeButton()->setFocus();
+        QTest::keyClick(dialog_->computeButton(), Qt::Key_Return);
+        QVERIFY(dialog_->isHidden());
+        QCOMPARE(presenter_->charts().size(), 2);
+        QCOMPARE(GlobalProgramState().resultCount, 1);
     }
 
     void vnaEditorShowsTheDefaultPowerOnlyAtItsFirstOpening() {

@@ -102,6 +102,30 @@ private Q_SLOTS:
         QCOMPARE(storedFrequencies().size(), 4); // nothing written before "Accept"
     }
 
+    // From the keyboard: Enter on the focused "Add" or "Delete" presses it and the dialog stays
+    // open; nothing is written before "Accept".
+    void enterPressesTheFocusedButton() {
+        open();
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        QTest::keyClicks(Child<QLineEdit>(dialog_.get(), "frequency"), u"2.5"_s);
+        auto* addButton = testing::Button(dialog_.get(), u"Add"_s);
+        addButton->setFocus();
+        QTest::keyClick(addButton, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(lines(), (QStringList{u"0.050000 GHz"_s, u"1.000000 GHz"_s, u"2.500000 GHz"_s,
+                                       u"5.000000 GHz"_s, u"26.500000 GHz"_s}));
+        list()->setCurrentRow(0);
+        auto* deleteButton = testing::Button(dialog_.get(), u"Delete"_s);
+        deleteButton->setFocus();
+        QTest::keyClick(deleteButton, Qt::Key_Return);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(lines(), (QStringList{u"1.000000 GHz"_s, u"2.500000 GHz"_s, u"5.000000 GHz"_s,
+                                       u"26.500000 GHz"_s}));
+        QCOMPARE(storedFrequencies().size(), 4);
+        QCOMPARE(config_->frequenciesHz[1], 0.05e9);
+    }
+
     void theFieldTakesAtMost64Characters() {
         open();
         auto* field = Child<QLineEdit>(dialog_.get(), "frequency");

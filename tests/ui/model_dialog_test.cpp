@@ -206,6 +206,30 @@ private Q_SLOTS:
                  QStringLiteral("Coverage Factors"));
     }
 
+    // Enter on a focused button presses that button, not "Compute Model".
+    void enterPressesTheFocusedButton() {
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        const auto enterOn = [](QPushButton* button) {
+            return [button] {
+                button->setFocus();
+                QTest::keyClick(button, Qt::Key_Return);
+            };
+        };
+        QCOMPARE(WhatOpens(enterOn(dialog_->frequenciesButton())).caption,
+                 QStringLiteral("Model Frequencies and Power"));
+        QCOMPARE(WhatOpens(enterOn(dialog_->ifBandwidthButton())).caption,
+                 QStringLiteral("Model IF Bandwidth and Averaging"));
+        QCOMPARE(
+            WhatOpens(enterOn(dialog_->coverageButton()), [](QDialog* editor) { editor->accept(); })
+                .caption,
+            QStringLiteral("Coverage Factors"));
+        enterOn(dialog_->helpButton())();
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(presenter_->charts().size(), 0);
+        QCOMPARE(state().resultCount, 0);
+    }
+
     void editsShowInTheToolTips() {
         QCOMPARE(dialog_->sourceGraph()->targetToolTip(kTermDirectivity),
                  QStringLiteral("Calibration Residual Uncertainty, Directivity: 2 values from 1 "
