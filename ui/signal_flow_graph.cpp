@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tolvane {
 namespace {
@@ -359,6 +361,26 @@ int GraphTargetAt(GraphSide side, int x, int y) {
     return kTargetNone;
 }
 
+std::vector<int> GraphTargetsInReadingOrder(GraphSide side) {
+    // The leftmost hot spot of each target, then sorted by where it starts.
+    std::vector<HotSpot> firsts;
+    for (const HotSpot& spot : GraphHotSpots(side)) {
+        auto same = std::find_if(firsts.begin(), firsts.end(),
+                                 [&](const HotSpot& first) { return first.target == spot.target; });
+        if (same == firsts.end())
+            firsts.push_back(spot);
+        else if (std::pair(spot.left, spot.top) < std::pair(same->left, same->top))
+            *same = spot;
+    }
+    std::sort(firsts.begin(), firsts.end(), [](const HotSpot& a, const HotSpot& b) {
+        return std::pair(a.left, a.top) < std::pair(b.left, b.top);
+    });
+    std::vector<int> targets;
+    for (const HotSpot& spot : firsts)
+        targets.push_back(spot.target);
+    return targets;
+}
+
 std::vector<GraphLabel> GraphLabels(GraphSide side) {
     std::vector<GraphLabel> labels;
     for (const Text& text : GraphOf(side).texts)
@@ -385,6 +407,8 @@ QCursor HotSpotCursor() {
 
 SignalFlowGraph::SignalFlowGraph(GraphSide side, QWidget* parent) : QWidget(parent), side_(side) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    keyboardTarget_ = GraphTargetsInReadingOrder(side_).front();
     setFixedSize(sizeHint());
     setCursor(Qt::ArrowCursor);
     setAccessibleName(side == GraphSide::Source ? QStringLiteral("Source Side Uncertainty Model")
@@ -416,14 +440,18 @@ void SignalFlowGraph::paintEvent(QPaintEvent* /*event*/) {
     painter.setPen(QPen(palette().mid().color(), 1));
     painter.drawRect(QRectF(picture).adjusted(-0.5, -0.5, 0.5, 0.5));
 
-    if (hovered_ != kTargetNone) {
-        painter.setPen(Qt::NoPen);
+    // The spots under the mouse are filled; those of the keyboard's target, while the graph has
+    // the focus, are filled and outlined.
+    const bool showKeyboardTarget = hasFocus();
+    for (const HotSpot& spot : GraphHotSpots(side_)) {
+        const bool hovered = spot.target == hovered_;
+        const bool current = showKeyboardTarget && spot.target == keyboardTarget_;
+        if (!hovered && !current) continue;
+        painter.setPen(current ? QPen(palette().highlight().color(), 1.5, Qt::DashLine)
+                               : QPen(Qt::NoPen));
         painter.setBrush(QColor(0xff, 0xe8, 0x8c, 0xb0));
-        for (const HotSpot& spot : GraphHotSpots(side_))
-            if (spot.target == hovered_)
-                painter.drawRoundedRect(
-                    QRectF(spot.left, spot.top, spot.right - spot.left, spot.bottom - spot.top), 3,
-                    3);
+        painter.drawRoundedRect(
+            QRectF(spot.left, spot.top, spot.right - spot.left, spot.bottom - spot.top), 3, 3);
     }
 
     const Graph& graph = GraphOf(side_);
@@ -469,6 +497,41 @@ void SignalFlowGraph::mouseReleaseEvent(QMouseEvent* event) {
 
 void SignalFlowGraph::leaveEvent(QEvent* /*event*/) {
     setHovered(kTargetNone);
+}
+
+void SignalFlowGraph::keyPressEvent(QKeyEvent* event) {
+    const std::vector<int> targets = GraphTargetsInReadingOrder(side_);
+    const auto at = std::find(targets.begin(), targets.end(), keyboardTarget_);
+    const qsizetype index = at == targets.end() ? 0 : at - targets.begin();
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        keyboardTarget_ = targets[std::max<qsizetype>(index - 1, 0)];
+        update();
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        keyboardTarget_ = targets[std::min<qsizetype>(index + 1, qsizetype(targets.size()) - 1)];
+        update();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        Q_EMIT targetClicked(keyboardTarget_);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void SignalFlowGraph::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void SignalFlowGraph::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 } // namespace tolvane

@@ -53,9 +53,15 @@ struct GraphLabel {
 /// The cursor shown over a hot spot: an arrow with a pencil, since a click edits the term.
 [[nodiscard]] QCursor HotSpotCursor();
 
+/// The targets of one picture, each once, in reading order: by the left edge of their leftmost hot
+/// spot, then by its top. The order in which the keyboard visits them.
+[[nodiscard]] std::vector<int> GraphTargetsInReadingOrder(GraphSide side);
+
 /// A signal-flow graph of one side of the model, drawn with its nodes, branches and labels inside a
 /// sunken button frame. Over a hot spot the cursor becomes HotSpotCursor() and the spot's labels
-/// are highlighted; a click on a hot spot emits targetClicked.
+/// are highlighted; a click on a hot spot emits targetClicked. From the keyboard the graph takes
+/// the focus with Tab, the arrow keys move from target to target in reading order (the current
+/// one highlighted), and Enter or Space emits targetClicked for it.
 class SignalFlowGraph : public QWidget {
     Q_OBJECT
 public:
@@ -67,6 +73,8 @@ public:
     [[nodiscard]] QSize sizeHint() const override;
     /// The target under the mouse, kTargetNone when there is none.
     [[nodiscard]] int hoveredTarget() const { return hovered_; }
+    /// The target the keyboard is on: the first in reading order until an arrow key moves it.
+    [[nodiscard]] int keyboardTarget() const { return keyboardTarget_; }
     /// The tool tip shown over every hot spot of `target`.
     void setTargetToolTip(int target, const QString& text) { toolTips_[target] = text; }
     [[nodiscard]] QString targetToolTip(int target) const { return toolTips_.value(target); }
@@ -82,6 +90,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void setHovered(int target);
@@ -89,6 +100,7 @@ private:
     GraphSide side_;
     int hovered_ = kTargetNone;
     int pressed_ = kTargetNone;
+    int keyboardTarget_ = kTargetNone;
     QHash<int, QString> toolTips_;
 };
 

@@ -230,6 +230,29 @@ private Q_SLOTS:
         QCOMPARE(state().resultCount, 0);
     }
 
+    // The graphs come first in the tab order, before the buttons; a branch opens from the
+    // keyboard as from a click.
+    void graphsOpenTheirEditorsFromTheKeyboard() {
+        dialog_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+        QCOMPARE(QApplication::focusWidget(), dialog_->sourceGraph());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog_->loadGraph());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog_->computeButton());
+
+        SignalFlowGraph* source = dialog_->sourceGraph();
+        source->setFocus();
+        QTest::keyClick(source, Qt::Key_Right);
+        QTest::keyClick(source, Qt::Key_Right);
+        const Opened opened = WhatOpens([&] { QTest::keyClick(source, Qt::Key_Return); });
+        QCOMPARE(opened.caption, QStringLiteral("Calibration Residual Uncertainty"));
+        QCOMPARE(opened.tab, QStringLiteral("Directivity"));
+        QCOMPARE(WhatOpens([&] { QTest::keyClick(dialog_->loadGraph(), Qt::Key_Space); }).caption,
+                 QStringLiteral("MODELuration DUT"));
+        QCOMPARE(presenter_->charts().size(), 0);
+    }
+
     void editsShowInTheToolTips() {
         QCOMPARE(dialog_->sourceGraph()->targetToolTip(kTermDirectivity),
                  QStringLiteral("Calibration Residual Uncertainty, Directivity: 2 values from 1 "

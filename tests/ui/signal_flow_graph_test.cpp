@@ -187,6 +187,44 @@ private Q_SLOTS:
         QTest::mouseRelease(&graph, Qt::LeftButton, {}, QPoint(458, 42)); // SRc
         QCOMPARE(clicked.count(), 2);
     }
+
+    // Each target once, by the left edge of its leftmost rectangle: on the source side NRc (17)
+    // comes before SSr (65) and CRt (137) before CSm (155); on the load side 1+RCn2Tm (162)
+    // before DCb2Tm (247) and CLm (278), which its lower rectangle does not change.
+    void keyboardVisitsTargetsInReadingOrder() {
+        QCOMPARE(
+            GraphTargetsInReadingOrder(GraphSide::Source),
+            (std::vector<int>{kTermReceiverNoise, kTermSourceUncertainty, kTermDirectivity,
+                              kTermReflectionTracking, kTermSourceMatch, kTermCable1MagnitudeDrift,
+                              kTermConnector1Reflection, kTermConnector1Transmission, kTargetDut}));
+        QCOMPARE(
+            GraphTargetsInReadingOrder(GraphSide::Load),
+            (std::vector<int>{kTargetDut, kTermConnector2Reflection, kTermConnector2Transmission,
+                              kTermCable2MagnitudeDrift, kTermLoadMatch, kTermTransmissionTracking,
+                              kTermCrosstalk, kTermReceiverUncertainty, kTermReceiverNoise}));
+    }
+
+    void keysMoveAndOpen() {
+        SignalFlowGraph graph(GraphSide::Source);
+        QCOMPARE(graph.focusPolicy(), Qt::StrongFocus);
+        QSignalSpy clicked(&graph, &SignalFlowGraph::targetClicked);
+        QCOMPARE(graph.keyboardTarget(), int(kTermReceiverNoise));
+        QTest::keyClick(&graph, Qt::Key_Left); // already at the first: stays
+        QCOMPARE(graph.keyboardTarget(), int(kTermReceiverNoise));
+        QTest::keyClick(&graph, Qt::Key_Right);
+        QTest::keyClick(&graph, Qt::Key_Down);
+        QCOMPARE(graph.keyboardTarget(), int(kTermDirectivity));
+        QTest::keyClick(&graph, Qt::Key_Return);
+        QTest::keyClick(&graph, Qt::Key_Up);
+        QTest::keyClick(&graph, Qt::Key_Space);
+        for (int i = 0; i < 12; ++i) // past the last: stays at the DUT
+            QTest::keyClick(&graph, Qt::Key_Right);
+        QTest::keyClick(&graph, Qt::Key_Enter);
+        QCOMPARE(clicked.count(), 3);
+        QCOMPARE(clicked.at(0).at(0).toInt(), int(kTermDirectivity));
+        QCOMPARE(clicked.at(1).at(0).toInt(), int(kTermSourceUncertainty));
+        QCOMPARE(clicked.at(2).at(0).toInt(), kTargetDut);
+    }
 };
 
 QTEST_MAIN(SignalFlowGraphTest)
