@@ -56,6 +56,9 @@ ModelDialog::ModelDialog(ResultPresenter* presenter, QWidget* parent)
     layout->addWidget(loadGraph_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The graphs come first in the tab order, as on screen, but the dialog opens on its default
+    // button, so that Enter computes rather than opening the first branch.
+    computeButton_->setFocus();
 
     connect(sourceGraph_, &SignalFlowGraph::targetClicked, this, &ModelDialog::editTarget);
     connect(loadGraph_, &SignalFlowGraph::targetClicked, this, &ModelDialog::editTarget);
