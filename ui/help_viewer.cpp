@@ -6,6 +6,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTextBrowser>
@@ -215,11 +216,17 @@ bool HelpViewer::findInTopic(const QString& text, bool backward) {
     const QTextDocument::FindFlags flags =
         backward ? QTextDocument::FindBackward : QTextDocument::FindFlags();
     if (browser_->find(text, flags)) return true;
-    // Not found between the cursor and the end (or start): go round once from the other end.
-    QTextCursor cursor = browser_->textCursor();
+    // Not found between the cursor and the end (or start): go round once from the other end. A
+    // word the topic does not hold leaves the reader where he was, with his selection.
+    const QTextCursor place = browser_->textCursor();
+    const int scrolled = browser_->verticalScrollBar()->value();
+    QTextCursor cursor = place;
     cursor.movePosition(backward ? QTextCursor::End : QTextCursor::Start);
     browser_->setTextCursor(cursor);
-    return browser_->find(text, flags);
+    if (browser_->find(text, flags)) return true;
+    browser_->setTextCursor(place);
+    browser_->verticalScrollBar()->setValue(scrolled);
+    return false;
 }
 
 void HelpViewer::findFromBar(bool backward) {

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -215,6 +216,29 @@ private Q_SLOTS:
         QTest::keyClick(edit, Qt::Key_Return);
         QVERIFY(status->text().isEmpty());
         QCOMPARE(browser->textCursor().selectedText().toLower(), QStringLiteral("coverage"));
+    }
+
+    // A word the topic does not hold leaves the reader's place: the match found before stays
+    // selected and the topic does not scroll.
+    void searchForAMissingWordKeepsThePlace() {
+        ShowHelpTopic(nullptr, kHelpContents);
+        HelpViewer* viewer = ShownHelpWindow();
+        QVERIFY(viewer && viewer->showTopic(QStringLiteral("computation.htm")));
+        QTextBrowser* browser = Browser(viewer);
+        // The last occurrence, found by going round from the top, lies far down the topic.
+        QVERIFY(viewer->findInTopic(QStringLiteral("coverage"), true));
+        const int start = browser->textCursor().selectionStart();
+        const int scrolled = browser->verticalScrollBar()->value();
+        QVERIFY(scrolled > 0);
+
+        QVERIFY(!viewer->findInTopic(QStringLiteral("no such words")));
+        QVERIFY(!viewer->findInTopic(QStringLiteral("no such words"), true));
+        QCOMPARE(browser->textCursor().selectionStart(), start);
+        QCOMPARE(browser->textCursor().selectedText().toLower(), QStringLiteral("coverage"));
+        QCOMPARE(browser->verticalScrollBar()->value(), scrolled);
+        // The next search goes on from there.
+        QVERIFY(viewer->findInTopic(QStringLiteral("coverage"), true));
+        QVERIFY(browser->textCursor().selectionStart() < start);
     }
 
     void missingUnreadableOrUnmappedHelpShowsNothing() {
