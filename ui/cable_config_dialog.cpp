@@ -78,9 +78,11 @@ bool CableConfigDialog::writeControls() {
     // An empty drop-down (no dielectric in the database) leaves the name as it is.
     if (dielectricCombo_->currentIndex() >= 0 &&
         SetConfigDielName(config_, port_, SelectedRecordName(dielectricCombo_).constData()) == 0)
-        return false;
-    return SetConfigCableLength(config_, port_, FieldValue(lengthEdit_)) != 0 &&
-           SetConfigTempVar(config_, FieldValue(tempVarEdit_)) != 0;
+        return RefuseField(dielectricCombo_);
+    if (SetConfigCableLength(config_, port_, FieldValue(lengthEdit_)) == 0)
+        return RefuseField(lengthEdit_);
+    if (SetConfigTempVar(config_, FieldValue(tempVarEdit_)) == 0) return RefuseField(tempVarEdit_);
+    return true;
 }
 
 } // namespace tolvane

@@ -97,6 +97,7 @@ void CoverageFactorsDialog::accept() {
             const QString text =
                 QStringLiteral("\"%1\" is not a number.").arg(QString::fromLatin1(kLabels[i]));
             ShowErrorMessage(text.toUtf8().constData());
+            RefuseField(fields_[i]);
             return;
         }
         factors[i] = *factor;

@@ -46,15 +46,21 @@ void ReportNotANumber(const QLabel* label) {
     ShowErrorMessage(text.toUtf8().constData());
 }
 
-std::optional<float> ReadFloatField(const QLineEdit* edit, const QLabel* label) {
+std::optional<float> ReadFloatField(QLineEdit* edit, const QLabel* label) {
     const std::optional<float> value = ReadNumberEdit(edit);
-    if (!value) ReportNotANumber(label);
+    if (!value) {
+        ReportNotANumber(label);
+        RefuseField(edit);
+    }
     return value;
 }
 
-std::optional<int> ReadIntField(const QLineEdit* edit, const QLabel* label) {
+std::optional<int> ReadIntField(QLineEdit* edit, const QLabel* label) {
     const std::optional<int> value = ReadLeadingInt(edit->text());
-    if (!value) ReportNotANumber(label);
+    if (!value) {
+        ReportNotANumber(label);
+        RefuseField(edit);
+    }
     return value;
 }
 
@@ -247,24 +253,28 @@ bool DutConfigDialog::writeControls() {
 bool DutConfigDialog::writeValueSweep(int type) {
     const bool transmission = type == DUT_TRANSMISSION_ONLY;
     const std::optional<float> minimumDb = ReadFloatField(minimumEdit_, minimumLabel_);
-    if (!minimumDb ||
-        (transmission ? SetDUTTransMin(dut_, *minimumDb) : SetDUTReflMin(dut_, *minimumDb)) == 0)
-        return false;
+    if (!minimumDb) return false;
+    if ((transmission ? SetDUTTransMin(dut_, *minimumDb) : SetDUTReflMin(dut_, *minimumDb)) == 0)
+        return RefuseField(minimumEdit_);
     const std::optional<float> maximumDb = ReadFloatField(maximumEdit_, maximumLabel_);
-    if (!maximumDb ||
-        (transmission ? SetDUTTransMax(dut_, *maximumDb) : SetDUTReflMax(dut_, *maximumDb)) == 0)
-        return false;
+    if (!maximumDb) return false;
+    if ((transmission ? SetDUTTransMax(dut_, *maximumDb) : SetDUTReflMax(dut_, *maximumDb)) == 0)
+        return RefuseField(maximumEdit_);
     const std::optional<int> number = ReadIntField(numberEdit_, numberLabel_);
-    return number && (transmission ? SetDUTTransNumValues(dut_, *number)
-                                   : SetDUTReflNumValues(dut_, *number)) != 0;
+    if (!number) return false;
+    return (transmission ? SetDUTTransNumValues(dut_, *number)
+                         : SetDUTReflNumValues(dut_, *number)) != 0 ||
+           RefuseField(numberEdit_);
 }
 
 bool DutConfigDialog::writeReverseTransmission() {
     // Both fields hold the same value: the file writers write the saved one, the computation
     // reads the other.
     const std::optional<float> reverseDb = ReadFloatField(reverseEdit_, reverseLabel_);
-    return reverseDb && SetDUTReverseTransSaved(dut_, *reverseDb) != 0 &&
-           SetDUTReverseTrans(dut_, *reverseDb) != 0;
+    if (!reverseDb) return false;
+    return (SetDUTReverseTransSaved(dut_, *reverseDb) != 0 &&
+            SetDUTReverseTrans(dut_, *reverseDb) != 0) ||
+           RefuseField(reverseEdit_);
 }
 
 bool DutConfigDialog::writeUserValues() {

@@ -33,6 +33,12 @@ QDialogButtonBox* CreateEditorButtons(QDialog* dialog, int helpContext) {
     return buttons;
 }
 
+bool RefuseField(QWidget* field) {
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    return false;
+}
+
 QLineEdit* CreateNumberEdit(const QString& objectName, int digits) {
     auto* edit = new QLineEdit;
     edit->setObjectName(objectName);

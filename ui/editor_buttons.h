@@ -6,6 +6,7 @@ class QDialog;
 class QDialogButtonBox;
 class QLineEdit;
 class QString;
+class QWidget;
 
 namespace tolvane {
 
@@ -13,6 +14,11 @@ namespace tolvane {
 /// dialog's accept(), which writes the controls and closes only when every value was taken;
 /// "Cancel" closes without writing; "Help" opens the help at `helpContext`.
 [[nodiscard]] QDialogButtonBox* CreateEditorButtons(QDialog* dialog, int helpContext);
+
+/// Gives `field` the keyboard focus after the value in it was refused, with its text selected, so
+/// that what the user types next replaces the refused value. Returns false, the result of the
+/// refused write, for the caller to pass on.
+bool RefuseField(QWidget* field);
 
 /// A line edit for a number: right-aligned, wide enough for `digits` characters.
 [[nodiscard]] QLineEdit* CreateNumberEdit(const QString& objectName, int digits = 12);

@@ -86,6 +86,7 @@ void FrequencyConfigDialog::addFrequency() {
     // saved as "inf", which no configuration file can be read back with.
     if (!frequencyGHz || !std::isfinite(*frequencyGHz * kHzPerGHz)) {
         ShowErrorMessage("Invalid frequency.");
+        RefuseField(frequencyEdit_);
         return;
     }
     AddFrequencyLine(list_, std::fabs(*frequencyGHz));

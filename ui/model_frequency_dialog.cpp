@@ -104,6 +104,7 @@ void ModelFrequencyDialog::addFrequency() {
     // A number too large to be held in Hz is refused as well.
     if (!frequencyGHz || !std::isfinite(*frequencyGHz * kHzPerGHz)) {
         ShowErrorMessage("Invalid frequency.");
+        RefuseField(frequencyEdit_);
         return;
     }
     appendFrequency(std::fabs(*frequencyGHz * kHzPerGHz));
@@ -127,9 +128,9 @@ bool ModelFrequencyDialog::writeControls() {
     const std::optional<float> powerDbm = ReadNumberEdit(powerEdit_);
     if (!powerDbm) {
         ShowErrorMessage("Invalid port power.");
-        return false;
+        return RefuseField(powerEdit_);
     }
-    return SetModelPower(model_, *powerDbm) != 0;
+    return SetModelPower(model_, *powerDbm) != 0 || RefuseField(powerEdit_);
 }
 
 } // namespace tolvane

@@ -434,6 +434,7 @@ void ValueTablePage::addLine() {
         const std::optional<float> powerDbm = ReadLeadingFloat(abscissaEdit_->text());
         if (!powerDbm) {
             ShowErrorMessage("Invalid power.");
+            RefuseField(abscissaEdit_);
             return;
         }
         abscissa = *powerDbm;
@@ -441,6 +442,7 @@ void ValueTablePage::addLine() {
         const std::optional<double> frequencyGHz = ReadLeadingDouble(abscissaEdit_->text());
         if (!frequencyGHz || !std::isfinite(*frequencyGHz * kHzPerGHz)) {
             ShowErrorMessage("Invalid frequency.");
+            RefuseField(abscissaEdit_);
             return;
         }
         abscissa = std::fabs(*frequencyGHz * kHzPerGHz);
@@ -448,6 +450,7 @@ void ValueTablePage::addLine() {
     const std::optional<float> value = ReadLeadingFloat(valueEdit_->text());
     if (!value) {
         ShowErrorMessage("Invalid value.");
+        RefuseField(valueEdit_);
         return;
     }
     appendLine(abscissa, std::fabs(*value));

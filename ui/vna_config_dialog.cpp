@@ -134,7 +134,7 @@ bool VnaConfigDialog::writeControls() {
     // An empty drop-down (no VNA in the database) leaves the name as it is.
     if (vnaCombo_->currentIndex() >= 0 &&
         SetConfigVNAName(config_, SelectedRecordName(vnaCombo_).constData()) == 0)
-        return false;
+        return RefuseField(vnaCombo_);
     RecordName vnaName{};
     if (GetConfigVNAName(config_, vnaName.data(), int(vnaName.size())) == 0) return false;
     const VNAInfo* vna = FindVNAInfo(vnaName.data());
@@ -147,26 +147,26 @@ bool VnaConfigDialog::writeControls() {
     const std::optional<float> powerDbm = ReadNumberEdit(powerEdit_);
     if (!powerDbm) {
         ShowErrorMessage("Invalid port power.");
-        return false;
+        return RefuseField(powerEdit_);
     }
     if (*powerDbm < minPowerDbm) {
         ReportPowerLimit("Port power is less than the minimum of %1 dBm.", minPowerDbm);
-        return false;
+        return RefuseField(powerEdit_);
     }
     if (*powerDbm > maxPowerDbm) {
         ReportPowerLimit("Port power is greater than the maximum of %1 dBm.", maxPowerDbm);
-        return false;
+        return RefuseField(powerEdit_);
     }
-    if (SetConfigPower(config_, *powerDbm) == 0) return false;
+    if (SetConfigPower(config_, *powerDbm) == 0) return RefuseField(powerEdit_);
 
     // The drop-downs offer only numbers; one without a selection leaves its value as it is.
     if (const std::optional<float> ifBandwidthHz =
             ReadLeadingFloat(ifBandwidthCombo_->currentText());
         ifBandwidthHz && SetConfigIFBW(config_, *ifBandwidthHz) == 0)
-        return false;
+        return RefuseField(ifBandwidthCombo_);
     if (const std::optional<int> averages = ReadLeadingInt(averagingCombo_->currentText());
         averages && SetConfigAverages(config_, *averages) == 0)
-        return false;
+        return RefuseField(averagingCombo_);
     return true;
 }
 
