@@ -236,10 +236,11 @@ void HelpViewer::findFromBar(bool backward) {
 }
 
 void HelpViewer::onSourceChanged(const QUrl& source) {
-    // "Tolvane Help - Configuration": the file's title, then the topic's.
+    // "Tolvane Help - Configuration": the file's title, then the topic's unless it is the same.
     QStringList titles;
     if (file_ && !file_->title().isEmpty()) titles << file_->title();
-    if (!browser_->documentTitle().isEmpty()) titles << browser_->documentTitle();
+    if (!browser_->documentTitle().isEmpty() && !titles.contains(browser_->documentTitle()))
+        titles << browser_->documentTitle();
     setWindowTitle(titles.isEmpty() ? tr("Help") : titles.join(QStringLiteral(" - ")));
     findStatus_->clear();
 
