@@ -262,9 +262,10 @@ bool DutConfigDialog::writeValueSweep(int type) {
         return RefuseField(maximumEdit_);
     const std::optional<int> number = ReadIntField(numberEdit_, numberLabel_);
     if (!number) return false;
-    return (transmission ? SetDUTTransNumValues(dut_, *number)
-                         : SetDUTReflNumValues(dut_, *number)) != 0 ||
-           RefuseField(numberEdit_);
+    if ((transmission ? SetDUTTransNumValues(dut_, *number) : SetDUTReflNumValues(dut_, *number)) ==
+        0)
+        return RefuseField(numberEdit_);
+    return true;
 }
 
 bool DutConfigDialog::writeReverseTransmission() {
@@ -272,9 +273,9 @@ bool DutConfigDialog::writeReverseTransmission() {
     // reads the other.
     const std::optional<float> reverseDb = ReadFloatField(reverseEdit_, reverseLabel_);
     if (!reverseDb) return false;
-    return (SetDUTReverseTransSaved(dut_, *reverseDb) != 0 &&
-            SetDUTReverseTrans(dut_, *reverseDb) != 0) ||
-           RefuseField(reverseEdit_);
+    if (SetDUTReverseTransSaved(dut_, *reverseDb) == 0 || SetDUTReverseTrans(dut_, *reverseDb) == 0)
+        return RefuseField(reverseEdit_);
+    return true;
 }
 
 bool DutConfigDialog::writeUserValues() {

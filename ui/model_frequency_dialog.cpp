@@ -130,7 +130,8 @@ bool ModelFrequencyDialog::writeControls() {
         ShowErrorMessage("Invalid port power.");
         return RefuseField(powerEdit_);
     }
-    return SetModelPower(model_, *powerDbm) != 0 || RefuseField(powerEdit_);
+    if (SetModelPower(model_, *powerDbm) == 0) return RefuseField(powerEdit_);
+    return true;
 }
 
 } // namespace tolvane
