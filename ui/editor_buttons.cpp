@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVariant>
 
@@ -37,6 +38,11 @@ bool RefuseField(QWidget* field) {
     field->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
     return false;
+}
+
+bool RefuseListLine(QListWidget* list, int row) {
+    list->setCurrentRow(row);
+    return RefuseField(list);
 }
 
 QLineEdit* CreateNumberEdit(const QString& objectName, int digits) {

@@ -5,6 +5,7 @@
 class QDialog;
 class QDialogButtonBox;
 class QLineEdit;
+class QListWidget;
 class QString;
 class QWidget;
 
@@ -19,6 +20,10 @@ namespace tolvane {
 /// that what the user types next replaces the refused value. Returns false, the result of the
 /// refused write, for the caller to pass on.
 bool RefuseField(QWidget* field);
+
+/// Makes line `row` of `list` the selected one and gives the list the focus, after the value of
+/// that line was refused. Returns false, as RefuseField does.
+bool RefuseListLine(QListWidget* list, int row);
 
 /// A line edit for a number: right-aligned, wide enough for `digits` characters.
 [[nodiscard]] QLineEdit* CreateNumberEdit(const QString& objectName, int digits = 12);

@@ -103,14 +103,17 @@ void FrequencyConfigDialog::accept() {
 }
 
 bool FrequencyConfigDialog::writeControls() {
-    if (SetConfigNumFreqs(config_, list_->count()) == 0) return false;
+    // An empty list is corrected by adding a frequency, a refused line by deleting it.
+    if (SetConfigNumFreqs(config_, list_->count()) == 0)
+        return list_->count() == 0 ? RefuseField(frequencyEdit_) : RefuseField(list_);
     for (int i = 0; i < list_->count(); ++i) {
         const std::optional<double> frequencyGHz = ReadLeadingDouble(list_->item(i)->text());
         if (!frequencyGHz) {
             ShowErrorMessage("Invalid frequency.");
-            return false;
+            return RefuseListLine(list_, i);
         }
-        if (SetConfigFreq(config_, i, std::fabs(*frequencyGHz * kHzPerGHz)) == 0) return false;
+        if (SetConfigFreq(config_, i, std::fabs(*frequencyGHz * kHzPerGHz)) == 0)
+            return RefuseListLine(list_, i);
     }
     return true;
 }

@@ -121,10 +121,12 @@ void ModelFrequencyDialog::accept() {
 }
 
 bool ModelFrequencyDialog::writeControls() {
-    if (SetModelNumFreqs(model_, list_->count()) == 0) return false;
+    // An empty list is corrected by adding a frequency, a refused line by deleting it.
+    if (SetModelNumFreqs(model_, list_->count()) == 0)
+        return list_->count() == 0 ? RefuseField(frequencyEdit_) : RefuseField(list_);
     for (int i = 0; i < list_->count(); ++i)
         if (SetModelFreq(model_, i, list_->item(i)->data(kFrequencyRole).toDouble()) == 0)
-            return false;
+            return RefuseListLine(list_, i);
     const std::optional<float> powerDbm = ReadNumberEdit(powerEdit_);
     if (!powerDbm) {
         ShowErrorMessage("Invalid port power.");

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -44,8 +45,7 @@ void PressFromKeyboard(QWidget* window, QAbstractButton* button) {
 
 // The field has the focus in its window and all of its text is selected.
 bool ReadyForCorrection(const QLineEdit* field) {
-    return field->window()->focusWidget() == field && field->hasSelectedText() &&
-           field->selectedText() == field->text();
+    return field->window()->focusWidget() == field && field->selectedText() == field->text();
 }
 
 } // namespace
@@ -124,6 +124,32 @@ private Q_SLOTS:
         QVERIFY(ReadyForCorrection(frequency));
     }
 
+    // An empty list sends the user to the field that adds a frequency; a line the configuration
+    // refuses (0 GHz) becomes the list's selected line, ready for "Delete".
+    void configurationFrequencyList() {
+        FrequencyConfigDialog dialog(config_.get());
+        auto* list = Child<QListWidget>(&dialog, "frequencies");
+        auto* frequency = Child<QLineEdit>(&dialog, "frequency");
+        while (list->count() > 0)
+            delete list->item(0);
+        PressFromKeyboard(&dialog, Button(&dialog, u"Accept"_s));
+        QCOMPARE(errors(), QStringList{u"SetConfigParam: Invalid number of frequencies."_s});
+        QVERIFY(ReadyForCorrection(frequency));
+
+        for (const QString& typed : {u"2"_s, u"0"_s, u"1"_s}) {
+            frequency->setText(typed);
+            QTest::mouseClick(Button(&dialog, u"Add"_s), Qt::LeftButton);
+        }
+        list->setCurrentRow(2);
+        PressFromKeyboard(&dialog, Button(&dialog, u"Accept"_s));
+        QCOMPARE(errors().size(), 2);
+        QCOMPARE(errors().back(), u"SetConfigParam: Invalid frequency value."_s);
+        QCOMPARE(dialog.focusWidget(), list);
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(list->currentItem()->isSelected());
+        QCOMPARE(list->currentItem()->text(), u"0.000000 GHz"_s);
+    }
+
     void modelFrequencyAndPower() {
         testing::ModelPtr model = testing::EmptyModel();
         QVERIFY(model != nullptr);
@@ -137,9 +163,21 @@ private Q_SLOTS:
 
         frequency->setText(u"2"_s);
         QTest::mouseClick(Button(&dialog, u"Add"_s), Qt::LeftButton);
+        // The frequency 0 is refused by the model when written.
+        frequency->setText(u"0"_s);
+        QTest::mouseClick(Button(&dialog, u"Add"_s), Qt::LeftButton);
+        dialog.list()->setCurrentRow(1);
+        PressFromKeyboard(&dialog, Button(&dialog, u"Accept"_s));
+        QCOMPARE(errors().size(), 2);
+        QCOMPARE(dialog.focusWidget(), dialog.list());
+        QCOMPARE(dialog.list()->currentRow(), 0);
+        QVERIFY(dialog.list()->currentItem()->isSelected());
+        delete dialog.list()->item(0);
+
         power->setText(u"high"_s);
         PressFromKeyboard(&dialog, Button(&dialog, u"Accept"_s));
-        QCOMPARE(errors(), (QStringList{u"Invalid frequency."_s, u"Invalid port power."_s}));
+        QCOMPARE(errors().size(), 3);
+        QCOMPARE(errors().back(), u"Invalid port power."_s);
         QVERIFY(ReadyForCorrection(power));
     }
 
