@@ -13,8 +13,12 @@ using ErrorCode = std::uint32_t;
 [[nodiscard]] constexpr ErrorCode MakeErrorCode(std::uint32_t message, std::uint32_t routine) {
     return (message << 16) | (routine & 0xFFFFu);
 }
-[[nodiscard]] constexpr std::uint32_t ErrorRoutine(ErrorCode code) { return code & 0xFFFFu; }
-[[nodiscard]] constexpr std::uint32_t ErrorMessage(ErrorCode code) { return code >> 16; }
+[[nodiscard]] constexpr std::uint32_t ErrorRoutine(ErrorCode code) {
+    return code & 0xFFFFu;
+}
+[[nodiscard]] constexpr std::uint32_t ErrorMessage(ErrorCode code) {
+    return code >> 16;
+}
 
 /// Message numbers shared by every module unless its own table says otherwise.
 enum CommonMessage : std::uint32_t {

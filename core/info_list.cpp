@@ -5,9 +5,13 @@
 
 namespace tolvane {
 
-InfoList* CreateInfoList() { return new (std::nothrow) InfoList; }
+InfoList* CreateInfoList() {
+    return new (std::nothrow) InfoList;
+}
 
-void DestroyInfoList(InfoList* list) { delete list; }
+void DestroyInfoList(InfoList* list) {
+    delete list;
+}
 
 int AddInfoListItem(InfoList* list, void* item) {
     if (list == nullptr) return 0;

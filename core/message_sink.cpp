@@ -17,10 +17,16 @@ void Show(MessageKind kind, const char* text) {
 
 } // namespace
 
-MessageSink InstallMessageSink(MessageSink sink) { return std::exchange(CurrentSink(), std::move(sink)); }
+MessageSink InstallMessageSink(MessageSink sink) {
+    return std::exchange(CurrentSink(), std::move(sink));
+}
 
-void ShowErrorMessage(const char* text) { Show(MessageKind::Error, text); }
+void ShowErrorMessage(const char* text) {
+    Show(MessageKind::Error, text);
+}
 
-void ShowHelpMessage(const char* text) { Show(MessageKind::Help, text); }
+void ShowHelpMessage(const char* text) {
+    Show(MessageKind::Help, text);
+}
 
 } // namespace tolvane

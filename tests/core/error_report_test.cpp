@@ -11,8 +11,8 @@ namespace tolvane {
 namespace {
 
 constexpr NumberedText kRoutines[] = {{1, "CreateFVInfo: "}, {6, "GetFVValue: "}};
-constexpr NumberedText kMessages[] = {
-    {8, "abscissa out of range."}, {0x10, "Error in a called routine."}};
+constexpr NumberedText kMessages[] = {{8, "abscissa out of range."},
+                                      {0x10, "Error in a called routine."}};
 constexpr ModuleErrorTexts kTexts{kRoutines, kMessages};
 
 TEST(ErrorReport, CodeKeepsRoutineInLowBitsAndMessageInHighBits) {
@@ -36,8 +36,9 @@ TEST(ErrorReport, ReportsThroughTheErrorBoxInOrder) {
     testing::CapturedMessages captured;
     ReportModuleError(kTexts, MakeErrorCode(8, 6));
     ReportModuleError(kTexts, MakeErrorCode(0x10, 1));
-    EXPECT_EQ(captured.errors(), (std::vector<std::string>{"GetFVValue: abscissa out of range.",
-                                                           "CreateFVInfo: Error in a called routine."}));
+    EXPECT_EQ(captured.errors(),
+              (std::vector<std::string>{"GetFVValue: abscissa out of range.",
+                                        "CreateFVInfo: Error in a called routine."}));
     EXPECT_TRUE(captured.help().empty());
 }
 

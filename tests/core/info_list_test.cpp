@@ -56,7 +56,8 @@ TEST_F(ListFixture, EmptyAndNullListsRefuseQuietly) {
 TEST(InfoListOwnership, DestroyAndItemsFreesEveryItem) {
     InfoList* list = CreateInfoList();
     int destroyed = 0;
-    for (int i = 0; i < 3; ++i) ASSERT_EQ(AddInfoListItem(list, new int(i)), 1);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(AddInfoListItem(list, new int(i)), 1);
     DestroyInfoListAndItems<int>(list, [&](int* item) {
         ++destroyed;
         delete item;

@@ -10,7 +10,9 @@ CapturedMessages::CapturedMessages() {
     });
 }
 
-CapturedMessages::~CapturedMessages() { InstallMessageSink(std::move(previous_)); }
+CapturedMessages::~CapturedMessages() {
+    InstallMessageSink(std::move(previous_));
+}
 
 std::vector<std::string> CapturedMessages::errors() const {
     std::vector<std::string> texts;

@@ -16,7 +16,9 @@ public:
 
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
     /// Full path of `name` inside the folder, as a string for the C-style file operations.
-    [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
+    [[nodiscard]] std::string file(const std::string& name) const {
+        return (path_ / name).string();
+    }
     /// Writes `contents` to `name` inside the folder and returns its full path.
     std::string write(const std::string& name, const std::string& contents) const;
     /// The whole contents of `name` (a path inside the folder, or absolute).
