@@ -1,6 +1,6 @@
 #include "ui/signal_flow_graph.h"
 
-#include "ui/value_table_page.h"
+#include "engine/model_terms.h"
 
 #include <QCursor>
 #include <QGuiApplication>
