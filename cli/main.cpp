@@ -135,7 +135,7 @@ int Run(const Options& options) {
                               ? ComputeConfigurationFile(options)
                               : ComputeModelFile(options);
     if (!computed) return kExitFailure;
-    GlobalProgramState().resultCount = 1;
+    AdvanceResultSlot();
     return WriteResults(options) ? kExitSuccess : kExitFailure;
 }
 

@@ -22,10 +22,14 @@ struct ProgramState {
     InfoList* plots = nullptr;
     /// The result table; records are created at start-up and reused, never replaced.
     std::array<UncertaintyInfo*, kResultSlots> results{};
+    // The result-slot rules keep these three consistent: change them through ResetResultSlots,
+    // SetResultReplaceMode and AdvanceResultSlot only.
     /// The slot the next computation fills and new charts read (0 at start).
     int currentResultSlot = 0;
     /// How many slots, from slot 0, hold results to export (0 at start).
     int resultCount = 0;
+    /// "Replace Existing Plot Windows": each computation fills slot 0 (on at start).
+    bool replaceResults = true;
     /// The set-up edited by the configuration dialogs.
     ConfigInfo* currentConfig = nullptr;
     /// The model edited by the model dialogs; a configuration computation never replaces it.
@@ -38,6 +42,20 @@ struct ProgramState {
 
 /// The one program-wide state.
 [[nodiscard]] ProgramState& GlobalProgramState();
+
+/// The result slots as at start-up: slot 0 current, no result to export, replace mode on.
+void ResetResultSlots();
+
+/// Enters or leaves replace mode; nothing changes when the mode is already `replace`. Entering it
+/// makes slot 0 current with one result to export. Leaving it keeps a result already in slot 0
+/// (the next computation then fills slot 1); an empty slot 0 is filled first.
+void SetResultReplaceMode(bool replace);
+
+/// A computation has filled the current slot: counts it and makes current the slot the next
+/// computation fills. In replace mode that is slot 0 again; otherwise the next slot, and after
+/// slot 19 slot 1 (slot 0 keeps the result from before replace mode was left), the count then
+/// staying at 20.
+void AdvanceResultSlot();
 
 /// The result record of the current result slot, or null when the slot index is out of range or
 /// the slot is empty.

@@ -29,8 +29,7 @@ int CreateProgramState() {
     // Everything starts empty (ShutDown leaves every pointer null), so that ShutDown can clean up
     // after any step below; whatever an earlier start left is destroyed rather than lost.
     ShutDown();
-    state.currentResultSlot = 0;
-    state.resultCount = 0;
+    ResetResultSlots();
     state.plotSubtitle.clear();
 
     // A list that cannot be created fails the start-up without a message.

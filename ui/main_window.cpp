@@ -73,7 +73,7 @@ void MainWindow::createActions() {
     modelAct_ = make("&Model...", [this] { showModelDialog(); });
     replaceAct_ = new QAction(QStringLiteral("Replace Existing Plot Windows"), this);
     replaceAct_->setCheckable(true);
-    replaceAct_->setChecked(true);
+    replaceAct_->setChecked(presenter_->replaceMode());
     connect(replaceAct_, &QAction::toggled, presenter_, &ResultPresenter::setReplaceMode);
     backgroundAct_ = new QAction(QStringLiteral("Enable Background"), this);
     backgroundAct_->setCheckable(true);

@@ -57,22 +57,12 @@ ResultDisplay ResultDisplayFor(int dutType, int freqSweep) {
 
 ResultPresenter::ResultPresenter(QMdiArea* area, QObject* parent) : QObject(parent), area_(area) {}
 
+bool ResultPresenter::replaceMode() const {
+    return GlobalProgramState().replaceResults;
+}
+
 void ResultPresenter::setReplaceMode(bool replace) {
-    if (replace == replaceMode_) return;
-    replaceMode_ = replace;
-    ProgramState& state = GlobalProgramState();
-    if (replace) {
-        state.currentResultSlot = 0;
-        state.resultCount = 1;
-        return;
-    }
-    // A result already in slot 0 stays; the next computation then goes to slot 1.
-    int frequencies = 0;
-    UncertaintyInfo* first = state.results[0];
-    const bool slotZeroFilled =
-        first != nullptr && GetUncertaintyNumFreqs(first, &frequencies) != 0 && frequencies >= 1;
-    state.currentResultSlot = slotZeroFilled ? 1 : 0;
-    state.resultCount = slotZeroFilled ? 1 : 0;
+    SetResultReplaceMode(replace);
 }
 
 bool ResultPresenter::computeConfiguration(QDialog* dialog) {
@@ -109,7 +99,7 @@ bool ResultPresenter::computeModel(QDialog* dialog) {
 }
 
 void ResultPresenter::prepareComputation() {
-    if (replaceMode_) closeAllCharts();
+    if (replaceMode()) closeAllCharts();
 }
 
 void ResultPresenter::presentResults(ResultDisplay display, QWidget* listOwner) {
@@ -140,24 +130,7 @@ void ResultPresenter::presentResults(ResultDisplay display, QWidget* listOwner) 
         break;
     }
     }
-    advanceResultSlot();
-}
-
-void ResultPresenter::advanceResultSlot() {
-    ProgramState& state = GlobalProgramState();
-    if (replaceMode_) {
-        state.currentResultSlot = 0;
-        state.resultCount = 1;
-    } else if (state.currentResultSlot >= kResultSlots - 1) {
-        // Slot 0 keeps the result from before replace mode was left; 1 to 19 are reused in turn.
-        state.resultCount = kResultSlots;
-        state.currentResultSlot = 1;
-    } else {
-        ++state.currentResultSlot;
-        // Once the slots have wrapped, every one of them holds a result: the count stays at 20
-        // (the export reads slots 0 to count - 1).
-        state.resultCount = std::min(state.resultCount + 1, kResultSlots);
-    }
+    AdvanceResultSlot();
 }
 
 PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {

@@ -40,11 +40,9 @@ public:
     /// Charts become sub-windows of `area`.
     explicit ResultPresenter(QMdiArea* area, QObject* parent = nullptr);
 
-    /// True while "Replace Existing Plot Windows" is checked (the state at start).
-    [[nodiscard]] bool replaceMode() const { return replaceMode_; }
-    /// Checks or unchecks replace mode and moves the current result slot and the result count:
-    /// unchecking keeps a result already in slot 0 (next slot 1, count 1; else both 0), checking
-    /// returns to slot 0 with a count of 1.
+    /// True while "Replace Existing Plot Windows" is checked: the program state's replace mode.
+    [[nodiscard]] bool replaceMode() const;
+    /// Checks or unchecks replace mode (SetResultReplaceMode).
     void setReplaceMode(bool replace);
 
     /// "Compute Configuration" on the current configuration, from the Configuration dialog. True
@@ -77,10 +75,7 @@ public:
     int printCharts(QPrinter* printer);
 
 private:
-    void advanceResultSlot();
-
     QMdiArea* area_;
-    bool replaceMode_ = true;
 };
 
 } // namespace tolvane
