@@ -1,6 +1,7 @@
 // Cost of making a chart window from a result and drawing it once, offscreen: what the user waits
 // for between "Compute" and seeing the charts. One DUT-value chart (one curve per frequency).
 
+#include "core/owned.h"
 #include "engine/plot_info.h"
 #include "engine/uncertainty.h"
 #include "ui/charts/chart_content.h"
@@ -22,14 +23,10 @@ void Require(int result) {
     if (result != 1) std::abort();
 }
 
-struct ResultDeleter {
-    void operator()(UncertaintyInfo* result) const { (void)DestroyUncertaintyInfo(result); }
-};
-
 // A reflection result of numFreqs frequencies from 1 GHz and numValues DUT values from 0 to
 // -100 dB, with bounds that grow with both, as a computation gives them.
-std::unique_ptr<UncertaintyInfo, ResultDeleter> MakeResult(int numFreqs, int numValues) {
-    std::unique_ptr<UncertaintyInfo, ResultDeleter> result(CreateUncertaintyInfo());
+Owned<UncertaintyInfo> MakeResult(int numFreqs, int numValues) {
+    Owned<UncertaintyInfo> result(CreateUncertaintyInfo());
     Require(SetUncertaintyNumFreqs(result.get(), numFreqs));
     for (int i = 0; i < numFreqs; ++i)
         Require(SetUncertaintyFreq(result.get(), i, 1e9 + i * 1e7));

@@ -51,6 +51,9 @@ enum CableMessage : std::uint32_t {
 /// cannot be allocated. A table that cannot be created is left null.
 [[nodiscard]] CableInfo* CreateCableInfo();
 int DestroyCableInfo(CableInfo* cable);
+inline void DestroyRecord(CableInfo* cable) {
+    (void)DestroyCableInfo(cable);
+}
 /// Destroys both tables and nulls them; silent, a null record is ignored.
 void DeallocateCableArrays(CableInfo* cable);
 

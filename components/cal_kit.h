@@ -54,6 +54,9 @@ enum CalMessage : std::uint32_t {
 /// reporting when the record itself cannot be allocated. A table that cannot be created is null.
 [[nodiscard]] CalInfo* CreateCalInfo();
 int DestroyCalInfo(CalInfo* cal);
+inline void DestroyRecord(CalInfo* cal) {
+    (void)DestroyCalInfo(cal);
+}
 /// Destroys the six tables and nulls them; silent, a null record is ignored.
 void DeallocateCalArrays(CalInfo* cal);
 

@@ -44,6 +44,9 @@ enum ConnMessage : std::uint32_t {
 /// reporting when the record itself cannot be allocated. A table that cannot be created is null.
 [[nodiscard]] ConnInfo* CreateConnInfo();
 int DestroyConnInfo(ConnInfo* conn);
+inline void DestroyRecord(ConnInfo* conn) {
+    (void)DestroyConnInfo(conn);
+}
 /// Destroys both tables and nulls them; silent, a null record is ignored.
 void DeallocateConnArrays(ConnInfo* conn);
 

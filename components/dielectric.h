@@ -26,6 +26,9 @@ enum DielRoutine : std::uint32_t {
 /// A zero-filled record, or null after reporting "error allocating memory.".
 [[nodiscard]] DielInfo* CreateDielInfo();
 int DestroyDielInfo(DielInfo* diel);
+inline void DestroyRecord(DielInfo* diel) {
+    (void)DestroyDielInfo(diel);
+}
 
 /// Copies the name into `buffer` of `length` characters, always terminated.
 [[nodiscard]] int GetDielName(const DielInfo* diel, char* buffer, int length);

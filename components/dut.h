@@ -70,6 +70,9 @@ struct DUTInfo {
 
 [[nodiscard]] DUTInfo* CreateDUTInfo();
 int DestroyDUTInfo(DUTInfo* dut);
+inline void DestroyRecord(DUTInfo* dut) {
+    (void)DestroyDUTInfo(dut);
+}
 /// Copies every field.
 [[nodiscard]] int CopyDUTInfo(const DUTInfo* source, DUTInfo* destination);
 

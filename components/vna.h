@@ -39,6 +39,9 @@ struct VNAInfo {
 [[nodiscard]] VNAInfo* CreateVNAInfo();
 /// Frees the IF bandwidths, the list, the tables and the record.
 int DestroyVNAInfo(VNAInfo* vna);
+inline void DestroyRecord(VNAInfo* vna) {
+    (void)DestroyVNAInfo(vna);
+}
 /// Frees the IF bandwidths, the list and the tables and nulls their pointers; silent, ignores null.
 void DeallocateVNAArrays(VNAInfo* vna);
 /// Copies the tables, the name, the NRc conditions and the power limits, then appends the source's

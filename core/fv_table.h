@@ -22,6 +22,9 @@ struct FVInfo {
 // Every operation returns 1 on success and 0 on failure, having reported the failure first.
 [[nodiscard]] FVInfo* CreateFVInfo();
 int DestroyFVInfo(FVInfo* table);
+inline void DestroyRecord(FVInfo* table) {
+    (void)DestroyFVInfo(table);
+}
 void DeallocateFVArrays(FVInfo* table);
 
 [[nodiscard]] int GetFVInterpType(const FVInfo* table, int* type);

@@ -20,6 +20,9 @@ struct PVInfo {
 
 [[nodiscard]] PVInfo* CreatePVInfo();
 int DestroyPVInfo(PVInfo* table);
+inline void DestroyRecord(PVInfo* table) {
+    (void)DestroyPVInfo(table);
+}
 void DeallocatePVArrays(PVInfo* table);
 
 [[nodiscard]] int GetPVInterpType(const PVInfo* table, int* type);

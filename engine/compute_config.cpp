@@ -6,6 +6,7 @@
 #include "components/dut.h"
 #include "components/vna.h"
 #include "core/message_sink.h"
+#include "core/owned.h"
 #include "core/record_name.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
@@ -30,11 +31,6 @@ constexpr const char* kPowerAdvice =
 void ReportComputeConfigError(std::uint32_t message) {
     ReportConfigError(MakeErrorCode(message, kRoutineComputeConfig));
 }
-
-struct ModelDeleter {
-    void operator()(ModelInfo* model) const { (void)DestroyModelInfo(model); }
-};
-using TemporaryModel = std::unique_ptr<ModelInfo, ModelDeleter>;
 
 /// Writes the configuration DUT's coverage factors to the computation's trace; a DUT whose
 /// factors cannot be read leaves no trace.
@@ -147,7 +143,7 @@ int ComputeConfig(const ConfigInfo* config) {
         ReportComputeConfigError(kMsgNullInfo);
         return 0;
     }
-    TemporaryModel model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     if (model == nullptr) {
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;

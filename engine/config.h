@@ -66,6 +66,9 @@ enum ConfigMessage : std::uint32_t {
 [[nodiscard]] ConfigInfo* CreateConfigInfo();
 /// Destroys the DUT, then the record.
 int DestroyConfigInfo(ConfigInfo* config);
+inline void DestroyRecord(ConfigInfo* config) {
+    (void)DestroyConfigInfo(config);
+}
 /// Destroys the DUT and nulls its pointer; silent on a null record.
 void DeallocateConfigArrays(ConfigInfo* config);
 

@@ -93,6 +93,9 @@ enum ModelMessage : std::uint32_t {
 [[nodiscard]] ModelInfo* CreateModelInfo();
 /// Destroys the component records, then the model.
 int DestroyModelInfo(ModelInfo* model);
+inline void DestroyRecord(ModelInfo* model) {
+    (void)DestroyModelInfo(model);
+}
 /// Destroys every component record present and nulls its pointer; silent on a null model.
 void DeallocateModelArrays(ModelInfo* model);
 

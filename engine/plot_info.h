@@ -46,6 +46,9 @@ enum PlotMessage : std::uint32_t {
 [[nodiscard]] PlotInfo* CreatePlotInfo();
 /// Frees the record; a null record reports "DestroyPlotInfo: NULL info pointer." and returns 0.
 int DestroyPlotInfo(PlotInfo* plot);
+inline void DestroyRecord(PlotInfo* plot) {
+    (void)DestroyPlotInfo(plot);
+}
 /// A plot record owns no arrays: nothing to release.
 void DeallocatePlotArrays(PlotInfo* plot);
 

@@ -48,6 +48,9 @@ struct UncertaintyInfo {
 
 [[nodiscard]] UncertaintyInfo* CreateUncertaintyInfo();
 int DestroyUncertaintyInfo(UncertaintyInfo* results);
+inline void DestroyRecord(UncertaintyInfo* results) {
+    (void)DestroyUncertaintyInfo(results);
+}
 /// Frees the six arrays; silent, ignores null.
 void DeallocateUncertaintyArrays(UncertaintyInfo* results);
 /// Dimensions the six arrays, zero-filled, for the current numbers of frequencies and DUT values.

@@ -6,6 +6,7 @@
 #include "components/vna.h"
 #include "core/component_lists.h"
 #include "core/interpolation.h"
+#include "core/owned.h"
 #include "core/units.h"
 #include "files/file_error.h"
 #include "files/line_reader.h"
@@ -36,14 +37,6 @@ constexpr SectionKeyword kSections[] = {
     {"POWER", kSectionPower}, {"SSR", kSectionSSR},   {"SRC", kSectionSRC},
     {"NRC", kSectionNRC},     {"IFBW", kSectionIFBW},
 };
-
-template <typename Record, int (*Destroy)(Record*)> struct DestroyWith {
-    void operator()(Record* record) const { (void)Destroy(record); }
-};
-using ConnPtr = std::unique_ptr<ConnInfo, DestroyWith<ConnInfo, DestroyConnInfo>>;
-using DielPtr = std::unique_ptr<DielInfo, DestroyWith<DielInfo, DestroyDielInfo>>;
-using VNAPtr = std::unique_ptr<VNAInfo, DestroyWith<VNAInfo, DestroyVNAInfo>>;
-using CalPtr = std::unique_ptr<CalInfo, DestroyWith<CalInfo, DestroyCalInfo>>;
 
 /// Reads the database one content line at a time. The record under construction belongs to the
 /// reader until its block is complete and it is appended to its list.
@@ -90,10 +83,10 @@ private:
     VNASection section_ = kSectionNone;
     int sectionStart_ = 0; ///< block line of the current VNA section's keyword
     int vnaSum_ = 0;
-    ConnPtr conn_;
-    DielPtr diel_;
-    VNAPtr vna_;
-    CalPtr cal_;
+    Owned<ConnInfo> conn_;
+    Owned<DielInfo> diel_;
+    Owned<VNAInfo> vna_;
+    Owned<CalInfo> cal_;
 };
 
 void DatabaseReader::takeLine(const std::string& line, std::uintmax_t maxLinesLeft) {

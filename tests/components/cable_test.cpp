@@ -1,5 +1,6 @@
 #include "components/cable.h"
 
+#include "core/owned.h"
 #include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 #include "support/scoped_component_lists.h"
@@ -16,16 +17,11 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-struct CableDeleter {
-    void operator()(CableInfo* cable) const { (void)DestroyCableInfo(cable); }
-};
-using CablePtr = std::unique_ptr<CableInfo, CableDeleter>;
-
 constexpr double kGHz = 1e9;
 
 struct CableFixture : ::testing::Test {
     testing::ScopedComponentLists components;
-    CablePtr cable{CreateCableInfo()};
+    Owned<CableInfo> cable{CreateCableInfo()};
 
     void SetUp() override {
         components.addDielectric("PTFE", 0.01f, 0.5f);
@@ -126,7 +122,7 @@ TEST_F(CableFixture, DielectricIsFoundByExactNameFirstMatchWins) {
 
 TEST(CableWithoutDielectrics, EmptyOrMissingListIsUnknownDielectric) {
     testing::CapturedMessages captured;
-    CablePtr cable(CreateCableInfo());
+    Owned<CableInfo> cable(CreateCableInfo());
     const double frequencies[] = {1 * kGHz};
     ASSERT_EQ(GlobalComponentLists().dielectrics, nullptr);
     EXPECT_EQ(MakeCableFVs(cable.get(), 1, frequencies), 0);
@@ -189,7 +185,7 @@ TEST_F(CableFixture, MissingTablesAreRecreatedByTheBuild) {
 
 TEST(CableAllocation, ATableThatCannotBeCreatedStaysNull) {
     testing::CapturedMessages captured;
-    CablePtr cable;
+    Owned<CableInfo> cable;
     {
         testing::ScopedAllocationFailure failFirstTable(1); // the record succeeds
         cable.reset(CreateCableInfo());

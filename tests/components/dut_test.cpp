@@ -1,5 +1,6 @@
 #include "components/dut.h"
 
+#include "core/owned.h"
 #include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
@@ -14,13 +15,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct DUTDeleter {
-    void operator()(DUTInfo* dut) const { (void)DestroyDUTInfo(dut); }
-};
-using DUTPtr = std::unique_ptr<DUTInfo, DUTDeleter>;
-
-DUTPtr NewDUT() {
-    DUTPtr dut(CreateDUTInfo());
+Owned<DUTInfo> NewDUT() {
+    Owned<DUTInfo> dut(CreateDUTInfo());
     EXPECT_NE(dut, nullptr);
     return dut;
 }
@@ -37,7 +33,7 @@ SParams SParamsAt(const DUTInfo* dut, int k) {
 
 TEST(DUTSParams, NewRecordIsAReciprocalTransmissionSweepFromMinus80To10) {
     testing::CapturedMessages messages;
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     int type = 0, n = 0;
     ASSERT_EQ(GetDUTType(dut.get(), &type), 1);
     ASSERT_EQ(GetDUTTransNumValues(dut.get(), &n), 1);
@@ -56,7 +52,7 @@ TEST(DUTSParams, NewRecordIsAReciprocalTransmissionSweepFromMinus80To10) {
 }
 
 TEST(DUTSParams, NonReciprocalTransmissionUsesTheReverseTransmission) {
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     ASSERT_EQ(SetDUTReverseTrans(dut.get(), -60.0f), 1);
     ASSERT_EQ(SetDUTReverseTransSaved(dut.get(), -50.0f), 1); // the files' copy is not read here
     for (int reciprocal : {0, 2, -1}) {
@@ -70,7 +66,7 @@ TEST(DUTSParams, NonReciprocalTransmissionUsesTheReverseTransmission) {
 }
 
 TEST(DUTSParams, ReflectionSweepRunsFromMinimumToMaximumInEqualSteps) {
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     ASSERT_EQ(SetDUTType(dut.get(), DUT_REFLECTION_ONLY), 1);
     // Default reflection sweep: 41 values from -40 dB to 0 dB in 1 dB steps.
     const SParams s = SParamsAt(dut.get(), 13);
@@ -94,7 +90,7 @@ TEST(DUTSParams, ReflectionSweepRunsFromMinimumToMaximumInEqualSteps) {
 
 TEST(DUTSParams, SingleValueSweepAndIndexOutsideTheSweep) {
     testing::CapturedMessages messages;
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     ASSERT_EQ(SetDUTType(dut.get(), DUT_REFLECTION_ONLY), 1);
     ASSERT_EQ(SetDUTReflNumValues(dut.get(), 1), 1);
     EXPECT_EQ(SParamsAt(dut.get(), 0).s11, -40.0f);
@@ -111,7 +107,7 @@ TEST(DUTSParams, SingleValueSweepAndIndexOutsideTheSweep) {
 
 TEST(DUTSParams, UserDefinedReturnsItsValuesForAnyIndex) {
     testing::CapturedMessages messages;
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     ASSERT_EQ(SetDUTType(dut.get(), DUT_USER_DEFINED), 1);
     ASSERT_EQ(SetDUTUserSParams(dut.get(), -200.0f, -30.0f, 3.5f, -12.0f), 1);
     for (int k : {0, 1000, -5}) {
@@ -126,7 +122,7 @@ TEST(DUTSParams, UserDefinedReturnsItsValuesForAnyIndex) {
 
 TEST(DUTSParams, ATypeOutsideTheThreeIsRefusedByTheReaders) {
     testing::CapturedMessages messages;
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     dut->type = 7; // only reachable by writing the field directly
     SParams s;
     float start = 0, stop = 0;
@@ -139,7 +135,7 @@ TEST(DUTSParams, ATypeOutsideTheThreeIsRefusedByTheReaders) {
 }
 
 TEST(DUTSetters, LevelsBelowTheFloorAreRaisedToIt) {
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     using Setter = int (*)(DUTInfo*, float);
     using Getter = int (*)(const DUTInfo*, float*);
     const std::pair<Setter, Getter> levels[] = {
@@ -168,7 +164,7 @@ TEST(DUTSetters, LevelsBelowTheFloorAreRaisedToIt) {
 
 TEST(DUTSetters, RefusedValuesLeaveTheRecordUnchanged) {
     testing::CapturedMessages messages;
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     const DUTInfo before = *dut;
     EXPECT_EQ(SetDUTType(dut.get(), 4), 0);
     EXPECT_EQ(SetDUTType(dut.get(), 0), 0);
@@ -182,7 +178,7 @@ TEST(DUTSetters, RefusedValuesLeaveTheRecordUnchanged) {
 }
 
 TEST(DUTRecord, NewRecordHoldsTheDocumentedDefaults) {
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     float s11, s12, s21, s22, start, stop;
     int points = 0, reciprocal = 0, sweep = -1;
     ASSERT_EQ(GetDUTUserValues(dut.get(), &s11, &s12, &s21, &s22, &start, &stop, &points), 1);
@@ -208,7 +204,7 @@ TEST(DUTRecord, NewRecordHoldsTheDocumentedDefaults) {
 }
 
 TEST(DUTRecord, CoverageFactorsAndUserValuesKeepTheirOrder) {
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     ASSERT_EQ(SetDUTCoverageFactors(dut.get(), 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12), 1);
     float f[kNumCoverageFactors] = {};
     ASSERT_EQ(GetDUTCoverageFactors(dut.get(), &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6],
@@ -229,8 +225,8 @@ TEST(DUTRecord, CoverageFactorsAndUserValuesKeepTheirOrder) {
 }
 
 TEST(DUTRecord, CopyTakesEveryField) {
-    DUTPtr source = NewDUT();
-    DUTPtr destination = NewDUT();
+    Owned<DUTInfo> source = NewDUT();
+    Owned<DUTInfo> destination = NewDUT();
     ASSERT_EQ(SetDUTType(source.get(), DUT_USER_DEFINED), 1);
     ASSERT_EQ(SetDUTReflNumValues(source.get(), 7), 1);
     ASSERT_EQ(SetDUTTransNumValues(source.get(), 9), 1);
@@ -261,7 +257,7 @@ TEST(DUTRecord, CreateReportsAnAllocationFailure) {
 
 TEST(DUTRecord, NullArgumentsAreReportedUnderTheirRoutine) {
     testing::CapturedMessages messages;
-    DUTPtr dut = NewDUT();
+    Owned<DUTInfo> dut = NewDUT();
     int n = 0;
     float f[kNumCoverageFactors] = {};
     EXPECT_EQ(DestroyDUTInfo(nullptr), 0);

@@ -1,6 +1,7 @@
 #include "components/vna.h"
 
 #include "core/component_lists.h"
+#include "core/owned.h"
 #include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
@@ -15,13 +16,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct VNADeleter {
-    void operator()(VNAInfo* vna) const { (void)DestroyVNAInfo(vna); }
-};
-using VNAPtr = std::unique_ptr<VNAInfo, VNADeleter>;
-
-VNAPtr NewVNA(const char* name = "") {
-    VNAPtr vna(CreateVNAInfo());
+Owned<VNAInfo> NewVNA(const char* name = "") {
+    Owned<VNAInfo> vna(CreateVNAInfo());
     EXPECT_NE(vna, nullptr);
     EXPECT_EQ(SetVNAName(vna.get(), name), 1);
     return vna;
@@ -62,7 +58,7 @@ std::string NameOf(const VNAInfo* vna) {
 
 TEST(VNARecord, NewRecordHasDefaultLimitsAndAnUntypedReceiverTable) {
     testing::CapturedMessages messages;
-    VNAPtr vna = NewVNA();
+    Owned<VNAInfo> vna = NewVNA();
     float minPower = 0, maxPower = 0, defaultPower = 1, nrcIfbw = 1;
     int averages = 1, count = 1, ssrType = 0, nrcType = 0, srcType = -1, pairs = -1;
     ASSERT_EQ(GetVNAMinPower(vna.get(), &minPower), 1);
@@ -101,7 +97,7 @@ TEST(VNARecord, NewRecordHasDefaultLimitsAndAnUntypedReceiverTable) {
 
 TEST(VNATables, CodesSelectTheirOwnTable) {
     testing::CapturedMessages messages;
-    VNAPtr vna = NewVNA();
+    Owned<VNAInfo> vna = NewVNA();
     FillFV(vna.get(), kVNATableSSr, {{1e9, 0.1f}, {2e9, 0.3f}});
     FillFV(vna.get(), kVNATableNRc, {{1e9, 110.0f}, {3e9, 90.0f}});
     FillSRc(vna.get(), INTERP_LINEAR, {{-20.0f, 0.02f}, {0.0f, 0.06f}});
@@ -135,7 +131,7 @@ TEST(VNATables, CodesSelectTheirOwnTable) {
 
 TEST(VNATables, UnknownCodesAndNullRecordsAreTheVNAModulesOwnFailures) {
     testing::CapturedMessages messages;
-    VNAPtr vna = NewVNA();
+    Owned<VNAInfo> vna = NewVNA();
     FillFV(vna.get(), kVNATableSSr, {{1e9, 0.1f}});
     float value = 7.0f;
     int n = 0;
@@ -165,7 +161,7 @@ TEST(VNATables, UnknownCodesAndNullRecordsAreTheVNAModulesOwnFailures) {
 
 TEST(VNAIFBandwidths, AreKeptInTheOrderTheyWereAdded) {
     testing::CapturedMessages messages;
-    VNAPtr vna = NewVNA();
+    Owned<VNAInfo> vna = NewVNA();
     for (float ifbw : {10.0f, 100.0f, 1000.0f})
         ASSERT_EQ(AddVNAIFBW(vna.get(), ifbw), 1);
     EXPECT_EQ(IFBandwidths(vna.get()), (std::vector<float>{10.0f, 100.0f, 1000.0f}));
@@ -189,8 +185,8 @@ TEST(VNAIFBandwidths, AreKeptInTheOrderTheyWereAdded) {
 }
 
 // A source VNA with every field set and tables of several pairs.
-VNAPtr FilledSource() {
-    VNAPtr source = NewVNA("Analyzer 67 GHz");
+Owned<VNAInfo> FilledSource() {
+    Owned<VNAInfo> source = NewVNA("Analyzer 67 GHz");
     EXPECT_EQ(SetVNANRcAverages(source.get(), 16), 1);
     EXPECT_EQ(SetVNANRcIFBW(source.get(), 10.0f), 1);
     EXPECT_EQ(SetVNAMinPower(source.get(), -55.0f), 1);
@@ -207,8 +203,8 @@ VNAPtr FilledSource() {
 
 TEST(VNACopy, CopiesTablesNameAndLimitsAndAppendsIFBandwidths) {
     testing::CapturedMessages messages;
-    VNAPtr source = FilledSource();
-    VNAPtr destination = NewVNA("old name");
+    Owned<VNAInfo> source = FilledSource();
+    Owned<VNAInfo> destination = NewVNA("old name");
     ASSERT_EQ(AddVNAIFBW(destination.get(), 30.0f), 1);
     ASSERT_EQ(SetVNADefaultPower(destination.get(), 3.0f), 1);
     FillFV(destination.get(), kVNATableSSr, {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}});
@@ -242,7 +238,7 @@ TEST(VNACopy, CopiesTablesNameAndLimitsAndAppendsIFBandwidths) {
 }
 
 TEST(VNACopy, OntoItselfChangesNothing) {
-    VNAPtr vna = FilledSource();
+    Owned<VNAInfo> vna = FilledSource();
     ASSERT_EQ(CopyVNAInfo(vna.get(), vna.get()), 1);
     EXPECT_EQ(IFBandwidths(vna.get()), (std::vector<float>{10.0f, 100.0f, 1000.0f}));
     EXPECT_EQ(vna->ssr->values, (std::vector<float>{0.05f, 0.1f, 0.3f}));
@@ -251,8 +247,8 @@ TEST(VNACopy, OntoItselfChangesNothing) {
 
 TEST(VNACopy, AFailingTableStopsTheCopyWithAChainOfMessages) {
     testing::CapturedMessages messages;
-    VNAPtr source = FilledSource();
-    VNAPtr destination = NewVNA("kept");
+    Owned<VNAInfo> source = FilledSource();
+    Owned<VNAInfo> destination = NewVNA("kept");
     // A record whose SRc table could not be created.
     ASSERT_EQ(DestroyPVInfo(source->src), 1);
     source->src = nullptr;
@@ -321,7 +317,7 @@ TEST_F(VNAListFixture, FindInAnEmptyOrMissingListFindsNothing) {
 
 TEST(VNARecord, NamesAreCutTo127CharactersAndNullArgumentsReported) {
     testing::CapturedMessages messages;
-    VNAPtr vna = NewVNA(std::string(200, 'N').c_str());
+    Owned<VNAInfo> vna = NewVNA(std::string(200, 'N').c_str());
     EXPECT_EQ(NameOf(vna.get()), std::string(127, 'N'));
     char shortBuffer[10];
     ASSERT_EQ(GetVNAName(vna.get(), shortBuffer, sizeof shortBuffer), 1);
@@ -347,12 +343,12 @@ TEST(VNAAllocation, ARecordWithoutItsListOrATableIsStillUsable) {
         testing::ScopedAllocationFailure failure; // the record itself
         EXPECT_EQ(CreateVNAInfo(), nullptr);
     }
-    VNAPtr withoutList;
+    Owned<VNAInfo> withoutList;
     {
         testing::ScopedAllocationFailure failure(1); // the IF-bandwidth list
         withoutList.reset(CreateVNAInfo());
     }
-    VNAPtr withoutSSr;
+    Owned<VNAInfo> withoutSSr;
     {
         testing::ScopedAllocationFailure failure(2); // the SSr table
         withoutSSr.reset(CreateVNAInfo());
@@ -377,7 +373,7 @@ TEST(VNAAllocation, ARecordWithoutItsListOrATableIsStillUsable) {
 
 TEST(VNAAllocation, IFBandwidthAllocationFailures) {
     testing::CapturedMessages messages;
-    VNAPtr vna = NewVNA();
+    Owned<VNAInfo> vna = NewVNA();
     {
         testing::ScopedAllocationFailure failure;
         EXPECT_EQ(AddVNAIFBW(vna.get(), 10.0f), 0);
@@ -387,11 +383,11 @@ TEST(VNAAllocation, IFBandwidthAllocationFailures) {
 
     // While copying, an IF bandwidth that cannot be allocated is left out without a message.
     messages.clear();
-    VNAPtr source = NewVNA("source");
+    Owned<VNAInfo> source = NewVNA("source");
     ASSERT_EQ(SetVNAPVInterpType(source.get(), kVNATableSRc, INTERP_LINEAR), 1); // copyable
     for (float ifbw : {10.0f, 100.0f, 1000.0f})
         ASSERT_EQ(AddVNAIFBW(source.get(), ifbw), 1);
-    VNAPtr destination = NewVNA();
+    Owned<VNAInfo> destination = NewVNA();
     {
         testing::ScopedAllocationFailure failure(2); // past the first entry
         EXPECT_EQ(CopyVNAInfo(source.get(), destination.get()), 1);

@@ -1,5 +1,6 @@
 #include "core/fv_table.h"
 
+#include "core/owned.h"
 #include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
@@ -17,13 +18,9 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-struct FVDeleter {
-    void operator()(FVInfo* table) const { (void)DestroyFVInfo(table); }
-};
-using FVPtr = std::unique_ptr<FVInfo, FVDeleter>;
-
-FVPtr MakeTable(std::initializer_list<std::pair<double, float>> pairs, int type = INTERP_LINEAR) {
-    FVPtr table(CreateFVInfo());
+Owned<FVInfo> MakeTable(std::initializer_list<std::pair<double, float>> pairs,
+                        int type = INTERP_LINEAR) {
+    Owned<FVInfo> table(CreateFVInfo());
     EXPECT_EQ(SetFVInterpType(table.get(), type), 1);
     EXPECT_EQ(SetFVNumPairs(table.get(), static_cast<int>(pairs.size())), 1);
     int i = 0;
@@ -48,7 +45,7 @@ float LookUp(const FVInfo* table, double frequencyHz) {
 
 TEST(FVTable, StartsEmptyAndLinearAndChecksEveryAccessInOrder) {
     testing::CapturedMessages captured;
-    FVPtr table(CreateFVInfo());
+    Owned<FVInfo> table(CreateFVInfo());
     ASSERT_NE(table, nullptr);
     int type = 0, n = -1;
     ASSERT_EQ(GetFVInterpType(table.get(), &type), 1);
@@ -75,7 +72,7 @@ TEST(FVTable, StartsEmptyAndLinearAndChecksEveryAccessInOrder) {
 }
 
 TEST(FVTable, RefusedTypeOrSizeKeepsTheTable) {
-    FVPtr table = MakeTable({{1 * kGHz, 0.1f}, {2 * kGHz, 0.2f}}, INTERP_STEP);
+    Owned<FVInfo> table = MakeTable({{1 * kGHz, 0.1f}, {2 * kGHz, 0.2f}}, INTERP_STEP);
     testing::CapturedMessages captured;
     EXPECT_EQ(SetFVInterpType(table.get(), 0), 0);
     EXPECT_EQ(SetFVInterpType(table.get(), 4), 0);
@@ -99,7 +96,7 @@ TEST(FVTable, RefusedTypeOrSizeKeepsTheTable) {
 }
 
 TEST(FVTable, LinearAndStepBetweenTwoPairs) {
-    FVPtr table = MakeTable({{1 * kGHz, 0.1f}, {2 * kGHz, 0.3f}});
+    Owned<FVInfo> table = MakeTable({{1 * kGHz, 0.1f}, {2 * kGHz, 0.3f}});
     EXPECT_FLOAT_EQ(LookUp(table.get(), 1.5 * kGHz), 0.2f);
     EXPECT_FLOAT_EQ(LookUp(table.get(), 1.25 * kGHz), 0.15f);
     ASSERT_EQ(SetFVInterpType(table.get(), INTERP_STEP), 1);
@@ -109,7 +106,7 @@ TEST(FVTable, LinearAndStepBetweenTwoPairs) {
 }
 
 TEST(FVTable, OneHertzToleranceAtTheEndsAndInside) {
-    FVPtr table = MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}, {3 * kGHz, 3.0f}});
+    Owned<FVInfo> table = MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}, {3 * kGHz, 3.0f}});
     testing::CapturedMessages captured;
     EXPECT_EQ(LookUp(table.get(), 0.9999999995 * kGHz), 1.0f); // 0.5 Hz below the first
     EXPECT_EQ(LookUp(table.get(), 1 * kGHz - 2.0), kUntouched);
@@ -131,7 +128,7 @@ TEST(FVTable, OneHertzToleranceAtTheEndsAndInside) {
 TEST(FVTable, UnorderedTableStopsAtTheFirstFrequencyAbove) {
     // Nothing sorts a table: the scan stops at the first pair above x (4 GHz), not at the
     // nearest one, and interpolates from the pair before it.
-    FVPtr table =
+    Owned<FVInfo> table =
         MakeTable({{1 * kGHz, 10.0f}, {4 * kGHz, 40.0f}, {2 * kGHz, 20.0f}, {8 * kGHz, 80.0f}});
     EXPECT_FLOAT_EQ(LookUp(table.get(), 3 * kGHz), 30.0f);
     ASSERT_EQ(SetFVInterpType(table.get(), INTERP_STEP), 1);
@@ -139,7 +136,7 @@ TEST(FVTable, UnorderedTableStopsAtTheFirstFrequencyAbove) {
 }
 
 TEST(FVTable, OnePairAndEmptyTables) {
-    FVPtr single = MakeTable({{5 * kGHz, 7.0f}});
+    Owned<FVInfo> single = MakeTable({{5 * kGHz, 7.0f}});
     testing::CapturedMessages captured;
     EXPECT_EQ(LookUp(single.get(), 5 * kGHz - 0.99), 7.0f);
     EXPECT_EQ(LookUp(single.get(), 5 * kGHz + 0.99), 7.0f);
@@ -148,7 +145,7 @@ TEST(FVTable, OnePairAndEmptyTables) {
     EXPECT_EQ(captured.errors(), Texts(2, "FVInterpolate: abscissa out of range."));
 
     captured.clear();
-    FVPtr empty(CreateFVInfo());
+    Owned<FVInfo> empty(CreateFVInfo());
     EXPECT_EQ(LookUp(empty.get(), 5 * kGHz), kUntouched);
     ASSERT_EQ(SetFVNumPairs(empty.get(), 0), 1);
     ASSERT_EQ(SetFVInterpType(empty.get(), INTERP_STEP), 1);
@@ -158,7 +155,7 @@ TEST(FVTable, OnePairAndEmptyTables) {
 }
 
 TEST(FVTable, SmoothFitIsKeptButNotLookedUp) {
-    FVPtr table = MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}}, INTERP_SMOOTH_FIT);
+    Owned<FVInfo> table = MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}}, INTERP_SMOOTH_FIT);
     testing::CapturedMessages captured;
     EXPECT_EQ(table->interpType, INTERP_SMOOTH_FIT);
     EXPECT_EQ(LookUp(table.get(), 1 * kGHz), kUntouched);
@@ -173,8 +170,9 @@ TEST(FVTable, SmoothFitIsKeptButNotLookedUp) {
 }
 
 TEST(FVTable, CopyReplacesEveryPair) {
-    FVPtr source = MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}, {3 * kGHz, 3.0f}}, INTERP_STEP);
-    FVPtr destination(CreateFVInfo());
+    Owned<FVInfo> source =
+        MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}, {3 * kGHz, 3.0f}}, INTERP_STEP);
+    Owned<FVInfo> destination(CreateFVInfo());
     ASSERT_EQ(SetFVNumPairs(destination.get(), 10), 1);
     ASSERT_EQ(CopyFVInfo(source.get(), destination.get()), 1);
     EXPECT_EQ(destination->interpType, INTERP_STEP);
@@ -196,7 +194,7 @@ TEST(FVTable, CopyReplacesEveryPair) {
 }
 
 TEST(FVTable, FailedResizeLeavesPairsWithoutArraysUntilResizedAgain) {
-    FVPtr table = MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}});
+    Owned<FVInfo> table = MakeTable({{1 * kGHz, 1.0f}, {2 * kGHz, 2.0f}});
     testing::CapturedMessages captured;
     {
         testing::ScopedAllocationFailure failValues(1); // the frequencies succeed, the values fail

@@ -1,5 +1,6 @@
 #include "core/pv_table.h"
 
+#include "core/owned.h"
 #include "support/captured_messages.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,8 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-struct PVDeleter {
-    void operator()(PVInfo* table) const { (void)DestroyPVInfo(table); }
-};
-using PVPtr = std::unique_ptr<PVInfo, PVDeleter>;
-
-PVPtr MakeTable(std::initializer_list<std::pair<float, float>> pairs, int type) {
-    PVPtr table(CreatePVInfo());
+Owned<PVInfo> MakeTable(std::initializer_list<std::pair<float, float>> pairs, int type) {
+    Owned<PVInfo> table(CreatePVInfo());
     EXPECT_EQ(SetPVInterpType(table.get(), type), 1);
     EXPECT_EQ(SetPVNumPairs(table.get(), static_cast<int>(pairs.size())), 1);
     int i = 0;
@@ -50,7 +46,7 @@ float LookUpAs(PVInfo* table, int type, float powerDbm) {
 
 TEST(PVTable, AFreshTableHasNoTypeAndRefusesLookups) {
     testing::CapturedMessages captured;
-    PVPtr table(CreatePVInfo());
+    Owned<PVInfo> table(CreatePVInfo());
     ASSERT_NE(table, nullptr);
     int type = -1;
     ASSERT_EQ(GetPVInterpType(table.get(), &type), 1);
@@ -58,7 +54,7 @@ TEST(PVTable, AFreshTableHasNoTypeAndRefusesLookups) {
     ASSERT_EQ(SetPVNumPairs(table.get(), 1), 1); // one pair (0 dBm, 0)
     EXPECT_EQ(LookUp(table.get(), 0.0f), kUntouched);
     // The copy sets the source's type on the destination, which refuses 0.
-    PVPtr destination(CreatePVInfo());
+    Owned<PVInfo> destination(CreatePVInfo());
     EXPECT_EQ(CopyPVInfo(table.get(), destination.get()), 0);
     EXPECT_EQ(captured.errors(), (Texts{"GetPVValue: invalid interpolation type.",
                                         "SetPVParam: invalid interpolation type.",
@@ -66,7 +62,7 @@ TEST(PVTable, AFreshTableHasNoTypeAndRefusesLookups) {
 }
 
 TEST(PVTable, ReportsUnderItsOwnRoutineNames) {
-    PVPtr table = MakeTable({{0.0f, 1.0f}}, INTERP_LINEAR);
+    Owned<PVInfo> table = MakeTable({{0.0f, 1.0f}}, INTERP_LINEAR);
     testing::CapturedMessages captured;
     float value = 0.0f;
     EXPECT_EQ(GetPVPower(table.get(), 1, &value), 0);
@@ -80,7 +76,7 @@ TEST(PVTable, ReportsUnderItsOwnRoutineNames) {
                      "SetPVParam: invalid number of pairs.", "DestroyPVInfo: NULL info pointer.",
                      "PVInterpolate: NULL pointer.", "PVNonInterpolate: NULL pointer."}));
 
-    PVPtr copy(CreatePVInfo());
+    Owned<PVInfo> copy(CreatePVInfo());
     ASSERT_EQ(CopyPVInfo(table.get(), copy.get()), 1);
     EXPECT_EQ(copy->interpType, INTERP_LINEAR);
     EXPECT_EQ(copy->powersDbm, table->powersDbm);
@@ -88,7 +84,7 @@ TEST(PVTable, ReportsUnderItsOwnRoutineNames) {
 }
 
 TEST(PVTable, ThreeRulesBetweenTwoPairs) {
-    PVPtr table = MakeTable({{0.0f, 1.0f}, {10.0f, 100.0f}}, INTERP_LINEAR);
+    Owned<PVInfo> table = MakeTable({{0.0f, 1.0f}, {10.0f, 100.0f}}, INTERP_LINEAR);
     EXPECT_FLOAT_EQ(LookUpAs(table.get(), INTERP_LINEAR, 5.0f), 50.5f);
     EXPECT_EQ(LookUpAs(table.get(), INTERP_STEP, 5.0f), 100.0f);
     EXPECT_FLOAT_EQ(LookUpAs(table.get(), INTERP_SMOOTH_FIT, 5.0f), 10.0f);
@@ -97,13 +93,13 @@ TEST(PVTable, ThreeRulesBetweenTwoPairs) {
 
     // Negative values (a loss stored as -60 dB): the geometric line through -60 and -40 gives
     // -60 × (2/3)^(1/2) at the midpoint.
-    PVPtr loss = MakeTable({{0.0f, -60.0f}, {10.0f, -40.0f}}, INTERP_LINEAR);
+    Owned<PVInfo> loss = MakeTable({{0.0f, -60.0f}, {10.0f, -40.0f}}, INTERP_LINEAR);
     EXPECT_FLOAT_EQ(LookUpAs(loss.get(), INTERP_LINEAR, 5.0f), -50.0f);
     EXPECT_NEAR(LookUpAs(loss.get(), INTERP_SMOOTH_FIT, 5.0f), -48.98979, 1e-4);
 }
 
 TEST(PVTable, ClampsBelowAndFailsAboveBeyondTheTolerance) {
-    PVPtr table = MakeTable({{-10.0f, 0.5f}, {0.0f, 0.7f}, {20.0f, 0.9f}}, INTERP_LINEAR);
+    Owned<PVInfo> table = MakeTable({{-10.0f, 0.5f}, {0.0f, 0.7f}, {20.0f, 0.9f}}, INTERP_LINEAR);
     testing::CapturedMessages captured;
     for (int type : {INTERP_LINEAR, INTERP_STEP, INTERP_SMOOTH_FIT}) {
         SCOPED_TRACE(type);
@@ -127,7 +123,7 @@ TEST(PVTable, ClampsBelowAndFailsAboveBeyondTheTolerance) {
 }
 
 TEST(PVTable, OnePairTableAnswersUpToItsPowerAndTheTolerance) {
-    PVPtr table = MakeTable({{5.0f, 0.25f}}, INTERP_SMOOTH_FIT);
+    Owned<PVInfo> table = MakeTable({{5.0f, 0.25f}}, INTERP_SMOOTH_FIT);
     testing::CapturedMessages captured;
     EXPECT_EQ(LookUp(table.get(), -50.0f), 0.25f);
     EXPECT_EQ(LookUp(table.get(), 5.009f), 0.25f);
@@ -138,10 +134,10 @@ TEST(PVTable, OnePairTableAnswersUpToItsPowerAndTheTolerance) {
 TEST(PVTable, SmoothFitWithoutARealLineFallsBackToLinear) {
     // A zero neighbour, both zero, or opposite signs: log10 of the ratio has no real value.
     testing::CapturedMessages captured;
-    PVPtr zeroLow = MakeTable({{0.0f, 0.0f}, {10.0f, 100.0f}}, INTERP_SMOOTH_FIT);
-    PVPtr zeroHigh = MakeTable({{0.0f, 4.0f}, {10.0f, 0.0f}}, INTERP_SMOOTH_FIT);
-    PVPtr zeroBoth = MakeTable({{0.0f, 0.0f}, {10.0f, 0.0f}}, INTERP_SMOOTH_FIT);
-    PVPtr opposite = MakeTable({{0.0f, -1.0f}, {10.0f, 3.0f}}, INTERP_SMOOTH_FIT);
+    Owned<PVInfo> zeroLow = MakeTable({{0.0f, 0.0f}, {10.0f, 100.0f}}, INTERP_SMOOTH_FIT);
+    Owned<PVInfo> zeroHigh = MakeTable({{0.0f, 4.0f}, {10.0f, 0.0f}}, INTERP_SMOOTH_FIT);
+    Owned<PVInfo> zeroBoth = MakeTable({{0.0f, 0.0f}, {10.0f, 0.0f}}, INTERP_SMOOTH_FIT);
+    Owned<PVInfo> opposite = MakeTable({{0.0f, -1.0f}, {10.0f, 3.0f}}, INTERP_SMOOTH_FIT);
     EXPECT_FLOAT_EQ(LookUp(zeroLow.get(), 5.0f), 50.0f);
     EXPECT_FLOAT_EQ(LookUp(zeroHigh.get(), 2.5f), 3.0f);
     EXPECT_EQ(LookUp(zeroBoth.get(), 5.0f), 0.0f);
@@ -152,7 +148,7 @@ TEST(PVTable, SmoothFitWithoutARealLineFallsBackToLinear) {
 TEST(PVTable, SmoothFitFarFromZeroDbmStaysOnTheLine) {
     // At -115 dBm between (-120, 0.001) and (-110, 100) the factor v[i]·r^(-p[i]/Δ) is 1e57,
     // beyond single precision; the line itself gives 0.001 × (1e5)^(1/2).
-    PVPtr table = MakeTable({{-120.0f, 0.001f}, {-110.0f, 100.0f}}, INTERP_SMOOTH_FIT);
+    Owned<PVInfo> table = MakeTable({{-120.0f, 0.001f}, {-110.0f, 100.0f}}, INTERP_SMOOTH_FIT);
     const float value = LookUp(table.get(), -115.0f);
     EXPECT_TRUE(std::isfinite(value));
     EXPECT_NEAR(value, 0.316227766, 1e-5);

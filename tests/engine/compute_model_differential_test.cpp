@@ -9,6 +9,7 @@
 #include "components/connector.h"
 #include "components/dut.h"
 #include "components/vna.h"
+#include "core/owned.h"
 #include "engine/model.h"
 #include "engine/uncertainty.h"
 #include "support/captured_messages.h"
@@ -26,8 +27,6 @@
 
 namespace tolvane {
 namespace {
-
-using testing::ModelPtr;
 
 constexpr double kPi = 3.141592653589793;
 
@@ -135,8 +134,8 @@ class RandomModels {
 public:
     explicit RandomModels(unsigned seed) : random_(seed) {}
 
-    ModelPtr next(int maxPairs, int maxFrequencies, int maxValues) {
-        ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> next(int maxPairs, int maxFrequencies, int maxValues) {
+        Owned<ModelInfo> model(CreateModelInfo());
         std::vector<double> anchors; // table frequencies the model frequencies may land near
         for (ModelTerm term : kRangeCheckedTerms) {
             testing::Pairs pairs = tablePairs(chance(0.01) ? 1 : uniform(2, maxPairs));
@@ -237,11 +236,6 @@ private:
     std::mt19937 random_;
 };
 
-struct ResultsDeleter {
-    void operator()(UncertaintyInfo* results) const { (void)DestroyUncertaintyInfo(results); }
-};
-using ResultsPtr = std::unique_ptr<UncertaintyInfo, ResultsDeleter>;
-
 bool SameBits(const BulkArray<float>& a, const BulkArray<float>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
 }
@@ -249,7 +243,7 @@ bool SameBits(const BulkArray<float>& a, const BulkArray<float>& b) {
 struct Outcome {
     int returned = -1;
     std::vector<testing::CapturedMessages::Message> messages;
-    ResultsPtr results{CreateUncertaintyInfo()};
+    Owned<UncertaintyInfo> results{CreateUncertaintyInfo()};
 };
 
 // Runs both computations on `model` and requires identical results, return values and messages.
@@ -305,7 +299,7 @@ TEST_F(DifferentialTest, ManySmallRandomModelsGiveIdenticalResultsAndMessages) {
     int failures = 0;
     constexpr int kModels = 400;
     for (int n = 0; n < kModels; ++n) {
-        ModelPtr model = models.next(12, 12, 12);
+        Owned<ModelInfo> model = models.next(12, 12, 12);
         ExpectSameOutcome(model.get(), "model " + std::to_string(n), n % 2 == 0, &failures);
         if (HasFatalFailure()) return;
     }
@@ -318,7 +312,7 @@ TEST_F(DifferentialTest, LargeTablesFindTheSamePlacesByBisection) {
     RandomModels models(7);
     int failures = 0;
     for (int n = 0; n < 6; ++n) {
-        ModelPtr model = models.next(2000, 300, 5);
+        Owned<ModelInfo> model = models.next(2000, 300, 5);
         ExpectSameOutcome(model.get(), "large model " + std::to_string(n), n % 2 == 0, &failures);
         if (HasFatalFailure()) return;
     }

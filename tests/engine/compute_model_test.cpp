@@ -1,6 +1,7 @@
 #include "engine/compute_model.h"
 
 #include "core/bulk_array.h"
+#include "core/owned.h"
 
 #include "components/cable.h"
 #include "components/cal_kit.h"
@@ -25,12 +26,6 @@ namespace tolvane {
 namespace {
 
 using Strings = std::vector<std::string>;
-using testing::ModelPtr;
-
-struct ResultsDeleter {
-    void operator()(UncertaintyInfo* results) const { (void)DestroyUncertaintyInfo(results); }
-};
-using ResultsPtr = std::unique_ptr<UncertaintyInfo, ResultsDeleter>;
 
 struct Entry {
     float nominal = -1.0f, upper = -1.0f, phase = -1.0f;
@@ -71,8 +66,8 @@ protected:
         EXPECT_TRUE(captured.all().empty()) << captured.all()[0].text;
     }
 
-    ModelPtr model_ = testing::QuietModel();
-    ResultsPtr results_{CreateUncertaintyInfo()};
+    Owned<ModelInfo> model_ = testing::QuietModel();
+    Owned<UncertaintyInfo> results_{CreateUncertaintyInfo()};
 };
 
 TEST(Conversions, FollowTheSignConventionsOfTheTerms) {
@@ -191,7 +186,7 @@ TEST_F(ComputeModelTest, GainTermsMeanTheSameDeviationEitherSign) {
     // 1 dB of reflection tracking, source uncertainty or receiver uncertainty: 12.2 % high.
     const float high = static_cast<float>(0.1 * std::pow(10.0, 1.0 / 20.0));
     for (const float db : {1.0f, -1.0f}) {
-        ModelPtr model = testing::QuietModel();
+        Owned<ModelInfo> model = testing::QuietModel();
         SetTerm(model.get(), kTermReflectionTracking, db);
         Compute(model.get());
         EXPECT_FLOAT_EQ(Refl(results_.get()).upper, high);
@@ -311,7 +306,7 @@ TEST_F(ComputeModelTest, PreparationFailuresLeaveTheResultUntouched) {
          "ComputeModel: Invalid number of DUT values."},
     };
     for (const Case& c : cases) {
-        ModelPtr model = testing::QuietModel();
+        Owned<ModelInfo> model = testing::QuietModel();
         c.spoil(model.get());
         testing::CapturedMessages captured;
         EXPECT_EQ(ComputeModel(model.get(), results_.get()), 0);

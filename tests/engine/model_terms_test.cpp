@@ -1,6 +1,7 @@
 #include "engine/model_terms.h"
 
 #include "core/fv_table.h"
+#include "core/owned.h"
 #include "core/pv_table.h"
 #include "engine/compute_model.h"
 #include "support/model_builder.h"
@@ -20,7 +21,7 @@ double Mark(const ModelTermInfo& term) {
 // Each row's record, table code and table pointer name the same table: a value written through
 // the record's accessors is found in the table the row points at, and in no other term's table.
 TEST(ModelTermsTest, EveryRowReachesItsOwnTable) {
-    const testing::ModelPtr model(CreateModelInfo());
+    const Owned<ModelInfo> model(CreateModelInfo());
     ASSERT_NE(model, nullptr);
     for (const ModelTermInfo& term : ModelTerms()) {
         SCOPED_TRACE(term.label);

@@ -5,6 +5,7 @@
 #include "components/connector.h"
 #include "components/dut.h"
 #include "components/vna.h"
+#include "core/owned.h"
 #include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 #include "support/model_builder.h"
@@ -19,10 +20,9 @@ namespace tolvane {
 namespace {
 
 using Strings = std::vector<std::string>;
-using testing::ModelPtr;
 
 TEST(ModelInfo, CreatesDefaultsAndSevenComponents) {
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     ASSERT_NE(model, nullptr);
     EXPECT_EQ(model->numFreqs, 0);
     EXPECT_EQ(model->averages, 0);
@@ -83,7 +83,7 @@ TEST(ModelInfo, NullRecordsAndPointersAreReported) {
     EXPECT_EQ(SetModelIFBW(nullptr, 10.0f), 0);
     EXPECT_EQ(SetModelCouplerLoss(nullptr, 1.0f), 0);
     EXPECT_EQ(CheckModel(nullptr), 0);
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     EXPECT_EQ(GetModelAverages(model.get(), nullptr), 0);
     EXPECT_EQ(GetModelFreq(model.get(), 0, nullptr), 0);
     EXPECT_EQ(GetModelComponent(model.get(), 1, nullptr), 0);
@@ -106,7 +106,7 @@ TEST(ModelInfo, NullRecordsAndPointersAreReported) {
 
 TEST(ModelInfo, NumberOfFrequenciesIsLimitedToOneTo5000) {
     testing::CapturedMessages captured;
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     EXPECT_EQ(SetModelNumFreqs(model.get(), 5000), 1);
     EXPECT_EQ(SetModelNumFreqs(model.get(), 5001), 0);
     EXPECT_EQ(SetModelNumFreqs(model.get(), 0), 0);
@@ -121,7 +121,7 @@ TEST(ModelInfo, NumberOfFrequenciesIsLimitedToOneTo5000) {
 
 TEST(ModelInfo, FrequencyListChecksValueBeforeIndexAndIgnoresTheCount) {
     testing::CapturedMessages captured;
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     EXPECT_EQ(SetModelFreq(model.get(), 6000, 0.0), 0);
     EXPECT_EQ(SetModelFreq(model.get(), 5000, 1e9), 0);
     EXPECT_EQ(SetModelFreq(model.get(), -1, 1e9), 0);
@@ -145,7 +145,7 @@ TEST(ModelInfo, FrequencyListChecksValueBeforeIndexAndIgnoresTheCount) {
 
 TEST(ModelInfo, ScalarAccessorsStoreWithoutChecksAndCouplerLossKeepsNothing) {
     testing::CapturedMessages captured;
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     ASSERT_EQ(SetModelAverages(model.get(), -3), 1);
     ASSERT_EQ(SetModelNRcAverages(model.get(), 7), 1);
     ASSERT_EQ(SetModelPower(model.get(), -12.5f), 1);
@@ -180,8 +180,8 @@ TEST(ModelInfo, ScalarAccessorsStoreWithoutChecksAndCouplerLossKeepsNothing) {
 }
 
 // A model whose sixteen frequency tables span 1 to 2 GHz, with frequencies `lowHz` to `highHz`.
-ModelPtr CoveredModel(double lowHz, double highHz) {
-    ModelPtr model(CreateModelInfo());
+Owned<ModelInfo> CoveredModel(double lowHz, double highHz) {
+    Owned<ModelInfo> model(CreateModelInfo());
     testing::FillAllTerms(model.get(), 1e9, 2e9, 1.0f);
     testing::SetFrequencies(model.get(), {lowHz, 1.5e9, highHz});
     return model;
@@ -189,7 +189,7 @@ ModelPtr CoveredModel(double lowHz, double highHz) {
 
 TEST(CheckModel, AllowsLessThanOneHertzBeyondEitherEnd) {
     testing::CapturedMessages captured;
-    ModelPtr model = CoveredModel(1e9 - 0.5, 2e9 + 0.999);
+    Owned<ModelInfo> model = CoveredModel(1e9 - 0.5, 2e9 + 0.999);
     EXPECT_EQ(CheckModel(model.get()), 1);
     EXPECT_TRUE(captured.errors().empty());
 }
@@ -203,7 +203,7 @@ TEST(CheckModel, ReportsEachTableByItsNameAndSetsTheRangeFlag) {
         const std::string name = names[index++];
         for (const bool low : {true, false}) {
             testing::CapturedMessages captured;
-            ModelPtr model = CoveredModel(1e9, 2e9);
+            Owned<ModelInfo> model = CoveredModel(1e9, 2e9);
             // Only this table is one hertz too short at one end.
             FVInfo* table = testing::TermTable(model.get(), term);
             ASSERT_EQ(SetFVFreq(table, low ? 0 : 1, low ? 1e9 + 1.0 : 2e9 - 1.0), 1);
@@ -221,7 +221,7 @@ TEST(CheckModel, ReportsEachTableByItsNameAndSetsTheRangeFlag) {
 
 TEST(CheckModel, StopsAtTheFirstFailingTableAndClearsTheFlagOnTheNextCheck) {
     testing::CapturedMessages captured;
-    ModelPtr model = CoveredModel(1e9, 2e9);
+    Owned<ModelInfo> model = CoveredModel(1e9, 2e9);
     testing::FillTable(testing::TermTable(model.get(), kTermDirectivity), {{1.2e9, 0}, {2e9, 0}});
     testing::FillTable(testing::TermTable(model.get(), kTermReceiverNoise), {{1.2e9, 0}, {2e9, 0}});
     EXPECT_EQ(CheckModel(model.get()), 0);
@@ -235,7 +235,7 @@ TEST(CheckModel, StopsAtTheFirstFailingTableAndClearsTheFlagOnTheNextCheck) {
 
 TEST(CheckModel, UsesTheFirstAndLastEntriesOfTheListAsStored) {
     testing::CapturedMessages captured;
-    ModelPtr model = CoveredModel(1e9, 2e9);
+    Owned<ModelInfo> model = CoveredModel(1e9, 2e9);
     // A list in descending order: its "highest" entry lies below the tables' span end, its
     // "lowest" above the start, so the check passes although 2.5 GHz is not covered.
     testing::SetFrequencies(model.get(), {1.5e9, 2.5e9, 1.9e9});
@@ -247,7 +247,7 @@ TEST(CheckModel, UsesTheFirstAndLastEntriesOfTheListAsStored) {
 
 TEST(CheckModel, AnEmptyTableIsACalledRoutineFailureNotARangeFailure) {
     testing::CapturedMessages captured;
-    ModelPtr model = CoveredModel(1e9, 2e9);
+    Owned<ModelInfo> model = CoveredModel(1e9, 2e9);
     ASSERT_EQ(SetFVNumPairs(testing::TermTable(model.get(), kTermConnector2Reflection), 0), 1);
     model->freqRangeError = 1;
     EXPECT_EQ(CheckModel(model.get()), 0);
@@ -258,7 +258,7 @@ TEST(CheckModel, AnEmptyTableIsACalledRoutineFailureNotARangeFailure) {
 
 TEST(CheckModel, AModelWithoutFrequenciesPasses) {
     testing::CapturedMessages captured;
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     EXPECT_EQ(CheckModel(model.get()), 1);
     EXPECT_TRUE(captured.errors().empty());
 }

@@ -1,5 +1,6 @@
 #include "engine/uncertainty.h"
 
+#include "core/owned.h"
 #include "support/allocation_failure.h"
 #include "support/captured_messages.h"
 
@@ -15,14 +16,9 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct ResultsDeleter {
-    void operator()(UncertaintyInfo* results) const { (void)DestroyUncertaintyInfo(results); }
-};
-using ResultsPtr = std::unique_ptr<UncertaintyInfo, ResultsDeleter>;
-
 // A record dimensioned for `rows` x `columns`.
-ResultsPtr Dimensioned(int rows, int columns) {
-    ResultsPtr results(CreateUncertaintyInfo());
+Owned<UncertaintyInfo> Dimensioned(int rows, int columns) {
+    Owned<UncertaintyInfo> results(CreateUncertaintyInfo());
     EXPECT_NE(results, nullptr);
     EXPECT_EQ(SetUncertaintyNumFreqs(results.get(), rows), 1);
     EXPECT_EQ(SetUncertaintyNumDUTValues(results.get(), columns), 1);
@@ -47,7 +43,7 @@ Entry Trans(const UncertaintyInfo* results, int i, int j) {
 }
 
 TEST(UncertaintyEntries, AreStoredRowMajorByFrequency) {
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     for (int i = 0; i < 2; ++i)
         for (int j = 0; j < 3; ++j) {
             EXPECT_EQ(Refl(results.get(), i, j), (Entry{0, 0, 0}));
@@ -71,7 +67,7 @@ TEST(UncertaintyEntries, AreStoredRowMajorByFrequency) {
 
 TEST(UncertaintyEntries, IndicesOutsideTheCountsAreRefused) {
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     Entry e;
     EXPECT_EQ(SetUncertaintyRefl(results.get(), 2, 0, 1, 1, 1), 0);
     EXPECT_EQ(SetUncertaintyRefl(results.get(), 1, 3, 1, 1, 1), 0);
@@ -92,7 +88,7 @@ TEST(UncertaintyEntries, IndicesOutsideTheCountsAreRefused) {
 
 TEST(UncertaintyEntries, NeedArraysDimensionedForTheCurrentCounts) {
     testing::CapturedMessages messages;
-    ResultsPtr results(CreateUncertaintyInfo());
+    Owned<UncertaintyInfo> results(CreateUncertaintyInfo());
     ASSERT_NE(results, nullptr);
     Entry e;
     // No rows yet.
@@ -118,14 +114,14 @@ TEST(UncertaintyEntries, NeedArraysDimensionedForTheCurrentCounts) {
 
 TEST(UncertaintyInitialize, RedimensionsZeroFilledAndRefusesEmptyCounts) {
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     ASSERT_EQ(SetUncertaintyRefl(results.get(), 1, 2, 7, 7, 7), 1);
     ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), 3), 1);
     ASSERT_EQ(InitializeUncertainty(results.get()), 1);
     EXPECT_EQ(results->transPhaseDeg.size(), 9u);
     EXPECT_EQ(Refl(results.get(), 1, 2), (Entry{0, 0, 0})); // earlier results are gone
 
-    ResultsPtr empty(CreateUncertaintyInfo());
+    Owned<UncertaintyInfo> empty(CreateUncertaintyInfo());
     EXPECT_EQ(InitializeUncertainty(empty.get()), 0);
     ASSERT_EQ(SetUncertaintyNumFreqs(empty.get(), 1), 1);
     EXPECT_EQ(InitializeUncertainty(empty.get()), 0);
@@ -137,7 +133,7 @@ TEST(UncertaintyInitialize, RedimensionsZeroFilledAndRefusesEmptyCounts) {
 
 TEST(UncertaintyInitialize, KeepsArraysOfAnUnchangedSize) {
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     const float* storage = results->transPhaseDeg.data();
     ASSERT_EQ(SetUncertaintyTrans(results.get(), 1, 2, 7, 7, 7), 1);
     ASSERT_EQ(InitializeUncertainty(results.get()), 1);
@@ -174,7 +170,7 @@ TEST(UncertaintyInitialize, KeepsArraysOfAnUnchangedSize) {
 
 TEST(UncertaintyInitialize, AFailedArrayAllocationLeavesNoArrays) {
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), 3), 1); // a new size: new arrays
     {
         testing::ScopedAllocationFailure failure(3); // the fourth of the six arrays
@@ -205,7 +201,7 @@ TEST(UncertaintyInitialize, ArraysBeyondThePhysicalMemoryAreRefusedBeforeAllocat
     const std::size_t columns = memory / (5000 * 6 * sizeof(float)) * 2 + 1;
     ASSERT_LE(columns, std::size_t{INT_MAX});
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), 5000), 1);
     ASSERT_EQ(SetUncertaintyNumDUTValues(results.get(), static_cast<int>(columns)), 1);
     EXPECT_EQ(InitializeUncertainty(results.get()), 0);
@@ -222,7 +218,7 @@ TEST(UncertaintyInitialize, TheLargestRequestIsSizedWithoutOverflow) {
     GTEST_SKIP() << "AddressSanitizer aborts on a failed allocation instead of throwing";
 #else
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     // 5000 x INT_MAX floats, six times: far more than any machine can give. Counted in int the
     // product would wrap to a small size and succeed.
     ASSERT_EQ(SetUncertaintyNumFreqs(results.get(), kMaxUncertaintyFrequencies), 1);
@@ -241,7 +237,7 @@ TEST(UncertaintyInitialize, TheLargestRequestIsSizedWithoutOverflow) {
 
 TEST(UncertaintyFields, SettersCheckTheirValuesAndKeepTheOldOnes) {
     testing::CapturedMessages messages;
-    ResultsPtr results(CreateUncertaintyInfo());
+    Owned<UncertaintyInfo> results(CreateUncertaintyInfo());
     ASSERT_NE(results, nullptr);
     EXPECT_EQ(SetUncertaintyType(results.get(), 4), 0);
     EXPECT_EQ(SetUncertaintyType(results.get(), 0), 0);
@@ -279,7 +275,7 @@ TEST(UncertaintyFields, SettersCheckTheirValuesAndKeepTheOldOnes) {
 
 TEST(UncertaintyFields, NullArgumentsAreReportedUnderTheirRoutine) {
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(1, 1);
+    Owned<UncertaintyInfo> results = Dimensioned(1, 1);
     int value = 0;
     double frequency = 0.0;
     float a = 0, b = 0;
@@ -300,8 +296,8 @@ TEST(UncertaintyFields, NullArgumentsAreReportedUnderTheirRoutine) {
 
 TEST(UncertaintyRows, WritingARowEqualsSettingEachEntry) {
     testing::CapturedMessages messages;
-    ResultsPtr fast = Dimensioned(3, 4);
-    ResultsPtr slow = Dimensioned(3, 4);
+    Owned<UncertaintyInfo> fast = Dimensioned(3, 4);
+    Owned<UncertaintyInfo> slow = Dimensioned(3, 4);
     for (int i = 0; i < 3; ++i) {
         UncertaintyRow row;
         ASSERT_EQ(GetUncertaintyRow(fast.get(), i, &row), 1);
@@ -330,7 +326,7 @@ TEST(UncertaintyRows, WritingARowEqualsSettingEachEntry) {
 
 TEST(UncertaintyRows, AreCheckedOnceLikeTheEntrySetters) {
     testing::CapturedMessages messages;
-    ResultsPtr results = Dimensioned(2, 3);
+    Owned<UncertaintyInfo> results = Dimensioned(2, 3);
     UncertaintyRow row;
     EXPECT_EQ(GetUncertaintyRow(results.get(), 2, &row), 0);
     EXPECT_EQ(GetUncertaintyRow(results.get(), -1, &row), 0);

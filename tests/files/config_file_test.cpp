@@ -1,6 +1,7 @@
 #include "files/config_file.h"
 
 #include "components/dut.h"
+#include "core/owned.h"
 #include "engine/config.h"
 #include "support/captured_messages.h"
 #include "support/temp_dir.h"
@@ -18,18 +19,6 @@ namespace {
 using Texts = std::vector<std::string>;
 
 const std::string kDataDir = std::string(TOLVANE_TEST_DATA_DIR) + "/config/";
-
-struct ConfigPtr {
-    ConfigInfo* config = CreateConfigInfo();
-    ConfigPtr() = default;
-    ConfigPtr(const ConfigPtr&) = delete;
-    ConfigPtr& operator=(const ConfigPtr&) = delete;
-    ~ConfigPtr() {
-        if (config != nullptr) (void)DestroyConfigInfo(config);
-    }
-    ConfigInfo* operator->() const { return config; }
-    ConfigInfo* get() const { return config; }
-};
 
 std::string Name(const RecordName& name) {
     return name.data();
@@ -63,7 +52,7 @@ void FillBenchConfig(ConfigInfo* config) {
 }
 
 TEST(WriteConfigFile, WritesEveryLineInItsFormat) {
-    ConfigPtr config;
+    Owned<ConfigInfo> config(CreateConfigInfo());
     FillBenchConfig(config.get());
     testing::TempDir dir;
     testing::CapturedMessages captured;
@@ -73,7 +62,7 @@ TEST(WriteConfigFile, WritesEveryLineInItsFormat) {
 }
 
 TEST(ReadConfigFile, ReadsAHandWrittenFileInAnyOrderAndCase) {
-    ConfigPtr config;
+    Owned<ConfigInfo> config(CreateConfigInfo());
     testing::CapturedMessages captured;
     ASSERT_EQ(ReadConfigFile(config.get(), (kDataDir + "handwritten.cfg").c_str()), 1);
     EXPECT_TRUE(captured.all().empty()) << captured.errors().front();
@@ -112,7 +101,7 @@ TEST(ReadConfigFile, ReadsAHandWrittenFileInAnyOrderAndCase) {
 }
 
 TEST(ConfigFile, AWrittenConfigurationReadsBackWithinThePrintedPrecision) {
-    ConfigPtr written;
+    Owned<ConfigInfo> written(CreateConfigInfo());
     ConfigInfo* w = written.get();
     ASSERT_TRUE(SetConfigVNAName(w, " leading blank and a ! in the name"));
     ASSERT_TRUE(SetConfigDielName(w, 1, "PTFE"));
@@ -143,7 +132,7 @@ TEST(ConfigFile, AWrittenConfigurationReadsBackWithinThePrintedPrecision) {
     const std::string path = dir.file("round.cfg");
     testing::CapturedMessages captured;
     ASSERT_EQ(WriteConfigFile(w, path.c_str()), 1);
-    ConfigPtr read;
+    Owned<ConfigInfo> read(CreateConfigInfo());
     ASSERT_EQ(ReadConfigFile(read.get(), path.c_str()), 1);
     EXPECT_TRUE(captured.all().empty());
 
@@ -187,14 +176,14 @@ TEST(ConfigFile, AWrittenConfigurationReadsBackWithinThePrintedPrecision) {
 }
 
 TEST(ReadConfigFile, AnEmptyNameShiftsTheLinesThatFollow) {
-    ConfigPtr written;
+    Owned<ConfigInfo> written(CreateConfigInfo());
     FillBenchConfig(written.get());
     ASSERT_TRUE(SetConfigVNAName(written.get(), ""));
     testing::TempDir dir;
     const std::string path = dir.file("empty-name.cfg");
     ASSERT_EQ(WriteConfigFile(written.get(), path.c_str()), 1);
 
-    ConfigPtr read;
+    Owned<ConfigInfo> read(CreateConfigInfo());
     testing::CapturedMessages captured;
     ASSERT_EQ(ReadConfigFile(read.get(), path.c_str()), 1);
     // The empty line is skipped, so "CABLE 1" becomes the VNA name and cable 1's lines are
@@ -210,7 +199,7 @@ TEST(ReadConfigFile, AnEmptyNameShiftsTheLinesThatFollow) {
 TEST(ReadConfigFile, AStrayWordIsReportedAndTheNextBlocksAreRead) {
     testing::TempDir dir;
     const std::string path = dir.write("stray.cfg", "POWER\n-3\nstray words here\nAVERAGES\n8\n");
-    ConfigPtr config;
+    Owned<ConfigInfo> config(CreateConfigInfo());
     testing::CapturedMessages captured;
     ASSERT_EQ(ReadConfigFile(config.get(), path.c_str()), 1);
     EXPECT_EQ(captured.errors(), (Texts{UnknownKeyword(path, "stray words here")}));
@@ -246,7 +235,7 @@ TEST(ReadConfigFile, AParseErrorIsReportedOnceAndTheRestIsIgnored) {
         testing::TempDir dir;
         // Every case ends with blocks that must not be read after the error.
         const std::string path = dir.write("bad.cfg", std::string(c.text) + "AVERAGES\n99\n");
-        ConfigPtr config;
+        Owned<ConfigInfo> config(CreateConfigInfo());
         testing::CapturedMessages captured;
         ASSERT_EQ(ReadConfigFile(config.get(), path.c_str()), 1) << c.text;
         Texts expected = c.recordMessages;
@@ -264,7 +253,7 @@ TEST(ReadConfigFile, AParseErrorIsReportedOnceAndTheRestIsIgnored) {
 TEST(ReadConfigFile, ARefusedLineStoresNothingOfIt) {
     testing::TempDir dir;
     const std::string path = dir.write("cable.cfg", "CABLE 2\nPE\n5 -1\n");
-    ConfigPtr config;
+    Owned<ConfigInfo> config(CreateConfigInfo());
     testing::CapturedMessages captured;
     ASSERT_EQ(ReadConfigFile(config.get(), path.c_str()), 1);
     EXPECT_EQ(Name(config->dielNames[1]), "PE") << "the name line before it was stored";
@@ -273,7 +262,7 @@ TEST(ReadConfigFile, ARefusedLineStoresNothingOfIt) {
 }
 
 TEST(ReadConfigFile, AConfigurationWithoutFrequenciesDoesNotReadBack) {
-    ConfigPtr written;
+    Owned<ConfigInfo> written(CreateConfigInfo());
     ASSERT_TRUE(SetConfigVNAName(written.get(), "VNA") && SetConfigCalName(written.get(), "Kit") &&
                 SetConfigDielName(written.get(), 1, "PTFE") &&
                 SetConfigDielName(written.get(), 2, "PTFE"));
@@ -286,7 +275,7 @@ TEST(ReadConfigFile, AConfigurationWithoutFrequenciesDoesNotReadBack) {
                         "!frequencies (GHz)\n\nPOWER\n"),
               std::string::npos);
 
-    ConfigPtr read;
+    Owned<ConfigInfo> read(CreateConfigInfo());
     testing::CapturedMessages captured;
     ASSERT_EQ(ReadConfigFile(read.get(), path.c_str()), 1);
     EXPECT_EQ(captured.errors(),
@@ -298,7 +287,7 @@ TEST(ReadConfigFile, AConfigurationWithoutFrequenciesDoesNotReadBack) {
 
 TEST(ReadConfigFile, FailuresThatReturnZero) {
     testing::TempDir dir;
-    ConfigPtr config;
+    Owned<ConfigInfo> config(CreateConfigInfo());
     testing::CapturedMessages captured;
     const std::string missing = dir.file("missing.cfg");
     EXPECT_EQ(ReadConfigFile(config.get(), missing.c_str()), 0);
@@ -317,7 +306,7 @@ TEST(ReadConfigFile, FailuresThatReturnZero) {
 
 TEST(WriteConfigFile, FailuresReportAndKeepThePreviousFile) {
     testing::TempDir dir;
-    ConfigPtr config;
+    Owned<ConfigInfo> config(CreateConfigInfo());
     FillBenchConfig(config.get());
     testing::CapturedMessages captured;
 
@@ -341,7 +330,7 @@ TEST(WriteConfigFile, AFailedWriteReportsAndLeavesThePreviousFileIntact) {
     testing::TempDir dir;
     const std::string previous(6000, 'p');
     const std::string path = dir.write("big.cfg", previous);
-    ConfigPtr config;
+    Owned<ConfigInfo> config(CreateConfigInfo());
     FillBenchConfig(config.get());
     ASSERT_TRUE(SetConfigNumFreqs(config.get(), 5000));
     for (int i = 0; i < 5000; ++i)

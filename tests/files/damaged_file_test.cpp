@@ -5,6 +5,7 @@
 #include "components/connector.h"
 #include "components/dielectric.h"
 #include "components/vna.h"
+#include "core/owned.h"
 #include "engine/config.h"
 #include "engine/model.h"
 #include "files/config_file.h"
@@ -30,7 +31,6 @@ namespace tolvane {
 namespace {
 
 using Texts = std::vector<std::string>;
-using testing::ModelPtr;
 
 const std::string kRegressionDir = std::string(TOLVANE_TEST_DATA_DIR) + "/fuzz-regressions/";
 const std::string kShippedDir = std::string(TOLVANE_SHIPPED_DATA_DIR) + "/";
@@ -49,15 +49,10 @@ std::string ReadWhole(const std::string& path) {
     return text.str();
 }
 
-struct ConfigDeleter {
-    void operator()(ConfigInfo* config) const { (void)DestroyConfigInfo(config); }
-};
-using ConfigPtr = std::unique_ptr<ConfigInfo, ConfigDeleter>;
-
 TEST(FuzzRegression, ModelTableCountBeyondTheFileIsRefusedAtItsLine) {
     // A count that wraps to 672647168 once sized a table of that many pairs (8 GB).
     const std::string path = kRegressionDir + "model/oom-table-count.mdl";
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     testing::CapturedMessages captured;
     EXPECT_EQ(ReadModelFile(model.get(), path.c_str()), 1);
     EXPECT_EQ(captured.errors(),
@@ -96,7 +91,7 @@ TEST(DamagedFile, ACountTheRestOfTheFileCannotHoldIsRefusedBeforeAnythingIsSized
     // After the count line come 15 bytes, at most 8 lines: a count of 9 cannot complete.
     const std::string fits = "CONNECTOR 1\nRCnRm\n4\nLINEAR\n1 2\n3 4\n";
     const std::string tooMany = "CONNECTOR 1\nRCnRm\n9\nLINEAR\n1 2\n3 4\n";
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     testing::CapturedMessages captured;
     ASSERT_EQ(ReadModelFile(model.get(), dir.write("fits.mdl", fits).c_str()), 1);
     EXPECT_TRUE(captured.errors().empty()) << "a file cut short is read as far as it goes";
@@ -115,7 +110,7 @@ TEST(DamagedFile, AnIntegerBeyondIntOrANumberNotFiniteIsAParseError) {
     // 4294967297 would wrap to 1: connector 1, an averaging factor of 1, the background on.
     testing::TempDir dir;
     testing::CapturedMessages captured;
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     const std::string model1 = dir.write("c.mdl", "CONNECTOR 4294967297\nRCnRm\n1\n");
     EXPECT_EQ(ReadModelFile(model.get(), model1.c_str()), 1);
     const std::string model2 = dir.write("d.mdl", "DUT\n4294967299\n");
@@ -127,7 +122,7 @@ TEST(DamagedFile, AnIntegerBeyondIntOrANumberNotFiniteIsAParseError) {
     EXPECT_EQ(model->ifBandwidthHz, 1000.0f);
     EXPECT_EQ(model->powerDbm, 0.0f);
 
-    ConfigPtr config(CreateConfigInfo());
+    Owned<ConfigInfo> config(CreateConfigInfo());
     ASSERT_EQ(SetConfigAverages(config.get(), 16), 1);
     const std::string config1 = dir.write("a.cfg", "AVERAGES\n4294967297\n");
     EXPECT_EQ(ReadConfigFile(config.get(), config1.c_str()), 1);
@@ -185,7 +180,7 @@ const std::string kGarbage = "#garbage";
 /// Reads `text` as a model file into a new model and returns the model as written back.
 std::string ModelAsRead(const testing::TempDir& dir, const std::string& text,
                         const std::string& name) {
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     EXPECT_EQ(ReadModelFile(model.get(), dir.write(name, text).c_str()), 1);
     EXPECT_EQ(WriteModelFile(model.get(), dir.file("written.mdl").c_str()), 1);
     return dir.read("written.mdl");
@@ -217,7 +212,7 @@ TEST(DamagedFile, EveryModelLineThatFailsIsNamedAndKeepsWhatCameBefore) {
 /// Reads `text` as a configuration into a new record and returns it as written back.
 std::string ConfigAsRead(const testing::TempDir& dir, const std::string& text,
                          const std::string& name) {
-    ConfigPtr config(CreateConfigInfo());
+    Owned<ConfigInfo> config(CreateConfigInfo());
     EXPECT_EQ(ReadConfigFile(config.get(), dir.write(name, text).c_str()), 1);
     EXPECT_EQ(WriteConfigFile(config.get(), dir.file("written.cfg").c_str()), 1);
     return dir.read("written.cfg");

@@ -1,6 +1,7 @@
 #include "files/dut_block.h"
 
 #include "components/dut.h"
+#include "core/owned.h"
 #include "files/safe_file_writer.h"
 #include "support/captured_messages.h"
 #include "support/temp_dir.h"
@@ -16,11 +17,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-struct DUTDeleter {
-    void operator()(DUTInfo* dut) const { (void)DestroyDUTInfo(dut); }
-};
-using DUTPtr = std::unique_ptr<DUTInfo, DUTDeleter>;
-
 std::string WrittenBlock(const DUTInfo* dut, int sweepDecimals) {
     testing::TempDir dir;
     SafeFileWriter out(dir.file("block.txt"));
@@ -31,7 +27,7 @@ std::string WrittenBlock(const DUTInfo* dut, int sweepDecimals) {
 }
 
 TEST(DUTBlockWriter, WritesTheNewRecordLineByLine) {
-    DUTPtr dut(CreateDUTInfo());
+    Owned<DUTInfo> dut(CreateDUTInfo());
     ASSERT_NE(dut, nullptr);
     EXPECT_EQ(WrittenBlock(dut.get(), kModelSweepDecimals),
               "DUT\n"
@@ -57,7 +53,7 @@ TEST(DUTBlockWriter, WritesTheNewRecordLineByLine) {
 }
 
 TEST(DUTBlockWriter, SweepDecimalsAffectOnlyTheSweepLine) {
-    DUTPtr dut(CreateDUTInfo());
+    Owned<DUTInfo> dut(CreateDUTInfo());
     ASSERT_TRUE(SetDUTUserValues(dut.get(), -20, -20, 10, -20, 0.0456f, 18.12345f, 7));
     // The saved reverse transmission is written, not the one the computation reads.
     ASSERT_TRUE(SetDUTReverseTrans(dut.get(), -33.0f));
@@ -100,7 +96,7 @@ const Texts kBlockLines = {
 };
 
 TEST(DUTBlockReader, StoresTheEightLinesByPosition) {
-    DUTPtr dut(CreateDUTInfo());
+    Owned<DUTInfo> dut(CreateDUTInfo());
     testing::CapturedMessages captured;
     using Step = DUTBlockReader::Step;
     const auto steps = Feed(dut.get(), kBlockLines);
@@ -133,7 +129,7 @@ TEST(DUTBlockReader, StoresTheEightLinesByPosition) {
 }
 
 TEST(DUTBlockReader, CoverageFactorsAreStoredOnlyWithTheEighthLine) {
-    DUTPtr dut(CreateDUTInfo());
+    Owned<DUTInfo> dut(CreateDUTInfo());
     const Texts firstSeven(kBlockLines.begin(), kBlockLines.begin() + 7);
     (void)Feed(dut.get(), firstSeven);
     for (float factor : dut->coverageFactors)
@@ -155,7 +151,7 @@ TEST(DUTBlockReader, MissingNumbersAndRefusedValuesAreErrors) {
         {{"1", "11 -30 0", "91 -80 10 1 -20", "-20 -20 10"}, {}},
     };
     for (const Case& c : cases) {
-        DUTPtr dut(CreateDUTInfo());
+        Owned<DUTInfo> dut(CreateDUTInfo());
         testing::CapturedMessages captured;
         const auto steps = Feed(dut.get(), c.lines);
         EXPECT_EQ(steps.back(), Step::Error) << c.lines.back();
@@ -163,7 +159,7 @@ TEST(DUTBlockReader, MissingNumbersAndRefusedValuesAreErrors) {
     }
 
     // A refused number of values stores nothing of its line.
-    DUTPtr dut(CreateDUTInfo());
+    Owned<DUTInfo> dut(CreateDUTInfo());
     testing::CapturedMessages captured;
     (void)Feed(dut.get(), {"1", "-3   -10   -5"});
     EXPECT_EQ(dut->reflNumValues, 41);
@@ -174,7 +170,7 @@ TEST(DUTBlockReader, MissingNumbersAndRefusedValuesAreErrors) {
 }
 
 TEST(DUTBlockReader, LimitsBelowTheFloorAreRaised) {
-    DUTPtr dut(CreateDUTInfo());
+    Owned<DUTInfo> dut(CreateDUTInfo());
     (void)Feed(dut.get(), {"2", "41 -200 0", "91 -150 10 0 -300"});
     EXPECT_EQ(dut->reflMinDb, -140.0f);
     EXPECT_EQ(dut->transMinDb, -140.0f);

@@ -5,6 +5,7 @@
 #include "components/connector.h"
 #include "components/dut.h"
 #include "components/vna.h"
+#include "core/owned.h"
 #include "engine/model.h"
 #include "support/captured_messages.h"
 #include "support/model_builder.h"
@@ -22,7 +23,6 @@ namespace tolvane {
 namespace {
 
 using Texts = std::vector<std::string>;
-using testing::ModelPtr;
 
 const std::string kDataDir = std::string(TOLVANE_TEST_DATA_DIR) + "/model/";
 
@@ -73,7 +73,7 @@ void FillBenchModel(ModelInfo* model) {
 }
 
 TEST(WriteModelFile, WritesEveryLineInItsFormat) {
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     FillBenchModel(model.get());
     testing::TempDir dir;
     testing::CapturedMessages captured;
@@ -97,7 +97,7 @@ TEST(ModelFile, AWrittenModelReadsBackWithinThePrintedPrecisions) {
     const auto real = [&random](double low, double high) {
         return std::uniform_real_distribution(low, high)(random);
     };
-    ModelPtr written(CreateModelInfo());
+    Owned<ModelInfo> written(CreateModelInfo());
     const double steps[] = {0.1,  0.1, 1e-4, 0.1, 0.1, 1e-4, 1e-4, 0.1,
                             1e-3, 0.1, 1e-3, 0.1, 0.1, 0.1,  0.1,  0.1};
     for (ModelTerm term : kRangeCheckedTerms) {
@@ -130,7 +130,7 @@ TEST(ModelFile, AWrittenModelReadsBackWithinThePrintedPrecisions) {
     testing::TempDir dir;
     testing::CapturedMessages captured;
     ASSERT_EQ(WriteModelFile(written.get(), dir.file("m.mdl").c_str()), 1);
-    ModelPtr read(CreateModelInfo());
+    Owned<ModelInfo> read(CreateModelInfo());
     ASSERT_EQ(ReadModelFile(read.get(), dir.file("m.mdl").c_str()), 1);
     EXPECT_TRUE(captured.all().empty()) << captured.errors().front();
 
@@ -174,7 +174,7 @@ TEST(ModelFile, AWrittenModelReadsBackWithinThePrintedPrecisions) {
 }
 
 TEST(ReadModelFile, ReadsAHandWrittenFileInAnyOrderAndCase) {
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     testing::CapturedMessages captured;
     ASSERT_EQ(ReadModelFile(model.get(), (kDataDir + "handwritten.mdl").c_str()), 1);
     EXPECT_TRUE(captured.all().empty()) << captured.errors().front();
@@ -220,7 +220,7 @@ TEST(ReadModelFile, ReadsAHandWrittenFileInAnyOrderAndCase) {
 
 // Reads `text` from a file into a new model; returns the model, the messages and the path.
 struct ReadOutcome {
-    ModelPtr model{CreateModelInfo()};
+    Owned<ModelInfo> model{CreateModelInfo()};
     int returned = -1;
     Texts errors;
     std::string path;
@@ -332,7 +332,7 @@ TEST(ReadModelFile, AnEmptyFileChangesNothingAndMissingFilesAreReported) {
 
 TEST(ModelFile, ATableWithoutInterpolationLineDoesNotReadBack) {
     // A receiver table that was never given a type is written without its interpolation line.
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     for (ModelTerm term : kRangeCheckedTerms)
         testing::FillTable(testing::TermTable(model.get(), term), {{1e9, 1.0f}});
     testing::FillTable(model->vna->src, {{-10.0, 0.5f}}, INTERP_LINEAR);
@@ -340,13 +340,13 @@ TEST(ModelFile, ATableWithoutInterpolationLineDoesNotReadBack) {
     testing::TempDir dir;
     testing::CapturedMessages captured;
     ASSERT_EQ(WriteModelFile(model.get(), dir.file("m.mdl").c_str()), 1);
-    ModelPtr read(CreateModelInfo());
+    Owned<ModelInfo> read(CreateModelInfo());
     EXPECT_EQ(ReadModelFile(read.get(), dir.file("m.mdl").c_str()), 1);
     EXPECT_EQ(captured.errors(), Texts{ParseError(dir.file("m.mdl"), "-10.0 0.5000")});
 }
 
 TEST(ModelFile, AModelWithoutFrequenciesDoesNotReadBackItsDUT) {
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     for (ModelTerm term : kRangeCheckedTerms)
         testing::FillTable(testing::TermTable(model.get(), term), {{1e9, 1.0f}});
     testing::FillTable(model->vna->src, {{0.0, 1.0f}});
@@ -354,7 +354,7 @@ TEST(ModelFile, AModelWithoutFrequenciesDoesNotReadBackItsDUT) {
     testing::TempDir dir;
     testing::CapturedMessages captured;
     ASSERT_EQ(WriteModelFile(model.get(), dir.file("m.mdl").c_str()), 1);
-    ModelPtr read(CreateModelInfo());
+    Owned<ModelInfo> read(CreateModelInfo());
     EXPECT_EQ(ReadModelFile(read.get(), dir.file("m.mdl").c_str()), 1);
     EXPECT_EQ(captured.errors(), (Texts{"SetModelParam: Invalid number of frequencies.",
                                         ParseError(dir.file("m.mdl"), "0")}));
@@ -365,7 +365,7 @@ TEST(ModelFile, AModelWithoutFrequenciesDoesNotReadBackItsDUT) {
 TEST(WriteModelFile, AFailureLeavesThePreviousFileInPlace) {
     testing::TempDir dir;
     const std::string path = dir.write("kept.mdl", "the user's previous model\n");
-    ModelPtr model(CreateModelInfo());
+    Owned<ModelInfo> model(CreateModelInfo());
     FillBenchModel(model.get());
     // A query that fails part way: the calibration kit's last table is missing.
     (void)DestroyFVInfo(model->calKit->CTt);

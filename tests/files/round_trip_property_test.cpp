@@ -2,6 +2,7 @@
 // file again, and an exported result shows the numbers of its record.
 #include "components/dut.h"
 #include "components/vna.h"
+#include "core/owned.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
 #include "engine/model.h"
@@ -26,8 +27,6 @@
 
 namespace tolvane {
 namespace {
-
-using testing::ModelPtr;
 
 /// Random values within the ranges the records accept and the files can carry.
 class RandomValues {
@@ -86,8 +85,8 @@ void FillRandomDUT(RandomValues& r, DUTInfo* dut) {
               1);
 }
 
-ModelPtr RandomModel(RandomValues& r) {
-    ModelPtr model(CreateModelInfo());
+Owned<ModelInfo> RandomModel(RandomValues& r) {
+    Owned<ModelInfo> model(CreateModelInfo());
     for (ModelTerm term : kRangeCheckedTerms) {
         testing::Pairs pairs;
         for (double hz : r.frequencies(r.integer(1, 12)))
@@ -128,19 +127,14 @@ TEST(RoundTripProperty, ARandomModelWritesReadsAndWritesTheSameFile) {
     testing::TempDir dir;
     for (int trial = 0; trial < 40 && !HasFatalFailure(); ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
-        ModelPtr read(CreateModelInfo());
+        Owned<ModelInfo> read(CreateModelInfo());
         ExpectTheSameFileAgain<ModelInfo>(RandomModel(r).get(), read.get(), WriteModelFile,
                                           ReadModelFile, dir);
     }
 }
 
-struct ConfigDeleter {
-    void operator()(ConfigInfo* config) const { (void)DestroyConfigInfo(config); }
-};
-using ConfigPtr = std::unique_ptr<ConfigInfo, ConfigDeleter>;
-
-ConfigPtr RandomConfig(RandomValues& r) {
-    ConfigPtr config(CreateConfigInfo());
+Owned<ConfigInfo> RandomConfig(RandomValues& r) {
+    Owned<ConfigInfo> config(CreateConfigInfo());
     EXPECT_EQ(SetConfigVNAName(config.get(), r.name().c_str()), 1);
     EXPECT_EQ(SetConfigCalName(config.get(), r.name().c_str()), 1);
     for (int cable = 1; cable <= 2; ++cable) {
@@ -168,16 +162,11 @@ TEST(RoundTripProperty, ARandomConfigurationWritesReadsAndWritesTheSameFile) {
     testing::TempDir dir;
     for (int trial = 0; trial < 60 && !HasFatalFailure(); ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
-        ConfigPtr read(CreateConfigInfo());
+        Owned<ConfigInfo> read(CreateConfigInfo());
         ExpectTheSameFileAgain<ConfigInfo>(RandomConfig(r).get(), read.get(), WriteConfigFile,
                                            ReadConfigFile, dir);
     }
 }
-
-struct ResultsDeleter {
-    void operator()(UncertaintyInfo* results) const { (void)DestroyUncertaintyInfo(results); }
-};
-using ResultsPtr = std::unique_ptr<UncertaintyInfo, ResultsDeleter>;
 
 /// Every number of the text, in order; words are skipped.
 std::vector<double> NumbersIn(const std::string& text) {
@@ -192,8 +181,8 @@ std::vector<double> NumbersIn(const std::string& text) {
 }
 
 /// A model whose terms are small random errors over 1 to 20 GHz, with a random DUT sweep.
-ModelPtr RandomComputableModel(RandomValues& r) {
-    ModelPtr model = testing::QuietModel();
+Owned<ModelInfo> RandomComputableModel(RandomValues& r) {
+    Owned<ModelInfo> model = testing::QuietModel();
     const double low = 1e9, high = 20e9;
     for (ModelTerm term :
          {kTermDirectivity, kTermSourceMatch, kTermLoadMatch, kTermCrosstalk,
@@ -234,8 +223,8 @@ TEST(RoundTripProperty, AnExportedResultShowsTheNumbersOfItsRecord) {
     const std::string path = dir.file("uncertainty.dat");
     for (int trial = 0; trial < 30; ++trial) {
         SCOPED_TRACE("trial " + std::to_string(trial));
-        ModelPtr model = RandomComputableModel(r);
-        ResultsPtr results(CreateUncertaintyInfo());
+        Owned<ModelInfo> model = RandomComputableModel(r);
+        Owned<UncertaintyInfo> results(CreateUncertaintyInfo());
         testing::CapturedMessages captured;
         ASSERT_EQ(ComputeModel(model.get(), results.get()), 1) << captured.errors().front();
         ASSERT_EQ(ExportUncertaintyToFile(results.get(), path.c_str()), 1);

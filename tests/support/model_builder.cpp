@@ -10,10 +10,6 @@
 
 namespace tolvane::testing {
 
-void ModelDeleter::operator()(ModelInfo* model) const {
-    (void)DestroyModelInfo(model);
-}
-
 FVInfo* TermTable(ModelInfo* model, ModelTerm term) {
     return TermFrequencyTable(model, DescribeModelTerm(term));
 }
@@ -48,8 +44,8 @@ void SetFrequencies(ModelInfo* model, const std::vector<double>& frequenciesHz) 
         ASSERT_EQ(SetModelFreq(model, i, frequenciesHz[static_cast<std::size_t>(i)]), 1);
 }
 
-ModelPtr QuietModel() {
-    ModelPtr model(CreateModelInfo());
+Owned<ModelInfo> QuietModel() {
+    Owned<ModelInfo> model(CreateModelInfo());
     EXPECT_NE(model, nullptr);
     if (model == nullptr) return model;
     constexpr double kLow = 1e9, kHigh = 2e9;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/fv_table.h"
+#include "core/owned.h"
 #include "core/pv_table.h"
 #include "engine/model.h"
 #include "engine/model_terms.h"
@@ -10,12 +11,6 @@
 #include <vector>
 
 namespace tolvane::testing {
-
-struct ModelDeleter {
-    void operator()(ModelInfo* model) const;
-};
-/// A model destroyed with DestroyModelInfo.
-using ModelPtr = std::unique_ptr<ModelInfo, ModelDeleter>;
 
 /// The model's own table of `term`.
 [[nodiscard]] FVInfo* TermTable(ModelInfo* model, ModelTerm term);
@@ -37,6 +32,6 @@ void SetFrequencies(ModelInfo* model, const std::vector<double>& frequenciesHz);
 /// NRc of 300 (noise at -300 dBm), SRc 0 dB from -200 to 100 dBm, every coverage factor 1, port
 /// power 0 dBm, equal IF bandwidths (1000 Hz) and averaging factors (1), the tables spanning 1 to
 /// 2 GHz, one frequency of 1.5 GHz and a reflection-only DUT of one value, -20 dB.
-[[nodiscard]] ModelPtr QuietModel();
+[[nodiscard]] Owned<ModelInfo> QuietModel();
 
 } // namespace tolvane::testing

@@ -3,6 +3,7 @@
 // Models, configurations and tables for the tests of the model's editors.
 
 #include "core/fv_table.h"
+#include "core/owned.h"
 #include "core/pv_table.h"
 #include "engine/config.h"
 #include "support/model_builder.h"
@@ -13,15 +14,9 @@
 
 namespace tolvane::testing {
 
-struct ConfigDeleter {
-    void operator()(ConfigInfo* config) const { (void)DestroyConfigInfo(config); }
-};
-/// A configuration destroyed with DestroyConfigInfo.
-using ConfigPtr = std::unique_ptr<ConfigInfo, ConfigDeleter>;
-
 /// A new model with empty tables.
-inline ModelPtr EmptyModel() {
-    return ModelPtr(CreateModelInfo());
+inline Owned<ModelInfo> EmptyModel() {
+    return Owned<ModelInfo>(CreateModelInfo());
 }
 
 /// Replaces the table's pairs and type; false when a setter refused.

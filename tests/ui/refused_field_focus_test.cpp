@@ -2,6 +2,7 @@
 // focus with its text selected, so that the user types the correction at once, wherever the
 // focus was when the button was pressed.
 
+#include "core/owned.h"
 #include "dialog_test_support.h"
 #include "model_editor_fixture.h"
 #include "support/scoped_component_lists.h"
@@ -55,7 +56,7 @@ class RefusedFieldFocusTest : public QObject {
 private:
     std::unique_ptr<testing::ScopedComponentLists> lists_;
     std::unique_ptr<testing::CapturedMessages> messages_;
-    testing::ConfigPtr config_;
+    Owned<ConfigInfo> config_;
 
     QStringList errors() const { return testing::ErrorTexts(*messages_); }
 
@@ -151,7 +152,7 @@ private Q_SLOTS:
     }
 
     void modelFrequencyAndPower() {
-        testing::ModelPtr model = testing::EmptyModel();
+        Owned<ModelInfo> model = testing::EmptyModel();
         QVERIFY(model != nullptr);
         ModelFrequencyDialog dialog(model.get());
         auto* frequency = Child<QLineEdit>(&dialog, "frequency");
@@ -222,7 +223,7 @@ private Q_SLOTS:
     }
 
     void valueTablePageAdd() {
-        testing::ModelPtr model = testing::EmptyModel();
+        Owned<ModelInfo> model = testing::EmptyModel();
         QVERIFY(model != nullptr);
         QDialog sheet;
         auto* page = new ValueTablePage(kTermDirectivity, model.get(), config_.get(), &sheet);

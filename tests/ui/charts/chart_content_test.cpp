@@ -1,5 +1,6 @@
 // The numbers the charts and the results list show, read from result records.
 
+#include "core/owned.h"
 #include "result_fixture.h"
 #include "support/captured_messages.h"
 #include "ui/charts/axis_ticks.h"
@@ -19,13 +20,8 @@ using tolvane::testing::CapturedMessages;
 
 namespace {
 
-struct ResultDeleter {
-    void operator()(UncertaintyInfo* result) const { (void)DestroyUncertaintyInfo(result); }
-};
-using ResultPtr = std::unique_ptr<UncertaintyInfo, ResultDeleter>;
-
-ResultPtr MakeResult(int nF, int nD, int type) {
-    ResultPtr result(CreateUncertaintyInfo());
+Owned<UncertaintyInfo> MakeResult(int nF, int nD, int type) {
+    Owned<UncertaintyInfo> result(CreateUncertaintyInfo());
     if (!testing::FillFixtureResult(result.get(), nF, nD, type)) return nullptr;
     return result;
 }
@@ -106,7 +102,7 @@ private Q_SLOTS:
     }
 
     void dutValueChartHasOneCurvePerFrequency() {
-        ResultPtr result = MakeResult(3, 11, kUncertaintyReflection);
+        Owned<UncertaintyInfo> result = MakeResult(3, 11, kUncertaintyReflection);
         QVERIFY(result);
         ChartContent content;
         QVERIFY(ReadDutValueChart(result.get(), kPlotReflectionMagnitude,
@@ -138,7 +134,7 @@ private Q_SLOTS:
     }
 
     void transmissionPhaseChartReadsTheTransmissionTriple() {
-        ResultPtr result = MakeResult(2, 4, kUncertaintyTransmission);
+        Owned<UncertaintyInfo> result = MakeResult(2, 4, kUncertaintyTransmission);
         QVERIFY(result);
         ChartContent content;
         QVERIFY(ReadDutValueChart(result.get(), kPlotTransmissionPhase, QString(), &content));
@@ -174,7 +170,8 @@ private Q_SLOTS:
         QFETCH(int, quantity);
         QFETCH(QString, title);
         QFETCH(QString, yLabel);
-        ResultPtr result = MakeResult(5, 1, kUncertaintyReflection | kUncertaintyTransmission);
+        Owned<UncertaintyInfo> result =
+            MakeResult(5, 1, kUncertaintyReflection | kUncertaintyTransmission);
         QVERIFY(result);
         ChartContent content;
         QVERIFY(ReadFrequencyChart(result.get(), kind, quantity, QString(), &content));
@@ -201,7 +198,7 @@ private Q_SLOTS:
 
     void uncertaintiesAboveTheCapKeepAnAxis() {
         // Nominal −140 dB, upper bound 0 dB: 140 dB of uncertainty everywhere.
-        ResultPtr result(CreateUncertaintyInfo());
+        Owned<UncertaintyInfo> result(CreateUncertaintyInfo());
         QVERIFY(SetUncertaintyNumFreqs(result.get(), 1) &&
                 SetUncertaintyFreq(result.get(), 0, 1e9) &&
                 SetUncertaintyNumDUTValues(result.get(), 2) &&
@@ -220,7 +217,7 @@ private Q_SLOTS:
     }
 
     void unreadableResultReportsDrawPlot() {
-        ResultPtr result(CreateUncertaintyInfo());
+        Owned<UncertaintyInfo> result(CreateUncertaintyInfo());
         (void)SetUncertaintyNumFreqs(result.get(), 2);
         (void)SetUncertaintyNumDUTValues(result.get(), 3); // counts without arrays
         CapturedMessages messages;
@@ -234,7 +231,8 @@ private Q_SLOTS:
     }
 
     void userDutResultLines() {
-        ResultPtr result = MakeResult(3, 1, kUncertaintyReflection | kUncertaintyTransmission);
+        Owned<UncertaintyInfo> result =
+            MakeResult(3, 1, kUncertaintyReflection | kUncertaintyTransmission);
         QVERIFY(result);
         const QStringList expected = {
             QStringLiteral("Freq\tRefl\tRefl\tTrans\tTrans"),

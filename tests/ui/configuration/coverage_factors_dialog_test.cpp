@@ -3,6 +3,7 @@
 #include "model_editor_fixture.h"
 
 #include "components/dut.h"
+#include "core/owned.h"
 #include "support/captured_messages.h"
 #include "ui/configuration/coverage_factors_dialog.h"
 
@@ -57,7 +58,7 @@ private Q_SLOTS:
 
     void showsAndWritesTheConfigurationsFactors() {
         CapturedMessages messages;
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetDUTCoverageFactors(config->dut, 1.0f, 1.5f, 2.0f, 2.25f, 3.0f, 3.5f, 4.0f, 4.5f,
                                       5.0f, 5.5f, 6.0f, 2.0f) == 1);
         CoverageFactorsDialog dialog(config.get());
@@ -85,7 +86,7 @@ private Q_SLOTS:
     // even to the text it showed, takes the typed number.
     void factorsLeftAsShownKeepEveryDigit() {
         CapturedMessages messages;
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetDUTCoverageFactors(config->dut, 1.732f, 1.732f, 1.732f, 1.732f, 1.732f, 1.732f,
                                       1.0f, 1.732f, 1.732f, 1.732f, 1.732f, 2.0f) == 1);
         CoverageFactorsDialog dialog(config.get());
@@ -105,7 +106,7 @@ private Q_SLOTS:
 
     void aFieldThatIsNoNumberStopsDone() {
         CapturedMessages messages;
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         CoverageFactorsDialog dialog(config.get());
         dialog.field(0)->setText(QStringLiteral("2"));
         dialog.field(7)->setText(QStringLiteral("two"));

@@ -1,6 +1,7 @@
 // The compiled help file read through the help window's reader: its context map, contents and
 // links, and the worked example of "Computation of Uncertainty" computed again by the library.
 
+#include "core/owned.h"
 #include "help_fixture.h"
 #include "support/captured_messages.h"
 #include "support/model_builder.h"
@@ -99,11 +100,6 @@ QMap<QString, QString> CheckedNumbers(const QString& html) {
     return numbers;
 }
 
-struct ResultsDeleter {
-    void operator()(UncertaintyInfo* results) const { DestroyUncertaintyInfo(results); }
-};
-using ResultsPtr = std::unique_ptr<UncertaintyInfo, ResultsDeleter>;
-
 std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -120,11 +116,11 @@ private:
     QString computationHtml() const { return TopicHtml(*file_, kComputationTopic); }
 
     // The worked example's model, read from the model file listed in the topic.
-    testing::ModelPtr readExampleModel() const {
+    Owned<ModelInfo> readExampleModel() const {
         const QString listing =
             ElementText(computationHtml(), QStringLiteral("pre"), QStringLiteral("example-model"));
         const std::string path = dir_.write("example.mdl", listing.toStdString());
-        testing::ModelPtr model(CreateModelInfo());
+        Owned<ModelInfo> model(CreateModelInfo());
         testing::CapturedMessages messages;
         if (!model || ReadModelFile(model.get(), path.c_str()) != 1 || !messages.all().empty())
             return nullptr;
@@ -277,7 +273,7 @@ private Q_SLOTS:
 
     // The listing is what "Save Model..." writes for the model it describes.
     void exampleModelFileIsAsSaveModelWritesIt() {
-        const testing::ModelPtr model = readExampleModel();
+        const Owned<ModelInfo> model = readExampleModel();
         QVERIFY(model != nullptr);
         const std::string written = dir_.file("written.mdl");
         QCOMPARE(WriteModelFile(model.get(), written.c_str()), 1);
@@ -289,7 +285,7 @@ private Q_SLOTS:
     // Every number of the example, inputs, steps and results, is what the library computes from
     // the example's model file, to the digits printed.
     void workedExampleMatchesTheLibrary() {
-        const testing::ModelPtr model = readExampleModel();
+        const Owned<ModelInfo> model = readExampleModel();
         QVERIFY(model != nullptr);
         ModelInfo& m = *model;
         const double f = m.frequenciesHz[0];
@@ -420,7 +416,7 @@ private Q_SLOTS:
             transmission[3].s21 * sourceTerm * receiver20 - value;
 
         // The results: the model computed as a reflection-only and as a transmission-only DUT.
-        ResultsPtr results(CreateUncertaintyInfo());
+        Owned<UncertaintyInfo> results(CreateUncertaintyInfo());
         QVERIFY(results != nullptr);
         for (const int type : {DUT_REFLECTION_ONLY, DUT_TRANSMISSION_ONLY}) {
             QVERIFY(SetDUTType(m.dut, type));
@@ -474,9 +470,9 @@ private Q_SLOTS:
     // The export shown in the "Tabular Export" topic is the export of the example's reflection
     // results.
     void exportExampleIsTheExportOfTheExample() {
-        const testing::ModelPtr model = readExampleModel();
+        const Owned<ModelInfo> model = readExampleModel();
         QVERIFY(model != nullptr);
-        ResultsPtr results(CreateUncertaintyInfo());
+        Owned<UncertaintyInfo> results(CreateUncertaintyInfo());
         QCOMPARE(ComputeModel(model.get(), results.get()), 1);
         const std::string path = dir_.file("uncertainty.dat");
         QCOMPARE(ExportUncertaintyToFile(results.get(), path.c_str()), 1);

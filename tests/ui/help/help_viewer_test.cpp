@@ -1,6 +1,7 @@
 // The help window and the program's help function: context numbers, contents, links, history,
 // search, a missing help file, and the windows that ask for help.
 
+#include "core/owned.h"
 #include "help_fixture.h"
 #include "support/temp_dir.h"
 #include "ui/configuration/cable_config_dialog.h"
@@ -309,10 +310,9 @@ private Q_SLOTS:
     }
 
     void editorHelpButtonsOpenTheirTopics() {
-        std::unique_ptr<ConfigInfo, int (*)(ConfigInfo*)> config(CreateConfigInfo(),
-                                                                 DestroyConfigInfo);
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(config != nullptr);
-        const testing::ModelPtr model = testing::QuietModel();
+        const Owned<ModelInfo> model = testing::QuietModel();
         QVERIFY(model != nullptr);
         DUTInfo* dut = nullptr;
         QVERIFY(GetConfigDUT(config.get(), &dut));

@@ -5,6 +5,7 @@
 
 #include "components/cal_kit.h"
 #include "components/dut.h"
+#include "core/owned.h"
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
 #include "engine/uncertainty.h"
@@ -67,8 +68,8 @@ Opened WhatOpens(const std::function<void()>& click,
 class ModelDialogTest : public QObject {
     Q_OBJECT
 private:
-    ModelPtr model_;
-    ConfigPtr config_;
+    Owned<ModelInfo> model_;
+    Owned<ConfigInfo> config_;
     std::unique_ptr<QMdiArea> area_;
     std::unique_ptr<ResultPresenter> presenter_;
     std::unique_ptr<ModelDialog> dialog_;

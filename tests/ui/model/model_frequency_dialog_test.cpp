@@ -3,6 +3,7 @@
 
 #include "model_editor_fixture.h"
 
+#include "core/owned.h"
 #include "support/captured_messages.h"
 #include "ui/model/model_frequency_dialog.h"
 
@@ -15,8 +16,8 @@ using namespace tolvane::testing;
 
 namespace {
 
-ModelPtr ModelWith(const std::vector<double>& frequenciesHz, float powerDbm) {
-    ModelPtr model = EmptyModel();
+Owned<ModelInfo> ModelWith(const std::vector<double>& frequenciesHz, float powerDbm) {
+    Owned<ModelInfo> model = EmptyModel();
     SetFrequencies(model.get(), frequenciesHz);
     (void)SetModelPower(model.get(), powerDbm);
     return model;
@@ -32,7 +33,7 @@ class ModelFrequencyDialogTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void showsTheModelSorted() {
-        ModelPtr model = ModelWith({5e9, 1e9, 2.5e9}, -12.5f);
+        Owned<ModelInfo> model = ModelWith({5e9, 1e9, 2.5e9}, -12.5f);
         ModelFrequencyDialog dialog(model.get());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Model Frequencies and Power"));
         QCOMPARE(dialog.lines(),
@@ -43,7 +44,7 @@ private Q_SLOTS:
 
     void addAndDelete() {
         CapturedMessages messages;
-        ModelPtr model = ModelWith({1e9, 4e9}, 0.0f);
+        Owned<ModelInfo> model = ModelWith({1e9, 4e9}, 0.0f);
         ModelFrequencyDialog dialog(model.get());
         dialog.frequencyEdit()->setText(QStringLiteral("-2.5"));
         dialog.addFrequency();
@@ -70,7 +71,7 @@ private Q_SLOTS:
     // highest.
     void frequenciesThatReadTheSameAreWrittenInOrder() {
         CapturedMessages messages;
-        ModelPtr model = ModelWith({1e9}, 0.0f);
+        Owned<ModelInfo> model = ModelWith({1e9}, 0.0f);
         ModelFrequencyDialog dialog(model.get());
         dialog.frequencyEdit()->setText(QStringLiteral("1.0000004"));
         dialog.addFrequency();
@@ -86,7 +87,7 @@ private Q_SLOTS:
     void acceptWritesFrequenciesExactlyThenThePower() {
         CapturedMessages messages;
         // A frequency finer than the list shows is written back as it was read.
-        ModelPtr model = ModelWith({3.0000004e9, 1e9}, 0.0f);
+        Owned<ModelInfo> model = ModelWith({3.0000004e9, 1e9}, 0.0f);
         ModelFrequencyDialog dialog(model.get());
         dialog.frequencyEdit()->setText(QStringLiteral("2.1234567891"));
         dialog.addFrequency();
@@ -102,7 +103,7 @@ private Q_SLOTS:
 
     void aPowerLeftAsShownKeepsEveryDigit() {
         CapturedMessages messages;
-        ModelPtr model = ModelWith({1e9}, -7.12345f); // shows "-7.123"
+        Owned<ModelInfo> model = ModelWith({1e9}, -7.12345f); // shows "-7.123"
         ModelFrequencyDialog dialog(model.get());
         dialog.open();
         dialog.accept();
@@ -112,7 +113,7 @@ private Q_SLOTS:
 
     void aRefusedCountStopsBeforeAnythingIsWritten() {
         CapturedMessages messages;
-        ModelPtr model = ModelWith({1e9}, 3.0f);
+        Owned<ModelInfo> model = ModelWith({1e9}, 3.0f);
         ModelFrequencyDialog dialog(model.get());
         dialog.list()->setCurrentRow(0);
         dialog.deleteFrequency();
@@ -128,7 +129,7 @@ private Q_SLOTS:
 
     void aBadPowerStopsAfterTheFrequencies() {
         CapturedMessages messages;
-        ModelPtr model = ModelWith({1e9}, 3.0f);
+        Owned<ModelInfo> model = ModelWith({1e9}, 3.0f);
         ModelFrequencyDialog dialog(model.get());
         dialog.frequencyEdit()->setText(QStringLiteral("2"));
         dialog.addFrequency();

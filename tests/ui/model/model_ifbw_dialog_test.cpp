@@ -2,6 +2,7 @@
 
 #include "model_editor_fixture.h"
 
+#include "core/owned.h"
 #include "support/captured_messages.h"
 #include "ui/model/model_ifbw_dialog.h"
 
@@ -40,7 +41,7 @@ private Q_SLOTS:
     void nearestIFBandwidth() {
         QFETCH(float, bandwidthHz);
         QFETCH(QString, selected);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         model->ifBandwidthHz = bandwidthHz;
         model->nrcIfBandwidthHz = bandwidthHz;
         ModelIfbwDialog dialog(model.get());
@@ -62,7 +63,7 @@ private Q_SLOTS:
     void largestAveragingFactorNotAbove() {
         QFETCH(int, averages);
         QFETCH(QString, selected);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         model->averages = averages;
         model->nrcAverages = averages;
         ModelIfbwDialog dialog(model.get());
@@ -71,7 +72,7 @@ private Q_SLOTS:
     }
 
     void entriesAndCaption() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         ModelIfbwDialog dialog(model.get());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Model IF Bandwidth and Averaging"));
         QCOMPARE(Entries(dialog.ifBandwidth()),
@@ -86,7 +87,7 @@ private Q_SLOTS:
 
     void acceptWritesTheFourValues() {
         CapturedMessages messages;
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         model->averages = 8;
         model->nrcAverages = 0; // shows no selection and stays as it is
         ModelIfbwDialog dialog(model.get());
@@ -104,7 +105,7 @@ private Q_SLOTS:
     }
 
     void cancelWritesNothing() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         model->ifBandwidthHz = 1000.0f;
         ModelIfbwDialog dialog(model.get());
         dialog.ifBandwidth()->setCurrentText(QStringLiteral("10.0"));

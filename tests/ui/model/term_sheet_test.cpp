@@ -6,6 +6,7 @@
 #include "components/cable.h"
 #include "components/cal_kit.h"
 #include "components/vna.h"
+#include "core/owned.h"
 #include "support/captured_messages.h"
 #include "support/scoped_component_lists.h"
 #include "ui/help/help.h"
@@ -97,7 +98,7 @@ private Q_SLOTS:
         QFETCH(QStringList, tabs);
         QFETCH(int, startIndex);
         QFETCH(int, helpContext);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         TermSheet sheet(term, model.get(), nullptr);
         QCOMPARE(sheet.windowTitle(), caption);
         QCOMPARE(TabTitles(sheet), tabs);
@@ -119,7 +120,7 @@ private Q_SLOTS:
     }
 
     void okWritesEveryPageShownAndOnlyThose() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->vna->ssr, {{1e9, 0.1f}}));
         QVERIFY(Fill(model->vna->src, {{0.0, 0.2f}}));
         QVERIFY(Fill(model->vna->nrc, {{1e9, 100.0f}}));
@@ -139,7 +140,7 @@ private Q_SLOTS:
     }
 
     void cancelWritesNothing() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CLm, {{1e9, 40.0f}}));
         TermSheet sheet(kTermLoadMatch, model.get(), nullptr);
         AddLine(sheet.currentPage(), QStringLiteral("3"), QStringLiteral("38"));
@@ -148,7 +149,7 @@ private Q_SLOTS:
     }
 
     void applyWritesAndStaysOpen() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         TermSheet sheet(kTermCable2MagnitudeDrift, model.get(), nullptr);
         sheet.show();
         QVERIFY(!sheet.applyButton()->isEnabled());
@@ -163,7 +164,7 @@ private Q_SLOTS:
 
     void aRefusedPageDoesNotStopTheOthers() {
         CapturedMessages messages;
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(DestroyFVInfo(model->calKit->CDr) == 1);
         model->calKit->CDr = nullptr;
         TermSheet sheet(kTermDirectivity, model.get(), nullptr);
@@ -189,9 +190,9 @@ private Q_SLOTS:
         QVERIFY(Fill(kit->CXt, {{1e9, 120.0f}}));
         QVERIFY(Fill(kit->CLm, {{1e9, 42.0f}}));
         QVERIFY(Fill(kit->CTt, {{1e9, 0.04f}}));
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetConfigCalName(config.get(), "Kit A") == 1);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CDr, {{1e9, 30.0f}}));
 
         TermSheet sheet(kTermDirectivity, model.get(), config.get());

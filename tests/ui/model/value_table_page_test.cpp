@@ -7,6 +7,7 @@
 #include "components/cal_kit.h"
 #include "components/connector.h"
 #include "components/vna.h"
+#include "core/owned.h"
 #include "support/captured_messages.h"
 #include "support/scoped_component_lists.h"
 #include "ui/model/value_table_page.h"
@@ -88,7 +89,7 @@ private Q_SLOTS:
         QFETCH(int, term);
         QFETCH(QStringList, lines);
         QFETCH(QString, valueLabel);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(FrequencyTable(model.get(), term), {{2e9, -40.25f}, {1e9, 35.5f}}));
         ValueTablePage page(term, model.get(), nullptr);
         QCOMPARE(page.lines(), lines);
@@ -96,7 +97,7 @@ private Q_SLOTS:
     }
 
     void powerPageShowsSignedPowersSorted() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->vna->src, {{0.0, 0.05f}, {-20.0, -0.125f}, {10.0, 0.3f}}));
         ValueTablePage page(kTermReceiverUncertainty, model.get(), nullptr);
         QCOMPARE(page.lines(), (QStringList{QStringLiteral("-20.0 dBm = 0.125 dB"),
@@ -128,7 +129,7 @@ private Q_SLOTS:
         QFETCH(int, storedType);
         QFETCH(int, shownType);
         QFETCH(bool, noteShown);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         if (term == kTermReceiverUncertainty)
             model->vna->src->interpType = storedType;
         else
@@ -139,7 +140,7 @@ private Q_SLOTS:
     }
 
     void buttonTexts() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         ValueTablePage frequency(kTermDirectivity, model.get(), nullptr);
         QCOMPARE(frequency.interpolationButton(1)->text(), QStringLiteral("Linear"));
         QCOMPARE(frequency.interpolationButton(2)->text(), QStringLiteral("Step"));
@@ -158,7 +159,7 @@ private Q_SLOTS:
 
     void addTakesMagnitudesAndSorts() {
         CapturedMessages messages;
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CDr, {{1e9, 40.0f}, {5e9, 30.0f}}));
         ValueTablePage page(kTermDirectivity, model.get(), nullptr);
         QSignalSpy changed(&page, &ValueTablePage::changed);
@@ -204,7 +205,7 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QFETCH(QString, message);
         CapturedMessages messages;
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         ValueTablePage page(term, model.get(), nullptr);
         QSignalSpy changed(&page, &ValueTablePage::changed);
         Type(page, abscissa, value);
@@ -214,7 +215,7 @@ private Q_SLOTS:
     }
 
     void deleteRemovesTheSelectedLineOnly() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CDr, {{1e9, 40.0f}, {2e9, 35.0f}, {3e9, 30.0f}}));
         ValueTablePage page(kTermDirectivity, model.get(), nullptr);
         QSignalSpy changed(&page, &ValueTablePage::changed);
@@ -231,7 +232,7 @@ private Q_SLOTS:
     }
 
     void writeBackStoresTheListExactly() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CDr, {{2e9, -40.25f}, {1e9, 35.55f}}, INTERP_LINEAR));
         ValueTablePage page(kTermDirectivity, model.get(), nullptr);
         Type(page, QStringLiteral("1.23456789"), QStringLiteral("-33.333"));
@@ -248,7 +249,7 @@ private Q_SLOTS:
     // Lines that read the same (frequencies less than a kilohertz apart, powers less than
     // 0.05 dBm apart) still go into the table in ascending order, as its lookup needs.
     void linesThatReadTheSameAreOrderedByTheirPairs() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         ValueTablePage frequencyPage(kTermDirectivity, model.get(), nullptr);
         Type(frequencyPage, QStringLiteral("1.0000004"), QStringLiteral("10"));
         Type(frequencyPage, QStringLiteral("1.0000001"), QStringLiteral("50"));
@@ -266,7 +267,7 @@ private Q_SLOTS:
     }
 
     void writeBackOfAPowerTable() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         ValueTablePage page(kTermReceiverUncertainty, model.get(), nullptr);
         Type(page, QStringLiteral("5"), QStringLiteral("0.2"));
         Type(page, QStringLiteral("-20"), QStringLiteral("-0.1"));
@@ -277,7 +278,7 @@ private Q_SLOTS:
     }
 
     void writeBackOfSmoothFitFrequencyTableIsLinear() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CXt, {{1e9, 100.0f}}, INTERP_SMOOTH_FIT));
         ValueTablePage page(kTermCrosstalk, model.get(), nullptr);
         QVERIFY(page.writeBack());
@@ -286,7 +287,7 @@ private Q_SLOTS:
     }
 
     void writeBackOfAnEmptiedList() {
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CDr, {{1e9, 40.0f}}));
         ValueTablePage page(kTermDirectivity, model.get(), nullptr);
         page.list()->setCurrentRow(0);
@@ -297,7 +298,7 @@ private Q_SLOTS:
 
     void writeBackStopsAtARefusal() {
         CapturedMessages messages;
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         // A record whose table could not be created has none to write into.
         QVERIFY(DestroyFVInfo(model->connector1->RCnRm) == 1);
         model->connector1->RCnRm = nullptr;
@@ -320,9 +321,9 @@ private Q_SLOTS:
         QVERIFY(Fill(kit->CXt, {{1e9, 110.0f}}));
         QVERIFY(Fill(kit->CLm, {{1e9, 43.0f}}));
         QVERIFY(Fill(kit->CTt, {{1e9, 0.02f}}));
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetConfigCalName(config.get(), "Kit A") == 1);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
 
         ValueTablePage page(kTermCrosstalk, model.get(), config.get());
         QSignalSpy copied(&page, &ValueTablePage::componentCopied);
@@ -342,9 +343,9 @@ private Q_SLOTS:
     void copyOfAnUnknownKitLeavesTheModel() {
         CapturedMessages messages;
         ScopedComponentLists lists;
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetConfigCalName(config.get(), "No Such Kit") == 1);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CDr, {{1e9, 40.0f}}));
         ValueTablePage page(kTermDirectivity, model.get(), config.get());
         page.copyFromConfiguration();
@@ -363,9 +364,9 @@ private Q_SLOTS:
         QVERIFY(Fill(other->RCnRm, {{1e9, 50.0f}}));
         QVERIFY(Fill(connector->RCnRm, {{1e9, 60.0f}, {20e9, 55.0f}}));
         QVERIFY(Fill(connector->RCnTm, {{1e9, 65.0f}}));
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetConfigCalName(config.get(), "Kit A") == 1);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
 
         ValueTablePage page(kTermConnector2Transmission, model.get(), config.get());
         page.copyFromConfiguration();
@@ -379,14 +380,14 @@ private Q_SLOTS:
         CapturedMessages messages;
         ScopedComponentLists lists;
         (void)lists.addDielectric("PTFE", 0.01f, 0.5f);
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetConfigDielName(config.get(), 1, "PTFE") == 1);
         QVERIFY(SetConfigCableLength(config.get(), 1, 2.0f) == 1);
         QVERIFY(SetConfigTempVar(config.get(), 3.0f) == 1);
         QVERIFY(SetConfigNumFreqs(config.get(), 2) == 1);
         QVERIFY(SetConfigFreq(config.get(), 0, 1e9) == 1);
         QVERIFY(SetConfigFreq(config.get(), 1, 18e9) == 1);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
 
         ValueTablePage page(kTermCable1PhaseDrift, model.get(), config.get());
         page.copyFromConfiguration();
@@ -418,9 +419,9 @@ private Q_SLOTS:
         QVERIFY(Fill(vna->ssr, {{1e9, 0.1f}}));
         QVERIFY(Fill(vna->src, {{-10.0, 0.05f}}, INTERP_SMOOTH_FIT));
         QVERIFY(Fill(vna->nrc, {{1e9, 110.0f}}));
-        ConfigPtr config(CreateConfigInfo());
+        Owned<ConfigInfo> config(CreateConfigInfo());
         QVERIFY(SetConfigVNAName(config.get(), "VNA 26") == 1);
-        ModelPtr model = EmptyModel();
+        Owned<ModelInfo> model = EmptyModel();
 
         ValueTablePage page(kTermReceiverUncertainty, model.get(), config.get());
         page.copyFromConfiguration();
