@@ -5,6 +5,7 @@
 #include "files/dut_block.h"
 #include "files/file_error.h"
 #include "files/line_reader.h"
+#include "files/recall_file.h"
 #include "files/record_file_writer.h"
 
 #include <optional>
@@ -279,16 +280,7 @@ int WriteConfigFile(const ConfigInfo* config, const char* path) {
 }
 
 int ReplaceConfigFromFile(ConfigInfo** current, const char* path) {
-    if (current == nullptr) return 0;
-    ConfigInfo* recalled = CreateConfigInfo();
-    if (recalled == nullptr) return 0;
-    if (!ReadConfigFile(recalled, path)) {
-        (void)DestroyConfigInfo(recalled);
-        return 0;
-    }
-    if (*current != nullptr) (void)DestroyConfigInfo(*current);
-    *current = recalled;
-    return 1;
+    return RecallFromFile(current, path, CreateConfigInfo, ReadConfigFile);
 }
 
 } // namespace tolvane

@@ -8,6 +8,7 @@
 #include "files/dut_block.h"
 #include "files/file_error.h"
 #include "files/line_reader.h"
+#include "files/recall_file.h"
 #include "files/record_file_writer.h"
 
 #include <algorithm>
@@ -410,16 +411,7 @@ int WriteModelFile(const ModelInfo* model, const char* path) {
 }
 
 int ReplaceModelFromFile(ModelInfo** current, const char* path) {
-    if (current == nullptr) return 0;
-    ModelInfo* recalled = CreateModelInfo();
-    if (recalled == nullptr) return 0;
-    if (!ReadModelFile(recalled, path)) {
-        (void)DestroyModelInfo(recalled);
-        return 0;
-    }
-    if (*current != nullptr) (void)DestroyModelInfo(*current);
-    *current = recalled;
-    return 1;
+    return RecallFromFile(current, path, CreateModelInfo, ReadModelFile);
 }
 
 } // namespace tolvane

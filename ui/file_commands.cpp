@@ -30,22 +30,6 @@ QByteArray NativePath(const QString& path) {
     return QFile::encodeName(path);
 }
 
-// The recall rule: read into a new record, which replaces `*current` only when reading
-// succeeded; otherwise the current record stays and the new one is freed.
-template <typename Record>
-bool Recall(const QString& path, Record** current, Record* (*create)(), int (*destroy)(Record*),
-            int (*read)(Record*, const char*)) {
-    Record* recalled = create();
-    if (recalled == nullptr) return false;
-    if (read(recalled, NativePath(path).constData()) == 0) {
-        (void)destroy(recalled);
-        return false;
-    }
-    if (*current != nullptr) (void)destroy(*current);
-    *current = recalled;
-    return true;
-}
-
 } // namespace
 
 void SaveConfiguration(QWidget* parent) {
@@ -83,8 +67,8 @@ bool SaveConfigurationTo(const QString& path) {
 }
 
 bool RecallConfigurationFrom(const QString& path) {
-    return Recall(path, &GlobalProgramState().currentConfig, CreateConfigInfo, DestroyConfigInfo,
-                  ReadConfigFile);
+    return ReplaceConfigFromFile(&GlobalProgramState().currentConfig,
+                                 NativePath(path).constData()) != 0;
 }
 
 bool SaveModelTo(const QString& path) {
@@ -92,8 +76,8 @@ bool SaveModelTo(const QString& path) {
 }
 
 bool RecallModelFrom(const QString& path) {
-    return Recall(path, &GlobalProgramState().currentModel, CreateModelInfo, DestroyModelInfo,
-                  ReadModelFile);
+    return ReplaceModelFromFile(&GlobalProgramState().currentModel, NativePath(path).constData()) !=
+           0;
 }
 
 bool OutputTabularDataTo(const QString& path) {
