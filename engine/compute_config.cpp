@@ -118,19 +118,15 @@ bool CopyDUTAndFrequencies(const ConfigInfo* config, std::span<const double> fre
     return true;
 }
 
-/// "VNA / kit", then " / Reflection Only" or " / Transmission Only" when the DUT type says so.
-std::string ComposePlotSubtitle(const ConfigInfo* config, const RecordName& vnaName,
-                                const RecordName& calName) {
-    std::string subtitle = std::string(vnaName.data()) + " / " + calName.data();
+/// " / Reflection Only" or " / Transmission Only" when the configuration's DUT type says so.
+std::string DUTTypeSuffix(const ConfigInfo* config) {
     DUTInfo* dut = nullptr;
     int type = 0;
     if (GetConfigDUT(config, &dut) != 0 && GetDUTType(dut, &type) != 0) {
-        if (type == DUT_REFLECTION_ONLY)
-            subtitle += " / Reflection Only";
-        else if (type == DUT_TRANSMISSION_ONLY)
-            subtitle += " / Transmission Only";
+        if (type == DUT_REFLECTION_ONLY) return " / Reflection Only";
+        if (type == DUT_TRANSMISSION_ONLY) return " / Transmission Only";
     }
-    return subtitle;
+    return {};
 }
 
 } // namespace
@@ -144,7 +140,7 @@ void ShowComputationAdvice(const ModelInfo* model) {
 }
 
 int BuildModelFromConfig(const ConfigInfo* config, std::span<const double> frequenciesHz,
-                         ModelInfo* model, std::string* subtitle) {
+                         ModelInfo* model, std::string* setUp) {
     RecordName calName{};
     RecordName vnaName{};
     const VNAInfo* vna = nullptr;
@@ -174,7 +170,7 @@ int BuildModelFromConfig(const ConfigInfo* config, std::span<const double> frequ
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
-    if (subtitle != nullptr) *subtitle = ComposePlotSubtitle(config, vnaName, calName);
+    if (setUp != nullptr) *setUp = std::string(vnaName.data()) + " / " + calName.data();
     return 1;
 }
 
@@ -193,10 +189,10 @@ int ComputeConfig(const ConfigInfo* config) {
     const auto numFreqs = static_cast<std::size_t>(
         std::clamp(config->numFreqs, 0, static_cast<int>(config->frequenciesHz.size())));
     const std::span<const double> frequenciesHz(config->frequenciesHz.data(), numFreqs);
-    std::string subtitle;
-    if (BuildModelFromConfig(config, frequenciesHz, model.get(), &subtitle) == 0) return 0;
+    std::string setUp;
+    if (BuildModelFromConfig(config, frequenciesHz, model.get(), &setUp) == 0) return 0;
 
-    GlobalProgramState().plotSubtitle = subtitle;
+    GlobalProgramState().plotSubtitle = setUp + DUTTypeSuffix(config);
 
     if (ComputeModel(model.get(), CurrentResult()) == 0) {
         ShowComputationAdvice(model.get());

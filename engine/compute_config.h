@@ -24,11 +24,11 @@ int ComputeConfig(const ConfigInfo* config);
 /// The model ComputeConfig computes, built into `model` (a new model) for `frequenciesHz` instead
 /// of the configuration's list: the components copied by name, the cables' drift tables made at
 /// those frequencies, the port power checked, the configuration's DUT and the frequencies copied.
-/// `subtitle`, when not null, receives the plot subtitle ComputeConfig would compose. Reports
-/// under "ComputeConfig: " as ComputeConfig does; 1 on success, 0 on failure.
+/// `setUp`, when not null, receives "VNA / kit", the start of ComputeConfig's plot subtitle.
+/// Reports under "ComputeConfig: " as ComputeConfig does; 1 on success, 0 on failure.
 [[nodiscard]] int BuildModelFromConfig(const ConfigInfo* config,
                                        std::span<const double> frequenciesHz, ModelInfo* model,
-                                       std::string* subtitle);
+                                       std::string* setUp);
 
 /// The advice after a failed computation of a model built from a configuration: a "Help" box with
 /// the frequency advice when a term table did not cover the frequencies, then the port-power

@@ -342,4 +342,14 @@ void JudgeMeasurement(std::span<const Limit> limits, DecisionRule rule, Measured
     results->summary = summary;
 }
 
+int ComputeMeasuredCommand(const ConfigInfo* config, const Measurement& measurement,
+                           std::span<const Limit> limits, DecisionRule rule,
+                           MeasuredResults* results) {
+    MeasuredResults computed;
+    if (results == nullptr || ComputeMeasuredDUT(config, measurement, &computed) == 0) return 0;
+    JudgeMeasurement(limits, rule, &computed);
+    *results = std::move(computed);
+    return 1;
+}
+
 } // namespace tolvane

@@ -59,6 +59,9 @@ struct MeasuredResults {
     std::array<std::vector<MeasuredBounds>, kNumSParameters> bounds;
     /// "VNA / kit" of the configuration the bounds were computed with.
     std::string setUp;
+    /// The file names the results came from, for titles and tables; empty when not known.
+    std::string measurementName;
+    std::string limitsName;
     VerdictSummary summary;
 
     [[nodiscard]] bool has(SParameter parameter) const { return !bounds[Index(parameter)].empty(); }
@@ -78,5 +81,12 @@ struct MeasuredResults {
 /// Sets each point's verdict against the limits over it (the worst when several apply) and the
 /// summary under `rule`. Limits on parameters the measurement lacks judge nothing.
 void JudgeMeasurement(std::span<const Limit> limits, DecisionRule rule, MeasuredResults* results);
+
+/// What "Open Measurement..." and `tolvane-cli compute-measured` compute: the bounds of every point
+/// (ComputeMeasuredDUT), then the verdicts against `limits` under `rule`. `results` is replaced
+/// only on success; 1 on success, 0 after reporting.
+[[nodiscard]] int ComputeMeasuredCommand(const ConfigInfo* config, const Measurement& measurement,
+                                         std::span<const Limit> limits, DecisionRule rule,
+                                         MeasuredResults* results);
 
 } // namespace tolvane

@@ -164,7 +164,7 @@ TEST_F(MeasuredDUTTest, BoundsAreTheUpperBoundAndItsMirrorBelowTheNominal) {
     }
     // A magnitude of 0 lies far below the noise: the upper bound is more than twice the nominal.
     EXPECT_EQ(results.bounds[Index(SParameter::S21)][0].lowerDb, kMinusInfinity);
-    EXPECT_EQ(results.setUp, "VNA 26.5 GHz / 3.5 mm Fixed Load SOLT / Reflection Only");
+    EXPECT_EQ(results.setUp, "VNA 26.5 GHz / 3.5 mm Fixed Load SOLT");
 }
 
 TEST_F(MeasuredDUTTest, FrequencyOutsideTheTablesStopsWithTheConfigurationsMessages) {
