@@ -38,6 +38,13 @@ bool ReadDisplay(const DUTInfo* dut, ResultDisplay* display) {
     return true;
 }
 
+/// The slot a configuration or model computation fills holds its record's results from then on.
+void ForgetMeasuredResult() {
+    ProgramState& state = GlobalProgramState();
+    if (state.currentResultSlot >= 0 && state.currentResultSlot < kResultSlots)
+        state.measuredResults[static_cast<std::size_t>(state.currentResultSlot)].reset();
+}
+
 QString PlotSubtitle() {
     return QString::fromStdString(GlobalProgramState().plotSubtitle);
 }
@@ -77,6 +84,7 @@ void ResultPresenter::setReplaceMode(bool replace) {
 
 bool ResultPresenter::computeConfiguration(QDialog* dialog) {
     prepareComputation();
+    ForgetMeasuredResult();
     ConfigInfo* config = GlobalProgramState().currentConfig;
     DUTInfo* dut = nullptr;
     ResultDisplay display = ResultDisplay::Reflection;
@@ -92,6 +100,7 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
 
 bool ResultPresenter::computeModel(QDialog* dialog) {
     prepareComputation();
+    ForgetMeasuredResult();
     ProgramState& state = GlobalProgramState();
     // The coverage factors the command copies in do not change the DUT's type or sweep.
     void* dut = nullptr;
@@ -186,6 +195,27 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
     const int offset = PlotWindow::kOffsetPerKind * kind;
     window->setGeometry(offset, offset, PlotWindow::kWidth, PlotWindow::kHeight);
     return window;
+}
+
+PlotWindow* ResultPresenter::addChart(QChart* chart, const QString& title, int kind) {
+    PlotInfo* record = CreatePlotInfo();
+    if (record == nullptr || AddInfoListItem(GlobalProgramState().plots, record) == 0) {
+        if (record != nullptr) {
+            ReportCreatePlotFailure();
+            (void)DestroyPlotInfo(record);
+        }
+        delete chart;
+        return nullptr;
+    }
+    auto* window = new PlotWindow(chart, title, kind, record);
+    area_->addSubWindow(window);
+    window->show();
+    return window;
+}
+
+void ResultPresenter::finishPresentation() {
+    tileCharts();
+    advanceResultSlot();
 }
 
 QList<PlotWindow*> ResultPresenter::charts() const {
