@@ -11,6 +11,7 @@
 #include "ui/plot_window.h"
 #include "ui/user_dut_results_dialog.h"
 
+#include <QChart>
 #include <QDialog>
 #include <QMdiArea>
 #include <QPageLayout>
