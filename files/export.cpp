@@ -259,11 +259,10 @@ int ExportResultSlots(const char* chosenPath) {
     for (int slot = 0; slot < state.resultCount && slot < kResultSlots; ++slot) {
         const std::string slotPath = NumberedExportPath(path, slot, state.resultCount);
         const auto index = static_cast<std::size_t>(slot);
-        const int written =
-            state.measuredResults[index] != nullptr
-                ? ExportMeasuredToFile(*state.measuredResults[index], MeasuredFormat::Table,
-                                       slotPath.c_str())
-                : ExportUncertaintyToFile(state.results[index], slotPath.c_str());
+        const int written = state.measuredResults[index] != nullptr
+                                ? ExportMeasuredToFile(*state.measuredResults[index],
+                                                       MeasuredFormat::Table, slotPath.c_str())
+                                : ExportUncertaintyToFile(state.results[index], slotPath.c_str());
         if (written == 0) return 0;
     }
     return 1;
