@@ -3,6 +3,7 @@
 #include "components/dielectric.h"
 #include "components/fv_table_set.h"
 #include "core/component_lists.h"
+#include "core/units.h"
 
 #include <new>
 
@@ -141,7 +142,7 @@ int MakeCableFVs(CableInfo* cable, int numFreqs, const double* frequenciesHz) {
 }
 
 float CableDriftAt(double lengthM, float coefficient, double tempVarC, double frequencyHz) {
-    return static_cast<float>(lengthM * coefficient * tempVarC * frequencyHz / 1e9);
+    return static_cast<float>(lengthM * coefficient * tempVarC * frequencyHz / kHzPerGHz);
 }
 
 int GetCableFVInterpType(const CableInfo* cable, int code, int* type) {
