@@ -100,12 +100,13 @@ struct DirectionResult {
 class MeasuredComputation {
 public:
     MeasuredComputation(const ModelInfo& model, const CoverageFactors& k, float noiseOffsetDb)
-        : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), clm_(model.calKit, kCalCLm),
-          ctt_(model.calKit, kCalCTt), cdr_(model.calKit, kCalCDr), crt_(model.calKit, kCalCRt),
-          csm_(model.calKit, kCalCSm), cxt_(model.calKit, kCalCXt), ssr_(model.vna, kVNATableSSr),
-          nrc_(model.vna, kVNATableNRc), conn1Rm_(model.connector1, kConnRCnRm),
-          conn1Tm_(model.connector1, kConnRCnTm), conn2Rm_(model.connector2, kConnRCnRm),
-          conn2Tm_(model.connector2, kConnRCnTm) {}
+        : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), clm_(model, kTermLoadMatch),
+          ctt_(model, kTermTransmissionTracking), cdr_(model, kTermDirectivity),
+          crt_(model, kTermReflectionTracking), csm_(model, kTermSourceMatch),
+          cxt_(model, kTermCrosstalk), ssr_(model, kTermSourceUncertainty),
+          nrc_(model, kTermReceiverNoise), conn1Rm_(model, kTermConnector1Reflection),
+          conn1Tm_(model, kTermConnector1Transmission), conn2Rm_(model, kTermConnector2Reflection),
+          conn2Tm_(model, kTermConnector2Transmission) {}
 
     [[nodiscard]] int lookUp(double f, SharedTerms& t) const {
         return clm_.lookup(f, &t.clm) && ctt_.lookup(f, &t.ctt) && conn2Rm_.lookup(f, &t.conn2Rm) &&
