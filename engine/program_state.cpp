@@ -3,6 +3,7 @@
 #include "engine/uncertainty.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tolvane {
 
@@ -30,9 +31,17 @@ void SetResultReplaceMode(bool replace) {
     int frequencies = 0;
     UncertaintyInfo* first = state.results[0];
     const bool slotZeroFilled =
-        first != nullptr && GetUncertaintyNumFreqs(first, &frequencies) != 0 && frequencies >= 1;
+        state.measuredResults[0] != nullptr ||
+        (first != nullptr && GetUncertaintyNumFreqs(first, &frequencies) != 0 && frequencies >= 1);
     state.currentResultSlot = slotZeroFilled ? 1 : 0;
     state.resultCount = slotZeroFilled ? 1 : 0;
+}
+
+void SetCurrentMeasuredResults(std::shared_ptr<const MeasuredResults> results) {
+    ProgramState& state = GlobalProgramState();
+    if (state.currentResultSlot >= 0 && state.currentResultSlot < kResultSlots)
+        state.measuredResults[static_cast<std::size_t>(state.currentResultSlot)] =
+            std::move(results);
 }
 
 void AdvanceResultSlot() {

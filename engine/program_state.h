@@ -3,11 +3,13 @@
 #include "core/info_list.h"
 
 #include <array>
+#include <memory>
 #include <string>
 
 namespace tolvane {
 
 struct ConfigInfo;
+struct MeasuredResults;
 struct ModelInfo;
 struct UncertaintyInfo;
 
@@ -22,8 +24,11 @@ struct ProgramState {
     InfoList* plots = nullptr;
     /// The result table; records are created at start-up and reused, never replaced.
     std::array<UncertaintyInfo*, kResultSlots> results{};
-    // The result-slot rules keep these three consistent: change them through ResetResultSlots,
-    // SetResultReplaceMode and AdvanceResultSlot only.
+    /// The slots that hold a measured DUT's results instead of their record's: set by the
+    /// measured computation, emptied when another computation fills the slot.
+    std::array<std::shared_ptr<const MeasuredResults>, kResultSlots> measuredResults{};
+    // The result-slot rules keep the slots, the count and the mode consistent: change them
+    // through the functions below only.
     /// The slot the next computation fills and new charts read (0 at start).
     int currentResultSlot = 0;
     /// How many slots, from slot 0, hold results to export (0 at start).
@@ -47,9 +52,13 @@ struct ProgramState {
 void ResetResultSlots();
 
 /// Enters or leaves replace mode; nothing changes when the mode is already `replace`. Entering it
-/// makes slot 0 current with one result to export. Leaving it keeps a result already in slot 0
-/// (the next computation then fills slot 1); an empty slot 0 is filled first.
+/// makes slot 0 current with one result to export. Leaving it keeps a result already in slot 0,
+/// its record's or a measured one (the next computation then fills slot 1); an empty slot 0 is
+/// filled first.
 void SetResultReplaceMode(bool replace);
+
+/// What the current slot holds from now on: a measured DUT's results, or (null) its record's.
+void SetCurrentMeasuredResults(std::shared_ptr<const MeasuredResults> results);
 
 /// A computation has filled the current slot: counts it and makes current the slot the next
 /// computation fills. In replace mode that is slot 0 again; otherwise the next slot, and after

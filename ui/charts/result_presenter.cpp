@@ -11,6 +11,7 @@
 #include "ui/charts/plot_window.h"
 #include "ui/charts/user_dut_results_dialog.h"
 
+#include <QChart>
 #include <QDialog>
 #include <QMdiArea>
 #include <QPageLayout>
@@ -67,6 +68,7 @@ void ResultPresenter::setReplaceMode(bool replace) {
 
 bool ResultPresenter::computeConfiguration(QDialog* dialog) {
     prepareComputation();
+    SetCurrentMeasuredResults(nullptr);
     ConfigInfo* config = GlobalProgramState().currentConfig;
     DUTInfo* dut = nullptr;
     ResultDisplay display = ResultDisplay::Reflection;
@@ -82,6 +84,7 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
 
 bool ResultPresenter::computeModel(QDialog* dialog) {
     prepareComputation();
+    SetCurrentMeasuredResults(nullptr);
     ProgramState& state = GlobalProgramState();
     // The coverage factors the command copies in do not change the DUT's type or sweep.
     void* dut = nullptr;
@@ -159,6 +162,27 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
     const int offset = PlotWindow::kOffsetPerKind * kind;
     window->setGeometry(offset, offset, PlotWindow::kWidth, PlotWindow::kHeight);
     return window;
+}
+
+PlotWindow* ResultPresenter::addChart(QChart* chart, const QString& title, int kind) {
+    PlotInfo* record = CreatePlotInfo();
+    if (record == nullptr || AddInfoListItem(GlobalProgramState().plots, record) == 0) {
+        if (record != nullptr) {
+            ReportCreatePlotFailure();
+            (void)DestroyPlotInfo(record);
+        }
+        delete chart;
+        return nullptr;
+    }
+    auto* window = new PlotWindow(chart, title, kind, record);
+    area_->addSubWindow(window);
+    window->show();
+    return window;
+}
+
+void ResultPresenter::finishPresentation() {
+    tileCharts();
+    AdvanceResultSlot();
 }
 
 QList<PlotWindow*> ResultPresenter::charts() const {
