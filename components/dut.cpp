@@ -152,20 +152,34 @@ int GetDUTUserValues(const DUTInfo* dut, float* s11Db, float* s12Db, float* s21D
     return 1;
 }
 
+int GetDUTCoverageFactorArray(const DUTInfo* dut, CoverageFactors* factors) {
+    if (dut == nullptr) return Fail(kMsgNullInfo, kRoutineGetDUT);
+    if (factors == nullptr) return Fail(kMsgNullParameter, kRoutineGetDUT);
+    *factors = dut->coverageFactors;
+    return 1;
+}
+
+int SetDUTCoverageFactorArray(DUTInfo* dut, const CoverageFactors& factors) {
+    if (dut == nullptr) return Fail(kMsgNullInfo, kRoutineSetDUT);
+    dut->coverageFactors = factors;
+    return 1;
+}
+
 int GetDUTCoverageFactors(const DUTInfo* dut, float* directivity, float* sourceMatch,
                           float* loadMatch, float* reflectionTracking, float* transmissionTracking,
                           float* crosstalk, float* noiseFloor, float* drift,
                           float* connectorRepeatability, float* sourceUncertainty,
                           float* receiverUncertainty, float* kFactor) {
-    if (dut == nullptr) return Fail(kMsgNullInfo, kRoutineGetDUT);
     float* const outs[kNumCoverageFactors] = {
         directivity,         sourceMatch, loadMatch, reflectionTracking,     transmissionTracking,
         crosstalk,           noiseFloor,  drift,     connectorRepeatability, sourceUncertainty,
         receiverUncertainty, kFactor};
+    CoverageFactors factors{};
+    if (!GetDUTCoverageFactorArray(dut, &factors)) return 0;
     for (float* out : outs)
         if (out == nullptr) return Fail(kMsgNullParameter, kRoutineGetDUT);
-    for (int i = 0; i < kNumCoverageFactors; ++i)
-        *outs[i] = dut->coverageFactors[i];
+    for (std::size_t i = 0; i < factors.size(); ++i)
+        *outs[i] = factors[i];
     return 1;
 }
 
@@ -261,12 +275,10 @@ int SetDUTCoverageFactors(DUTInfo* dut, float directivity, float sourceMatch, fl
                           float reflectionTracking, float transmissionTracking, float crosstalk,
                           float noiseFloor, float drift, float connectorRepeatability,
                           float sourceUncertainty, float receiverUncertainty, float kFactor) {
-    if (dut == nullptr) return Fail(kMsgNullInfo, kRoutineSetDUT);
-    dut->coverageFactors = {
-        directivity,         sourceMatch, loadMatch, reflectionTracking,     transmissionTracking,
-        crosstalk,           noiseFloor,  drift,     connectorRepeatability, sourceUncertainty,
-        receiverUncertainty, kFactor};
-    return 1;
+    return SetDUTCoverageFactorArray(dut, {directivity, sourceMatch, loadMatch, reflectionTracking,
+                                           transmissionTracking, crosstalk, noiseFloor, drift,
+                                           connectorRepeatability, sourceUncertainty,
+                                           receiverUncertainty, kFactor});
 }
 
 } // namespace tolvane

@@ -36,6 +36,9 @@ enum CoverageFactor : int {
     kNumCoverageFactors
 };
 
+/// The twelve coverage factors of a computation, indexed by CoverageFactor.
+using CoverageFactors = std::array<float, kNumCoverageFactors>;
+
 /// The device under test and the coverage factors of the uncertainty model. All S-parameter
 /// values are magnitudes in dB; the sweep limits of a user-defined DUT are in GHz.
 struct DUTInfo {
@@ -59,8 +62,8 @@ struct DUTInfo {
     float sweepStartGHz = 0.04f;
     float sweepStopGHz = 65.0f;
     int sweepPoints = 101;
-    std::array<float, kNumCoverageFactors> coverageFactors{4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f,
-                                                           4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f};
+    CoverageFactors coverageFactors{4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f,
+                                    4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f};
 
     bool operator==(const DUTInfo&) const = default;
 };
@@ -90,7 +93,10 @@ inline void DestroyRecord(DUTInfo* dut) {
 /// The four user S-parameters (dB), the sweep limits (GHz) and the sweep points.
 [[nodiscard]] int GetDUTUserValues(const DUTInfo* dut, float* s11Db, float* s12Db, float* s21Db,
                                    float* s22Db, float* startGHz, float* stopGHz, int* points);
-/// The twelve coverage factors in CoverageFactor order.
+/// The twelve coverage factors at once, as the library reads and writes them.
+[[nodiscard]] int GetDUTCoverageFactorArray(const DUTInfo* dut, CoverageFactors* factors);
+[[nodiscard]] int SetDUTCoverageFactorArray(DUTInfo* dut, const CoverageFactors& factors);
+/// The twelve coverage factors one by one, in CoverageFactor order.
 [[nodiscard]] int GetDUTCoverageFactors(const DUTInfo* dut, float* directivity, float* sourceMatch,
                                         float* loadMatch, float* reflectionTracking,
                                         float* transmissionTracking, float* crosstalk,

@@ -75,12 +75,9 @@ bool ApplyUserSweep(const DUTInfo* dut, Record* record, int (*setNumFreqs)(Recor
 
 bool CopyCoverageFactors(const ConfigInfo* config, DUTInfo* destination) {
     DUTInfo* source = nullptr;
-    std::array<float, kNumCoverageFactors> f{};
-    return GetConfigDUT(config, &source) != 0 &&
-           GetDUTCoverageFactors(source, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7],
-                                 &f[8], &f[9], &f[10], &f[11]) != 0 &&
-           SetDUTCoverageFactors(destination, f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8],
-                                 f[9], f[10], f[11]) != 0;
+    CoverageFactors factors{};
+    return GetConfigDUT(config, &source) != 0 && GetDUTCoverageFactorArray(source, &factors) != 0 &&
+           SetDUTCoverageFactorArray(destination, factors) != 0;
 }
 
 } // namespace

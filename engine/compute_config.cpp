@@ -1,12 +1,12 @@
 #include "engine/compute_config.h"
 
-#include "core/owned.h"
 #include "components/cable.h"
 #include "components/cal_kit.h"
 #include "components/connector.h"
 #include "components/dut.h"
 #include "components/vna.h"
 #include "core/message_sink.h"
+#include "core/owned.h"
 #include "core/record_name.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
@@ -40,10 +40,7 @@ void ReportComputeConfigError(std::uint32_t message) {
 void TraceConfigCoverageFactors(const ConfigInfo* config) {
     DUTInfo* dut = nullptr;
     CoverageFactors f{};
-    if (GetConfigDUT(config, &dut) == 0 ||
-        GetDUTCoverageFactors(dut, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8],
-                              &f[9], &f[10], &f[11]) == 0)
-        return;
+    if (GetConfigDUT(config, &dut) == 0 || GetDUTCoverageFactorArray(dut, &f) == 0) return;
     TraceCoverageFactors(f);
 }
 

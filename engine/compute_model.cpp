@@ -457,9 +457,7 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
     CoverageFactors k{};
     const DUTInfo* dut = model->dut;
     // A missing DUT is reported once, below, when its type is read.
-    if (dut != nullptr && GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5],
-                                                &k[6], &k[7], &k[8], &k[9], &k[10], &k[11]))
-        TraceCoverageFactors(k);
+    if (dut != nullptr && GetDUTCoverageFactorArray(dut, &k)) TraceCoverageFactors(k);
 
     if (result == nullptr) return Fail(kModelMsgNullUncertainty);
     if (model->vna == nullptr || model->connector1 == nullptr || model->connector2 == nullptr ||

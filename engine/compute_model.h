@@ -13,9 +13,6 @@ struct ConnInfo;
 struct ModelInfo;
 struct UncertaintyInfo;
 
-/// The twelve coverage factors of a computation, indexed by CoverageFactor.
-using CoverageFactors = std::array<float, kNumCoverageFactors>;
-
 /// Computes, for every model frequency and every DUT value, the nominal magnitude, the upper bound
 /// of the measured magnitude and the phase uncertainty of S11 and of S21, and stores them in
 /// `result`, which is re-dimensioned first. Reports under "ComputeModel: " (routine 6 of the Model

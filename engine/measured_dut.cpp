@@ -1,6 +1,5 @@
 #include "engine/measured_dut.h"
 
-#include "core/owned.h"
 #include "components/cable.h"
 #include "components/cal_kit.h"
 #include "components/connector.h"
@@ -9,6 +8,7 @@
 #include "components/fv_table_set.h"
 #include "components/vna.h"
 #include "core/component_lists.h"
+#include "core/owned.h"
 #include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
@@ -27,7 +27,6 @@ constexpr double kPi = 3.141592653589793;
 constexpr double kDegreesPerRadian = 180.0 / kPi;
 /// The DUT value of the transmissions and the port-2 match of a one-port.
 constexpr auto kNoSignalDb = static_cast<float>(kZeroMagnitudeDb);
-
 
 int Fail() {
     ReportModelError(MakeErrorCode(kModelMsgCalledRoutine, kRoutineComputeModel));
@@ -264,9 +263,8 @@ int ComputeMeasuredDUT(const ConfigInfo* config, const Measurement& measurement,
 
     CoverageFactors k{};
     CableDrift cable1, cable2;
-    if (!GetDUTCoverageFactors(model->dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7],
-                               &k[8], &k[9], &k[10], &k[11]) ||
-        !cable1.read(model->cable1) || !cable2.read(model->cable2))
+    if (!GetDUTCoverageFactorArray(model->dut, &k) || !cable1.read(model->cable1) ||
+        !cable2.read(model->cable2))
         return Fail();
     const MeasuredComputation computation(*model, k, NoiseOffsetDb(*model));
 

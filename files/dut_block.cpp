@@ -53,10 +53,8 @@ int WriteDUTBlock(SafeFileWriter& out, const DUTInfo* dut, int sweepDecimals) {
     out.print("%d   %.*f   %.*f   %d\n\n", points, sweepDecimals, startGHz, sweepDecimals, stopGHz,
               sweepOn);
 
-    float k[12] = {};
-    if (!query(GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7],
-                                     &k[8], &k[9], &k[10], &k[11])))
-        return 0;
+    CoverageFactors k{};
+    if (!query(GetDUTCoverageFactorArray(dut, &k))) return 0;
     PrintFourFactors(out,
                      "!Coverage Factors 1: directivity   source_match   load_match   "
                      "reflection_tracking\n",
@@ -121,9 +119,8 @@ DUTBlockReader::Step DUTBlockReader::takeLine(DUTInfo* dut, const std::string& l
     }
     case 8: {
         auto& k = coverageFactors_;
-        stored = ScanNumbers(line, &k[8], &k[9], &k[10], &k[11]) &&
-                 SetDUTCoverageFactors(dut, k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8],
-                                       k[9], k[10], k[11]);
+        stored =
+            ScanNumbers(line, &k[8], &k[9], &k[10], &k[11]) && SetDUTCoverageFactorArray(dut, k);
         break;
     }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "components/dut.h"
+
 #include <array>
 #include <string>
 
@@ -41,7 +43,7 @@ public:
 private:
     int line_ = 1;
     std::array<float, 4> userSParamsDb_{};
-    std::array<float, 12> coverageFactors_{};
+    CoverageFactors coverageFactors_{};
 };
 
 } // namespace tolvane

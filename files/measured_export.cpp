@@ -11,7 +11,6 @@
 namespace tolvane {
 namespace {
 
-
 void ReportExportError(std::uint32_t message, const char* path) {
     ReportFileError(MakeErrorCode(message, kRoutineExportUncertaintyToFile), path);
 }

@@ -19,7 +19,6 @@
 namespace tolvane {
 namespace {
 
-
 QFont ChartFont(int pointSize, bool bold = false) {
     QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::SansSerif);
