@@ -35,6 +35,55 @@ int Fail() {
     return 0;
 }
 
+// The error-term two-ports of one frequency, computed here from the terms' definitions rather than
+// through the computation's own term helpers, so that a term divided by another's coverage factor
+// differs from this reference. Each value is rounded to a float where the two-port holds it.
+struct ReferenceTerms {
+    const CoverageFactors& k;
+    double factor(CoverageFactor which) const { return k[static_cast<std::size_t>(which)]; }
+    // A loss (dB below the signal) over its factor, and a gain deviation around 1 over its factor.
+    double loss(float db, CoverageFactor which) const { return LossToLinear(db) / factor(which); }
+    double gain(float db, CoverageFactor which) const {
+        return 1.0 + (static_cast<double>(GainToLinear(db)) - 1.0) / factor(which);
+    }
+
+    int load(const CalInfo* cal, double f, TwoPort* out) const {
+        float clm = 0, ctt = 0;
+        if (!GetCalFVValue(cal, kCalCLm, f, &clm) || !GetCalFVValue(cal, kCalCTt, f, &ctt))
+            return 0;
+        *out = {float(loss(clm, kCoverageLoadMatch)), 0.0f,
+                float(gain(ctt, kCoverageTransmissionTracking)), 0.0f};
+        return 1;
+    }
+    int cable(const CableInfo* cable, double f, TwoPort* out) const {
+        float dcbtm = 0;
+        if (!GetCableFVValue(cable, kCableDCbTm, f, &dcbtm)) return 0;
+        const auto d = float(gain(dcbtm, kCoverageDrift));
+        *out = {0.0f, d, d, 0.0f};
+        return 1;
+    }
+    int connector(const ConnInfo* connector, double f, TwoPort* out) const {
+        float rcnrm = 0, rcntm = 0;
+        if (!GetConnFVValue(connector, kConnRCnRm, f, &rcnrm) ||
+            !GetConnFVValue(connector, kConnRCnTm, f, &rcntm))
+            return 0;
+        const auto r = float(loss(rcnrm, kCoverageConnectorRepeatability));
+        const auto t = float(1.0 + loss(rcntm, kCoverageConnectorRepeatability));
+        *out = {r, t, t, r};
+        return 1;
+    }
+    int source(const CalInfo* cal, double f, TwoPort* out) const {
+        float cdr = 0, crt = 0, csm = 0;
+        if (!GetCalFVValue(cal, kCalCDr, f, &cdr) || !GetCalFVValue(cal, kCalCRt, f, &crt) ||
+            !GetCalFVValue(cal, kCalCSm, f, &csm))
+            return 0;
+        *out = {float(loss(cdr, kCoverageDirectivity)),
+                float(gain(crt, kCoverageReflectionTracking)), 1.0f,
+                float(loss(csm, kCoverageSourceMatch))};
+        return 1;
+    }
+};
+
 // The main loop as it reads: every point looks every term up, in the order the loop names them,
 // and stores its pair through the entry setters.
 int StraightforwardLoop(const ModelInfo& model, const CoverageFactors& k, float noiseOffsetDb,
@@ -42,15 +91,16 @@ int StraightforwardLoop(const ModelInfo& model, const CoverageFactors& k, float 
     const double kX = k[kCoverageCrosstalk], kS = k[kCoverageSourceUncertainty];
     const double kRx = k[kCoverageReceiverUncertainty], kDr = k[kCoverageDrift];
     const double kN = k[kCoverageNoiseFloor], kk = k[kCoverageK];
+    const ReferenceTerms terms{k};
     for (int i = 0; i < model.numFreqs; ++i) {
         const double f = model.frequenciesHz[static_cast<std::size_t>(i)];
         const float p = model.powerDbm;
         for (int j = 0; j < numValues; ++j) {
             TwoPort load, cable2, conn2, conn1, cable1, source;
-            if (!LoadSideTwoPort(model.calKit, f, k, &load)) return Fail();
-            if (!CableDriftTwoPort(model.cable2, f, k, &cable2)) return Fail();
+            if (!terms.load(model.calKit, f, &load)) return Fail();
+            if (!terms.cable(model.cable2, f, &cable2)) return Fail();
             const TwoPort x1 = CascadeTwoPorts(cable2, load);
-            if (!ConnectorTwoPort(model.connector2, f, k, &conn2)) return Fail();
+            if (!terms.connector(model.connector2, f, &conn2)) return Fail();
             const TwoPort x2 = CascadeTwoPorts(conn2, x1);
 
             float s11 = 0, s12 = 0, s21 = 0, s22 = 0;
@@ -62,11 +112,11 @@ int StraightforwardLoop(const ModelInfo& model, const CoverageFactors& k, float 
             const double m = dut.s11, t = dut.s21;
             const TwoPort x3 = CascadeTwoPorts(dut, x2);
 
-            if (!ConnectorTwoPort(model.connector1, f, k, &conn1)) return Fail();
+            if (!terms.connector(model.connector1, f, &conn1)) return Fail();
             const TwoPort x4 = CascadeTwoPorts(conn1, x3);
-            if (!CableDriftTwoPort(model.cable1, f, k, &cable1)) return Fail();
+            if (!terms.cable(model.cable1, f, &cable1)) return Fail();
             const TwoPort x5 = CascadeTwoPorts(cable1, x4);
-            if (!SourceSideTwoPort(model.calKit, f, k, &source)) return Fail();
+            if (!terms.source(model.calKit, f, &source)) return Fail();
             const TwoPort x6 = CascadeTwoPorts(source, x5);
 
             float cxt = 0, ssr = 0, nrc = 0, drift1 = 0, drift2 = 0, srcR = 0, srcT = 0;

@@ -94,30 +94,30 @@ TEST(CascadeTwoPorts, ConnectsTheSecondBehindTheFirst) {
     EXPECT_FLOAT_EQ(c.s22, static_cast<float>(0.3 + 0.7 * 0.6 * 0.5 / d));
 }
 
-TEST(TermTwoPorts, PlaceEachTermWhereItActs) {
-    CoverageFactors k{};
-    k.fill(2.0f);
+TEST(TermTwoPorts, PlaceEachTermWhereItActsOverItsOwnFactor) {
+    // Every factor distinct, so that a term divided by another term's factor is seen.
+    const CoverageFactors k{2, 4, 5, 8, 10, 16, 20, 25, 32, 40, 50, 64};
     // Loss-type terms divide by their factor; gain-type terms divide their deviation from 1.
     const TwoPort load = LoadSideTwoPort(20.0f, 20.0f, k);
-    EXPECT_FLOAT_EQ(load.s11, 0.05f);
-    EXPECT_FLOAT_EQ(load.s21, 1.0f + 9.0f / 2.0f);
+    EXPECT_FLOAT_EQ(load.s11, 0.1f / 5);
+    EXPECT_FLOAT_EQ(load.s21, 1.0f + 9.0f / 10);
     EXPECT_EQ(load.s12, 0.0f);
     EXPECT_EQ(load.s22, 0.0f);
     const TwoPort cable = CableDriftTwoPort(-20.0f, k);
-    EXPECT_FLOAT_EQ(cable.s12, 5.5f);
+    EXPECT_FLOAT_EQ(cable.s12, 1.0f + 9.0f / 25);
     EXPECT_EQ(cable.s12, cable.s21);
     EXPECT_EQ(cable.s11, 0.0f);
     // The transmission repeatability is added to 1, not a deviation of a gain.
     const TwoPort connector = ConnectorTwoPort(40.0f, 20.0f, k);
-    EXPECT_FLOAT_EQ(connector.s11, 0.005f);
-    EXPECT_FLOAT_EQ(connector.s21, 1.05f);
+    EXPECT_FLOAT_EQ(connector.s11, 0.01f / 32);
+    EXPECT_FLOAT_EQ(connector.s21, 1.0f + 0.1f / 32);
     EXPECT_EQ(connector.s22, connector.s11);
     EXPECT_EQ(connector.s12, connector.s21);
     const TwoPort source = SourceSideTwoPort(20.0f, -20.0f, 40.0f, k);
-    EXPECT_FLOAT_EQ(source.s11, 0.05f);
-    EXPECT_FLOAT_EQ(source.s12, 5.5f);
+    EXPECT_FLOAT_EQ(source.s11, 0.1f / 2);
+    EXPECT_FLOAT_EQ(source.s12, 1.0f + 9.0f / 8);
     EXPECT_EQ(source.s21, 1.0f);
-    EXPECT_FLOAT_EQ(source.s22, 0.005f);
+    EXPECT_FLOAT_EQ(source.s22, 0.01f / 4);
 }
 
 TEST_F(ComputeModelTest, WithoutErrorTermsTheBoundIsTheNominalMagnitude) {
