@@ -87,23 +87,31 @@ bool Fetch(Getter get, const UncertaintyInfo* results, int i, int j, ShownResult
 /// record) and of the stream are told apart so the caller reports the right message.
 class TableWriter {
 public:
-    enum class Outcome { Written, GetterFailed, PrintFailed };
+    enum class Outcome { Written, GetterFailed, PrintFailed, Cancelled };
 
-    TableWriter(const UncertaintyInfo* results, const TableShape& shape, std::FILE* out)
-        : results_(results), shape_(shape), out_(out) {}
+    TableWriter(const UncertaintyInfo* results, const TableShape& shape, std::FILE* out,
+                const ExportCancelled& cancelled)
+        : results_(results), shape_(shape), out_(out), cancelled_(cancelled) {}
 
     Outcome write() {
         if (shape_.numDUTValues == 1)
             writeSweptFrequencyTable();
         else
             writeDUTValueTable();
+        if (stopped_) return Outcome::Cancelled;
         // What was written before a failed getter still goes out, as it did line by line.
         if (!out_.flush()) return getterFailed_ ? Outcome::GetterFailed : Outcome::PrintFailed;
         return getterFailed_ ? Outcome::GetterFailed : Outcome::Written;
     }
 
 private:
-    bool ok() const { return !getterFailed_ && !out_.failed(); }
+    bool ok() const { return !getterFailed_ && !stopped_ && !out_.failed(); }
+
+    /// Asked once a line: false when the user has cancelled.
+    bool goOn() {
+        if (cancelled_ && cancelled_()) stopped_ = true;
+        return ok();
+    }
 
     bool frequencyGHz(int i, double* frequency) {
         double hz = 0.0;
@@ -137,7 +145,7 @@ private:
         out_.text(" dB \n\n");
         out_.text("\tS11\t\tS21\n");
         out_.text("Freq (GHz)\tMag.(dB)\tPhase(deg.)\tMag.(dB)\tPhase(deg.)\n");
-        for (int i = 0; i < shape_.numFreqs && ok(); ++i) {
+        for (int i = 0; i < shape_.numFreqs && goOn(); ++i) {
             double frequency = 0.0;
             if (!frequencyGHz(i, &frequency)) return;
             out_.fixed(frequency, 6, 4);
@@ -181,7 +189,7 @@ private:
             out_.text("\t");
         }
         out_.text("\n");
-        for (int j = 0; j < shape_.numDUTValues && ok(); ++j) {
+        for (int j = 0; j < shape_.numDUTValues && goOn(); ++j) {
             for (int i = 0; i < shape_.numFreqs && ok(); ++i) {
                 ShownResult shown;
                 if (shape_.reflection && fetch(GetUncertaintyRefl, i, j, &shown)) {
@@ -203,13 +211,15 @@ private:
     const UncertaintyInfo* results_;
     TableShape shape_;
     TextOutput out_;
+    const ExportCancelled& cancelled_;
     bool getterFailed_ = false;
+    bool stopped_ = false;
 };
 
 /// Writes the table and reports a failure; true when everything was written.
 bool WriteTable(const UncertaintyInfo* results, const TableShape& shape, std::FILE* out,
-                const char* path) {
-    switch (TableWriter(results, shape, out).write()) {
+                const char* path, const ExportCancelled& cancelled = {}) {
+    switch (TableWriter(results, shape, out, cancelled).write()) {
     case TableWriter::Outcome::Written:
         return true;
     case TableWriter::Outcome::GetterFailed:
@@ -218,13 +228,16 @@ bool WriteTable(const UncertaintyInfo* results, const TableShape& shape, std::FI
     case TableWriter::Outcome::PrintFailed:
         ReportExportError(kFileMsgWriting, path);
         break;
+    case TableWriter::Outcome::Cancelled:
+        break;
     }
     return false;
 }
 
 } // namespace
 
-int ExportUncertaintyToFile(const UncertaintyInfo* results, const char* path) {
+int ExportUncertaintyToFile(const UncertaintyInfo* results, const char* path,
+                            const ExportCancelled& cancelled) {
     TableShape shape;
     if (!ReadTableShape(results, path, &shape)) return 0;
     SafeFileWriter writer(path == nullptr ? "" : path);
@@ -232,7 +245,7 @@ int ExportUncertaintyToFile(const UncertaintyInfo* results, const char* path) {
         ReportExportError(kFileMsgCreating, path);
         return 0;
     }
-    if (!WriteTable(results, shape, writer.stream(), path)) return 0;
+    if (!WriteTable(results, shape, writer.stream(), path, cancelled)) return 0;
     if (!writer.commit()) {
         ReportExportError(kFileMsgWriting, path);
         return 0;
@@ -269,13 +282,13 @@ std::string NumberedExportPath(const std::string& chosenPath, int slotIndex, int
     return chosenPath.substr(0, dot) + suffix + chosenPath.substr(dot);
 }
 
-int ExportResultSlots(const char* chosenPath) {
+int ExportResultSlots(const char* chosenPath, const ExportCancelled& cancelled) {
     const ProgramState& state = GlobalProgramState();
     const std::string path = chosenPath == nullptr ? "" : chosenPath;
     for (int slot = 0; slot < state.resultCount && slot < kResultSlots; ++slot) {
         const std::string slotPath = NumberedExportPath(path, slot, state.resultCount);
-        if (ExportUncertaintyToFile(state.results[static_cast<std::size_t>(slot)],
-                                    slotPath.c_str()) == 0)
+        if (ExportUncertaintyToFile(state.results[static_cast<std::size_t>(slot)], slotPath.c_str(),
+                                    cancelled) == 0)
             return 0;
     }
     return 1;

@@ -107,10 +107,11 @@ BackgroundTasks& BackgroundTasks::instance() {
     return tasks;
 }
 
-void BackgroundTasks::setRunning(bool running) {
-    if (running_ == running) return;
-    running_ = running;
-    Q_EMIT runningChanged(running);
+void BackgroundTasks::setRunning(TaskControl* control) {
+    control_ = control;
+    if (running_ == (control != nullptr)) return;
+    running_ = control != nullptr;
+    Q_EMIT runningChanged(running_);
 }
 
 bool RunInBackground(QWidget* parent, const QString& label,
@@ -128,10 +129,10 @@ bool RunInBackground(QWidget* parent, const QString& label,
             (*shown)(kind, text);
     });
 
-    tasks.setRunning(true);
+    TaskControl control;
+    tasks.setRunning(&control);
     std::optional<InputBlocker> blocker(std::in_place);
     std::optional<BusyCursor> busy(std::in_place);
-    TaskControl control;
     QEventLoop loop;
     std::atomic<bool> finished{false};
     std::exception_ptr failure;
@@ -182,12 +183,16 @@ bool RunInBackground(QWidget* parent, const QString& label,
     blocker.reset();
 
     InstallMessageSink(*shown);
-    tasks.setRunning(false);
+    tasks.setRunning(nullptr);
     if (failure) std::rethrow_exception(failure);
     const bool completed = !control.cancelRequested();
-    if (completed)
+    if (completed) {
+        // Shown as they would have been during the work: over the wait cursor, which a message
+        // box replaces by the arrow while it waits for the user.
+        const BusyCursor reporting;
         for (const auto& [kind, text] : held->take())
             if (*shown) (*shown)(kind, text);
+    }
     return completed;
 }
 

@@ -47,14 +47,19 @@ class BackgroundTasks : public QObject {
 public:
     [[nodiscard]] static BackgroundTasks& instance();
     [[nodiscard]] bool running() const { return running_; }
+    /// Cancel for the task that runs, as its progress dialog's button does; nothing without one.
+    void cancel() {
+        if (control_ != nullptr) control_->requestCancel();
+    }
 
 Q_SIGNALS:
     void runningChanged(bool running);
 
 private:
     friend bool RunInBackground(QWidget*, const QString&, const std::function<void(TaskControl&)>&);
-    void setRunning(bool running);
+    void setRunning(TaskControl* control);
     bool running_ = false;
+    TaskControl* control_ = nullptr;
 };
 
 } // namespace tolvane

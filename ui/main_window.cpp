@@ -2,6 +2,7 @@
 
 #include "files/startup.h"
 #include "tolvane/version.h"
+#include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/artwork.h"
 #include "ui/charts/result_presenter.h"
@@ -43,6 +44,18 @@ MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     createMenus();
     createDialogs();
     readPreferences();
+    connect(&BackgroundTasks::instance(), &BackgroundTasks::runningChanged, this,
+            &MainWindow::disableInputCommands);
+}
+
+void MainWindow::disableInputCommands(bool disabled) {
+    // What would change the inputs or the results of the work under way, or end the program
+    // in the middle of it.
+    for (QAction* action :
+         {saveConfigurationAct_, recallConfigurationAct_, saveModelAct_, recallModelAct_,
+          printPlotsAct_, outputTabularDataAct_, exitAct_, configurationAct_, configurationDutAct_,
+          modelAct_, replaceAct_, closeAllAct_})
+        action->setEnabled(!disabled);
 }
 
 MainWindow::~MainWindow() {
@@ -235,6 +248,10 @@ void MainWindow::about() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (BackgroundTasks::instance().running()) {
+        event->ignore();
+        return;
+    }
     writePreferences();
     event->accept();
 }
