@@ -5,6 +5,7 @@
 #include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/artwork.h"
+#include "ui/charts/measured_session.h"
 #include "ui/charts/result_presenter.h"
 #include "ui/configuration/configuration_dialog.h"
 #include "ui/file_commands.h"
@@ -12,6 +13,7 @@
 #include "ui/model/model_dialog.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -30,7 +32,8 @@ namespace tolvane {
 
 MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     : QMainWindow(parent), preferencePath_(preferencePath), area_(new QMdiArea(this)),
-      presenter_(new ResultPresenter(area_, this)) {
+      presenter_(new ResultPresenter(area_, this)),
+      measured_(new MeasuredSession(presenter_, this)) {
     setWindowTitle(QString::fromUtf8(kProductTitle));
     // Every window of the program (dialogs, charts) shows the program's icon.
     QApplication::setWindowIcon(ApplicationIcon());
@@ -53,8 +56,9 @@ void MainWindow::disableInputCommands(bool disabled) {
     // in the middle of it.
     for (QAction* action :
          {saveConfigurationAct_, recallConfigurationAct_, saveModelAct_, recallModelAct_,
-          printPlotsAct_, outputTabularDataAct_, exitAct_, configurationAct_, configurationDutAct_,
-          modelAct_, replaceAct_, closeAllAct_})
+          openMeasurementAct_, openLimitsAct_, guardedRuleAct_, simpleRuleAct_, printPlotsAct_,
+          outputTabularDataAct_, exitAct_, configurationAct_, configurationDutAct_, modelAct_,
+          replaceAct_, closeAllAct_})
         action->setEnabled(!disabled);
 }
 
@@ -77,6 +81,20 @@ void MainWindow::createActions() {
     recallModelAct_ = make("Recall Model...", [this] {
         if (RecallModel(this)) Q_EMIT modelReplaced();
     });
+    openMeasurementAct_ =
+        make("Open &Measurement...", [this] { measured_->openMeasurement(this); });
+    openLimitsAct_ = make("Open &Limits...", [this] { measured_->openLimits(this); });
+    // The decision rule of the verdicts: guarded (the start state) or simple.
+    auto* rules = new QActionGroup(this);
+    guardedRuleAct_ =
+        make("&Guarded Decision Rule", [this] { measured_->setRule(DecisionRule::Guarded); });
+    simpleRuleAct_ =
+        make("&Simple Decision Rule", [this] { measured_->setRule(DecisionRule::Simple); });
+    for (QAction* rule : {guardedRuleAct_, simpleRuleAct_}) {
+        rule->setCheckable(true);
+        rules->addAction(rule);
+    }
+    guardedRuleAct_->setChecked(true);
     printPlotsAct_ = make("Print Plots", [this] { printPlots(); });
     outputTabularDataAct_ = make("Output Tabular Data...", [this] { OutputTabularData(this); });
     exitAct_ = make("E&xit", [this] { close(); });
@@ -98,6 +116,8 @@ void MainWindow::createActions() {
 
     aboutAct_ = make("&About..", [this] { about(); });
     helpContentsAct_ = make("Help &Contents...", [this] { ShowHelpTopic(this, kHelpContents); });
+    helpMeasuredAct_ =
+        make("Measured DUTs and &Limits...", [this] { ShowHelpTopic(this, kHelpMeasuredDut); });
 
     // Keys 1 and 2 choose the background tile while the main window is active.
     auto* tileOne = new QShortcut(QKeySequence(Qt::Key_1), this);
@@ -114,6 +134,11 @@ void MainWindow::createMenus() {
     file->addSeparator();
     file->addAction(saveModelAct_);
     file->addAction(recallModelAct_);
+    file->addSeparator();
+    file->addAction(openMeasurementAct_);
+    file->addAction(openLimitsAct_);
+    file->addAction(guardedRuleAct_);
+    file->addAction(simpleRuleAct_);
     file->addSeparator();
     file->addAction(printPlotsAct_);
     file->addAction(outputTabularDataAct_);
@@ -137,6 +162,7 @@ void MainWindow::createMenus() {
     help->addAction(aboutAct_);
     help->addSeparator();
     help->addAction(helpContentsAct_);
+    help->addAction(helpMeasuredAct_);
 }
 
 void MainWindow::createDialogs() {

@@ -12,6 +12,7 @@
 #include "ui/charts/plot_window.h"
 #include "ui/charts/user_dut_results_dialog.h"
 
+#include <QChart>
 #include <QDialog>
 #include <QMdiArea>
 #include <QPageLayout>
@@ -40,6 +41,13 @@ bool ReadDisplay(const DUTInfo* dut, ResultDisplay* display) {
     if (GetDUTType(dut, &type) == 0 || GetDUTFreqSweep(dut, &sweep) == 0) return false;
     *display = ResultDisplayFor(type, sweep);
     return true;
+}
+
+/// The slot a configuration or model computation fills holds its record's results from then on.
+void ForgetMeasuredResult() {
+    ProgramState& state = GlobalProgramState();
+    if (state.currentResultSlot >= 0 && state.currentResultSlot < kResultSlots)
+        state.measuredResults[static_cast<std::size_t>(state.currentResultSlot)].reset();
 }
 
 QString PlotSubtitle() {
@@ -85,6 +93,7 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
     ResultDisplay display = ResultDisplay::Reflection;
     if (GetConfigDUT(config, &dut) == 0 || !ReadDisplay(dut, &display)) {
         prepareComputation();
+        ForgetMeasuredResult();
         return false;
     }
     return computeAndPresent(dialog, display,
@@ -99,6 +108,7 @@ bool ResultPresenter::computeModel(QDialog* dialog) {
     if (GetModelComponent(state.currentModel, kModelDUT, &dut) == 0 ||
         !ReadDisplay(static_cast<const DUTInfo*>(dut), &display)) {
         prepareComputation();
+        ForgetMeasuredResult();
         return false;
     }
     return computeAndPresent(dialog, display, [&state] {
@@ -116,6 +126,7 @@ bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
         CreateUncertaintyInfo(), DestroyUncertaintyInfo);
     if (slot == nullptr || previous == nullptr) {
         prepareComputation();
+        ForgetMeasuredResult();
         return false;
     }
     std::swap(*slot, *previous);
@@ -128,6 +139,7 @@ bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
         return false;
     }
     prepareComputation();
+    ForgetMeasuredResult();
     if (!computed) return false;
     dialog->hide();
     presentResults(display, dialog);
@@ -212,6 +224,27 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
     const int offset = PlotWindow::kOffsetPerKind * kind;
     window->setGeometry(offset, offset, PlotWindow::kWidth, PlotWindow::kHeight);
     return window;
+}
+
+PlotWindow* ResultPresenter::addChart(QChart* chart, const QString& title, int kind) {
+    PlotInfo* record = CreatePlotInfo();
+    if (record == nullptr || AddInfoListItem(GlobalProgramState().plots, record) == 0) {
+        if (record != nullptr) {
+            ReportCreatePlotFailure();
+            (void)DestroyPlotInfo(record);
+        }
+        delete chart;
+        return nullptr;
+    }
+    auto* window = new PlotWindow(chart, title, kind, record);
+    area_->addSubWindow(window);
+    window->show();
+    return window;
+}
+
+void ResultPresenter::finishPresentation() {
+    tileCharts();
+    advanceResultSlot();
 }
 
 QList<PlotWindow*> ResultPresenter::charts() const {
