@@ -142,23 +142,17 @@ void ShowComputationAdvice(const ModelInfo* model) {
 
 } // namespace
 
-int ComputeConfig(const ConfigInfo* config) {
-    if (config == nullptr) {
+int BuildConfigModel(const ConfigInfo* config, ModelInfo* model) {
+    if (config == nullptr || model == nullptr) {
         ReportComputeConfigError(kMsgNullInfo);
         return 0;
     }
-    TemporaryModel model(CreateModelInfo());
-    if (model == nullptr) {
-        ReportComputeConfigError(kConfigMsgCalledRoutine);
-        return 0;
-    }
-
     RecordName calName{};
     RecordName vnaName{};
     const VNAInfo* vna = nullptr;
     if (GetConfigCalName(config, calName.data(), static_cast<int>(calName.size())) != 0 &&
         GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size())) != 0)
-        vna = BuildComponents(config, model.get(), calName, vnaName);
+        vna = BuildComponents(config, model, calName, vnaName);
 
     float powerDbm = 0.0f;
     float minPowerDbm = 0.0f;
@@ -177,11 +171,29 @@ int ComputeConfig(const ConfigInfo* config) {
         ReportComputeConfigError(kConfigMsgPowerTooLarge);
         return 0;
     }
-    if (SetModelPower(model.get(), powerDbm) == 0 || !CopyDUTAndFrequencies(config, model.get())) {
+    if (SetModelPower(model, powerDbm) == 0 || !CopyDUTAndFrequencies(config, model)) {
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
+    return 1;
+}
 
+int ComputeConfig(const ConfigInfo* config) {
+    if (config == nullptr) {
+        ReportComputeConfigError(kMsgNullInfo);
+        return 0;
+    }
+    TemporaryModel model(CreateModelInfo());
+    if (model == nullptr) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+    if (BuildConfigModel(config, model.get()) == 0) return 0;
+
+    RecordName calName{};
+    RecordName vnaName{};
+    (void)GetConfigCalName(config, calName.data(), static_cast<int>(calName.size()));
+    (void)GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size()));
     GlobalProgramState().plotSubtitle = ComposePlotSubtitle(config, vnaName, calName);
 
     if (ComputeModel(model.get(), CurrentResult()) == 0) {

@@ -3,6 +3,7 @@
 namespace tolvane {
 
 struct ConfigInfo;
+struct ModelInfo;
 
 /// Builds a temporary model from `config`: the calibration kit, its connector (on both ports) and
 /// the VNA copied from the component lists by name, both cables' drift tables made from their
@@ -16,5 +17,11 @@ struct ConfigInfo;
 /// Reports under "ComputeConfig: " (routine 7 of the Config module); 1 on success, 0 on failure.
 /// The configuration and the program's current model are not changed.
 int ComputeConfig(const ConfigInfo* config);
+
+/// The model ComputeConfig computes, built into `model` (a new model from CreateModelInfo): the
+/// components copied from the lists, the cables' drift tables, the conditions, the checked port
+/// power, the DUT and the frequencies. Reports under "ComputeConfig: " as ComputeConfig does and
+/// leaves the program's state (result slots, plot subtitle) alone; 1 on success, 0 on failure.
+int BuildConfigModel(const ConfigInfo* config, ModelInfo* model);
 
 } // namespace tolvane
