@@ -5,6 +5,7 @@
 #include "core/component_lists.h"
 #include "core/message_sink.h"
 #include "core/record_name.h"
+#include "core/units.h"
 #include "engine/config.h"
 
 #include <algorithm>
@@ -16,7 +17,6 @@
 namespace tolvane {
 namespace {
 
-constexpr double kHzPerGHz = 1000000000.0;
 /// Cable lengths of a plan without values of its own, metres.
 constexpr double kDefaultCableLengthsM[] = {0.25, 0.5, 1.0, 1.5, 2.0, 3.0};
 
