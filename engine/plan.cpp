@@ -76,10 +76,8 @@ const VNAInfo* AnalyzerNamed(const char* name) {
     return nullptr;
 }
 
-/// The part of the configuration a model is built from, copied through the setters, with the
-/// points' frequencies (ascending, each once) as its frequency list: the cables' drift tables are
-/// then made at exactly those frequencies, as "Compute Configuration" makes them at its own.
-int CopyForPlan(const ConfigInfo* from, const std::vector<double>& frequenciesHz, ConfigInfo* to) {
+/// The part of the configuration a model is built from, copied through the setters.
+int CopyForPlan(const ConfigInfo* from, ConfigInfo* to) {
     RecordName name{};
     float value = 0.0f;
     int averages = 0;
@@ -98,12 +96,8 @@ int CopyForPlan(const ConfigInfo* from, const std::vector<double>& frequenciesHz
         !SetConfigTempVar(to, value) || !GetConfigPower(from, &value) ||
         !SetConfigPower(to, value) || !GetConfigIFBW(from, &value) || !SetConfigIFBW(to, value) ||
         !GetConfigAverages(from, &averages) || !SetConfigAverages(to, averages) ||
-        !GetConfigDUT(from, &fromDut) || !GetConfigDUT(to, &toDut) ||
-        !CopyDUTInfo(fromDut, toDut) ||
-        !SetConfigNumFreqs(to, static_cast<int>(frequenciesHz.size())))
+        !GetConfigDUT(from, &fromDut) || !GetConfigDUT(to, &toDut) || !CopyDUTInfo(fromDut, toDut))
         return 0;
-    for (std::size_t i = 0; i < frequenciesHz.size(); ++i)
-        if (!SetConfigFreq(to, static_cast<int>(i), frequenciesHz[i])) return 0;
     return 1;
 }
 
@@ -180,13 +174,17 @@ PlanValueResult ComputeValue(const PlanFrame& frame, const PlanValue& value,
         return out;
     };
     const std::unique_ptr<ConfigInfo, ConfigDeleter> config(CreateConfigInfo());
-    if (config == nullptr || !CopyForPlan(frame.config, frame.frequenciesHz, config.get()) ||
+    if (config == nullptr || !CopyForPlan(frame.config, config.get()) ||
         !SetPlanValue(config.get(), frame.plan.quantity, frame.plan.cable, value))
         return failEveryPoint();
     out.sweepTimeS = SweepTimeOf(config.get(), frame.sweepPoints, frame.directions);
 
     const std::unique_ptr<ModelInfo, ModelDeleter> model(CreateModelInfo());
-    if (model == nullptr || !BuildConfigModel(config.get(), model.get())) return failEveryPoint();
+    // The cables' drift tables are made at exactly the points' frequencies, as "Compute
+    // Configuration" makes them at the configuration's own.
+    if (model == nullptr ||
+        !BuildModelFromConfig(config.get(), frame.frequenciesHz, model.get(), nullptr))
+        return failEveryPoint();
     for (std::size_t p = 0; p < out.points.size(); ++p) {
         PlanPointResult& point = out.points[p];
         point.computed =
