@@ -109,7 +109,7 @@ void FillPlannerChart(QChart* chart, const Plan& plan, const PlanResult& result,
     x->setTitleText(QString::fromUtf8(PlanQuantityTitle(plan.quantity).data(),
                                       qsizetype(PlanQuantityTitle(plan.quantity).size())));
     auto* uncertaintyAxis = new QValueAxis;
-    uncertaintyAxis->setTitleText(QStringLiteral("Magnitude Uncertainty (dB)"));
+    uncertaintyAxis->setTitleText(QStringLiteral("Uncertainty (dB)"));
     QAbstractAxis* timeAxis = MakeSweepTimeAxis(result);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(uncertaintyAxis, Qt::AlignLeft);

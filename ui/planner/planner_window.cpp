@@ -121,7 +121,8 @@ void PlannerWindow::createControls() {
     pointsTable_->setHorizontalHeaderLabels({QStringLiteral("Frequency (GHz)"),
                                              QStringLiteral("DUT (dB)"),
                                              QStringLiteral("Measurement")});
-    pointsTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    pointsTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    pointsTable_->horizontalHeader()->setStretchLastSection(true);
     pointsTable_->verticalHeader()->setVisible(false);
     pointsTable_->setMinimumHeight(150);
     addPointButton_ = new QPushButton(QStringLiteral("Add Point"));
@@ -163,6 +164,7 @@ void PlannerWindow::createControls() {
     targetLayout->addWidget(targetNote);
 
     auto* controls = new QWidget;
+    controls->setMinimumWidth(380);
     auto* controlsLayout = new QVBoxLayout(controls);
     controlsLayout->setContentsMargins(0, 0, 0, 0);
     controlsLayout->addWidget(varied);
@@ -175,7 +177,7 @@ void PlannerWindow::createControls() {
     auto* chartView = new QChartView(chart_);
     chartView->setObjectName(QStringLiteral("chart"));
     chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumSize(520, 340);
+    chartView->setMinimumSize(560, 420);
     resultTable_ = new QTableWidget;
     resultTable_->setObjectName(QStringLiteral("results"));
     resultTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -193,6 +195,7 @@ void PlannerWindow::createControls() {
     outcome->addWidget(resultTable_);
     outcome->setStretchFactor(0, 3);
     outcome->setStretchFactor(1, 2);
+    outcome->setSizes({480, 220});
     auto* right = new QWidget;
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->setContentsMargins(0, 0, 0, 0);
@@ -220,12 +223,13 @@ void PlannerWindow::createControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(split);
     layout->addWidget(buttons);
-    resize(1100, 720);
+    resize(1240, 820);
 }
 
 void PlannerWindow::refresh() {
     quantityChanged();
-    if (pointsTable_->rowCount() == 0) {
+    // Before start-up has read a configuration there is nothing to propose a point from.
+    if (pointsTable_->rowCount() == 0 && Configuration() != nullptr) {
         const PlanPoint point = ProposedPoint(Configuration());
         addPoint(point.frequencyHz / kHzPerGHz, point.dutDb, point.port);
     }
