@@ -71,6 +71,9 @@ void MainWindow::createActions() {
     openMeasurementAct_ =
         make("Open &Measurement...", [this] { measured_->openMeasurement(this); });
     openLimitsAct_ = make("Open &Limits...", [this] { measured_->openLimits(this); });
+    clearLimitsAct_ = make("Clear Limits", [this] { measured_->clearLimits(); });
+    // The open measurement computed again, after the configuration has changed.
+    computeMeasurementAct_ = make("Compute Measurement", [this] { (void)measured_->compute(); });
     // The decision rule of the verdicts: guarded (the start state) or simple.
     auto* rules = new QActionGroup(this);
     guardedRuleAct_ =
@@ -125,6 +128,8 @@ void MainWindow::createMenus() {
     file->addSeparator();
     file->addAction(openMeasurementAct_);
     file->addAction(openLimitsAct_);
+    file->addAction(clearLimitsAct_);
+    file->addAction(computeMeasurementAct_);
     file->addAction(guardedRuleAct_);
     file->addAction(simpleRuleAct_);
     file->addSeparator();

@@ -88,6 +88,8 @@ private:
     QAction* recallModelAct_ = nullptr;
     QAction* openMeasurementAct_ = nullptr;
     QAction* openLimitsAct_ = nullptr;
+    QAction* clearLimitsAct_ = nullptr;
+    QAction* computeMeasurementAct_ = nullptr;
     QAction* guardedRuleAct_ = nullptr;
     QAction* simpleRuleAct_ = nullptr;
     QAction* printPlotsAct_ = nullptr;
