@@ -2,6 +2,7 @@
 
 #include "files/startup.h"
 #include "tolvane/version.h"
+#include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/artwork.h"
 #include "ui/charts/measured_session.h"
@@ -47,6 +48,19 @@ MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     createMenus();
     createDialogs();
     readPreferences();
+    connect(&BackgroundTasks::instance(), &BackgroundTasks::runningChanged, this,
+            &MainWindow::disableInputCommands);
+}
+
+void MainWindow::disableInputCommands(bool disabled) {
+    // What would change the inputs or the results of the work under way, or end the program
+    // in the middle of it.
+    for (QAction* action :
+         {saveConfigurationAct_, recallConfigurationAct_, saveModelAct_, recallModelAct_,
+          openMeasurementAct_, openLimitsAct_, guardedRuleAct_, simpleRuleAct_, printPlotsAct_,
+          outputTabularDataAct_, exitAct_, configurationAct_, configurationDutAct_, modelAct_,
+          replaceAct_, closeAllAct_})
+        action->setEnabled(!disabled);
 }
 
 MainWindow::~MainWindow() {
@@ -279,6 +293,10 @@ void MainWindow::about() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (BackgroundTasks::instance().running()) {
+        event->ignore();
+        return;
+    }
     writePreferences();
     event->accept();
 }

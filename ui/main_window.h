@@ -70,6 +70,8 @@ private:
     void readPreferences();
     void writePreferences() const;
     void updateBackground();
+    /// While a background task runs, the commands that would change its inputs are disabled.
+    void disableInputCommands(bool disabled);
 
     QString preferencePath_;
     QMdiArea* area_;
