@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -158,6 +159,7 @@ private:
     [[nodiscard]] int lookUpLoadSide(double f, FrequencyTerms& terms) const;
     [[nodiscard]] int lookUpSourceSide(double f, FrequencyTerms& terms) const;
     [[nodiscard]] int readDUTValue(std::size_t j);
+    [[nodiscard]] int failNotFinite(int i, const NonFiniteEntry& entry) const;
     [[nodiscard]] int lookUpReceiver(std::size_t j);
     void computeRow(const FrequencyTerms& terms, const UncertaintyRow& row, std::size_t count);
 
@@ -237,6 +239,21 @@ int Computation::lookUpReceiver(std::size_t j) {
     return 1;
 }
 
+// Reports the point of a result that is not a finite number: the frequency in GHz and the DUT's
+// S-parameter in dB that the result belongs to, as the user entered them.
+int Computation::failNotFinite(int i, const NonFiniteEntry& entry) const {
+    float s11 = 0.0f, s12 = 0.0f, s21 = 0.0f, s22 = 0.0f;
+    (void)GetDUTSParams(model_.dut, static_cast<int>(entry.index), &s11, &s12, &s21, &s22);
+    const double frequencyGHz = model_.frequenciesHz[static_cast<std::size_t>(i)] / 1e9;
+    char detail[112];
+    std::snprintf(detail, sizeof detail, "%s at %.10g GHz for DUT %s = %.6g dB.",
+                  entry.transmission ? "Transmission" : "Reflection", frequencyGHz,
+                  entry.transmission ? "S21" : "S11",
+                  static_cast<double>(entry.transmission ? s21 : s11));
+    ReportModelError(MakeErrorCode(kModelMsgNotFinite, kRoutineComputeModel), detail);
+    return 0;
+}
+
 // Steps 6 to 15 for the first `count` DUT values of a row: the magnitudes several values at a
 // time, then the phases, so that the arcsine calls do not interrupt the magnitudes. The reflected
 // wave passes cable 1 twice; the transmitted wave passes each cable once.
@@ -294,6 +311,12 @@ int Computation::run() {
             }
         }
         computeRow(terms, row, ready);
+        // A result that is not a number (or is infinite) would be shown as an empty chart or
+        // written as "nan": the computation fails at the first such entry instead.
+        if (const auto bad = FirstNonFiniteEntry(row, ready, result_->type)) {
+            stored_ += bad->index;
+            return failNotFinite(i, *bad);
+        }
         stored_ += ready;
         if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
     }
