@@ -5,6 +5,7 @@
 #include "components/connector.h"
 #include "components/vna.h"
 #include "core/bulk_array.h"
+#include "core/message_sink.h"
 #include "engine/model.h"
 #include "engine/term_lookup.h"
 #include "engine/uncertainty.h"
@@ -16,6 +17,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -140,6 +145,29 @@ struct TermLookups {
     FrequencyTermLookup clm, ctt, cable2Tm, conn2Rm, conn2Tm;
     FrequencyTermLookup conn1Rm, conn1Tm, cable1Tm, cdr, crt, csm;
     FrequencyTermLookup cxt, ssr, nrc, cable1Tp, cable2Tp;
+};
+
+// Holds back the messages shown while it lives; replay() shows them, in order, through the sink
+// that was installed before. Messages not replayed are dropped.
+class DeferredMessages {
+public:
+    DeferredMessages()
+        : previous_(InstallMessageSink([this](MessageKind kind, const std::string& text) {
+              held_.emplace_back(kind, text);
+          })) {}
+    ~DeferredMessages() { (void)InstallMessageSink(std::move(previous_)); }
+    DeferredMessages(const DeferredMessages&) = delete;
+    DeferredMessages& operator=(const DeferredMessages&) = delete;
+
+    void replay() {
+        (void)InstallMessageSink(previous_);
+        for (const auto& [kind, text] : std::exchange(held_, {}))
+            if (previous_) previous_(kind, text);
+    }
+
+private:
+    std::vector<std::pair<MessageKind, std::string>> held_;
+    MessageSink previous_;
 };
 
 // A computation in progress: the model's scalars read once, the coverage factors, and the
@@ -302,7 +330,12 @@ int Computation::run() {
         UncertaintyRow row;
         if (!GetUncertaintyRow(result_, i, &row)) return Fail(kModelMsgCalledRoutine);
         std::size_t ready = values_.count;
+        // The DUT-value lookups of the first row run before its points are computed; a lookup
+        // that fails there reports at once, while a point before it whose result is not finite
+        // must be reported instead. Their messages wait until the row has been checked.
+        std::optional<DeferredMessages> lookupMessages;
         if (firstFrequency) {
+            lookupMessages.emplace();
             for (std::size_t j = 1; j < values_.count; ++j) {
                 if (!readDUTValue(j) || !lookUpReceiver(j)) {
                     ready = j;
@@ -314,9 +347,11 @@ int Computation::run() {
         // A result that is not a number (or is infinite) would be shown as an empty chart or
         // written as "nan": the computation fails at the first such entry instead.
         if (const auto bad = FirstNonFiniteEntry(row, ready, result_->type)) {
+            lookupMessages.reset(); // the lookups' messages are dropped
             stored_ += bad->index;
             return failNotFinite(i, *bad);
         }
+        if (lookupMessages) lookupMessages->replay();
         stored_ += ready;
         if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
     }
