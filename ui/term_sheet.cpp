@@ -1,5 +1,6 @@
 #include "ui/term_sheet.h"
 
+#include "engine/model_component_backup.h"
 #include "ui/help.h"
 #include "ui/value_table_page.h"
 
@@ -74,6 +75,13 @@ TermSheet::TermSheet(int startTerm, ModelInfo* model, const ConfigInfo* config, 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
+    saved_ = std::make_unique<ModelComponentBackup>(model_, component());
+}
+
+TermSheet::~TermSheet() = default;
+
+int TermSheet::component() const {
+    return DescribeTerm(terms_.front()).component;
 }
 
 ValueTablePage* TermSheet::page(int index) const {
@@ -109,16 +117,25 @@ void TermSheet::showPage(int index) {
 }
 
 bool TermSheet::apply() {
-    bool written = true;
-    for (ValueTablePage* page : pages_)
-        if (page != nullptr) written = page->writeBack() && written;
+    ModelComponentBackup before(model_, component());
+    for (ValueTablePage* page : pages_) {
+        if (page != nullptr && !page->writeBack()) {
+            before.restore(model_);
+            return false;
+        }
+    }
+    saved_ = std::make_unique<ModelComponentBackup>(model_, component());
     applyButton()->setEnabled(false);
-    return written;
+    return true;
 }
 
 void TermSheet::accept() {
-    apply();
-    QDialog::accept();
+    if (apply()) QDialog::accept();
+}
+
+void TermSheet::reject() {
+    saved_->restore(model_);
+    QDialog::reject();
 }
 
 } // namespace tolvane
