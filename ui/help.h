@@ -25,6 +25,8 @@ enum HelpContext : int {
     kHelpConnectorRepeatabilityPages = 15,
     kHelpModelDut = 16,
     kHelpTestsetPages = 17,
+    kHelpUserDutResults = 18,
+    kHelpComputation = 19,
 };
 
 /// The program's one help function, called by every "Help" button and "Help Contents...". Shows

@@ -85,6 +85,9 @@ void MainWindow::createActions() {
 
     aboutAct_ = make("&About..", [this] { about(); });
     helpContentsAct_ = make("Help &Contents...", [this] { ShowHelpTopic(this, kHelpContents); });
+    // The note on the DUT-value charts sends the reader here.
+    computationHelpAct_ =
+        make("Computation of Uncertainty", [this] { ShowHelpTopic(this, kHelpComputation); });
 
     // Keys 1 and 2 choose the background tile while the main window is active.
     auto* tileOne = new QShortcut(QKeySequence(Qt::Key_1), this);
@@ -124,6 +127,7 @@ void MainWindow::createMenus() {
     help->addAction(aboutAct_);
     help->addSeparator();
     help->addAction(helpContentsAct_);
+    help->addAction(computationHelpAct_);
 }
 
 void MainWindow::createDialogs() {

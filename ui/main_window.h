@@ -92,6 +92,7 @@ private:
     QAction* closeAllAct_ = nullptr;
     QAction* aboutAct_ = nullptr;
     QAction* helpContentsAct_ = nullptr;
+    QAction* computationHelpAct_ = nullptr;
 };
 
 } // namespace tolvane

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <optional>
 
 namespace tolvane {
@@ -171,9 +172,16 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
     }
     ChartContent content;
     const QString subtitle = PlotSubtitle();
-    const bool read = kind >= kPlotFrequencyMagnitude
-                          ? ReadFrequencyChart(CurrentResult(), kind, quantity, subtitle, &content)
-                          : ReadDutValueChart(CurrentResult(), kind, subtitle, &content);
+    bool read = false;
+    try {
+        read = kind >= kPlotFrequencyMagnitude
+                   ? ReadFrequencyChart(CurrentResult(), kind, quantity, subtitle, &content)
+                   : ReadDutValueChart(CurrentResult(), kind, subtitle, &content);
+    } catch (const std::bad_alloc&) {
+        // The readers refuse a chart beyond the memory left; memory taken meanwhile by others
+        // still makes no chart rather than ending the program.
+        ReportPlotError(MakeErrorCode(kPlotMsgAllocation, kRoutineDrawPlot));
+    }
     if (!read) {
         // An unreadable result makes no chart: an empty window would only hide the failure.
         (void)RemoveInfoListItem(plots, record);

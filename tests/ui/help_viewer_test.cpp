@@ -15,9 +15,11 @@
 #include "ui/model_frequency_dialog.h"
 #include "ui/model_ifbw_dialog.h"
 #include "ui/term_sheet.h"
+#include "ui/user_dut_results_dialog.h"
 #include "ui/vna_config_dialog.h"
 
 #include "engine/config.h"
+#include "engine/uncertainty.h"
 #include "support/model_builder.h"
 
 #include <QAction>
@@ -306,6 +308,19 @@ private Q_SLOTS:
         QVERIFY(model && HelpButton(model));
         QTest::mouseClick(HelpButton(model), Qt::LeftButton);
         QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(kHelpModelDialog));
+
+        // The note on the charts sends the reader to this menu item.
+        QAction* computation = FindAction(&window, QStringLiteral("Computation of Uncertainty"));
+        QVERIFY(computation != nullptr);
+        computation->trigger();
+        QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(kHelpComputation));
+
+        UncertaintyInfo* empty = CreateUncertaintyInfo();
+        UserDutResultsDialog results(empty, &window);
+        QVERIFY(HelpButton(&results));
+        QTest::mouseClick(HelpButton(&results), Qt::LeftButton);
+        QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(kHelpUserDutResults));
+        QCOMPARE(DestroyUncertaintyInfo(empty), 1);
     }
 
     void editorHelpButtonsOpenTheirTopics() {

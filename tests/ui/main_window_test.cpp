@@ -82,7 +82,8 @@ private Q_SLOTS:
                               QStringLiteral("Close All Plot Windows")}));
         QCOMPARE(MenuItems(popups[2]->menu()),
                  QStringList({QStringLiteral("&About.."), QStringLiteral("-"),
-                              QStringLiteral("Help &Contents...")}));
+                              QStringLiteral("Help &Contents..."),
+                              QStringLiteral("Computation of Uncertainty")}));
         for (QAction* popup : popups)
             for (QAction* item : popup->menu()->actions())
                 QVERIFY(item->isEnabled());
