@@ -1,6 +1,7 @@
 #include "ui/plot_window.h"
 
 #include "ui/axis_ticks.h"
+#include "ui/chart_palette.h"
 
 #include "core/message_sink.h"
 #include "engine/plot_info.h"
@@ -34,18 +35,6 @@ QFont ChartFont(int pointSize, bool bold = false) {
     QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
     font.setStyleHint(QFont::SansSerif);
     return font;
-}
-
-// Curve colours of a chart with a legend: six that stay apart on white and in print.
-const QColor kCurveColours[] = {QColor(0x1f, 0x4e, 0x9c), QColor(0xc0, 0x39, 0x2b),
-                                QColor(0x1e, 0x84, 0x49), QColor(0x8e, 0x44, 0xad),
-                                QColor(0xd3, 0x7a, 0x00), QColor(0x17, 0x8a, 0x9a)};
-
-QColor CurveColour(int index, int count) {
-    if (count <= PlotWindow::kMaxLegendEntries) return kCurveColours[index % 6];
-    // A scale from blue (first frequency) to red (last).
-    const double t = count > 1 ? double(index) / (count - 1) : 0.0;
-    return QColor::fromHsvF(0.66 * (1.0 - t), 0.85, 0.8);
 }
 
 QString TitleHtml(const ChartContent& content) {
@@ -141,7 +130,7 @@ void PlotWindow::buildChart() {
         const ChartCurve& curve = content_.curves[i];
         auto* series = new QLineSeries;
         series->setName(curve.label);
-        series->setPen(QPen(CurveColour(i, count), 1.5));
+        series->setPen(CurvePen(i, count));
         series->setPointsVisible(curve.points.size() <= 41);
         series->replace(curve.points);
         chart->addSeries(series);

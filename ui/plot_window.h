@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/chart_content.h"
+#include "ui/chart_palette.h"
 
 #include <QMdiSubWindow>
 
@@ -26,11 +27,11 @@ public:
     static constexpr int kOffsetPerKind = 20;
     /// Above this many curves the legend gives way to a colour scale from the first frequency
     /// (blue) to the last (red): a legend of hundreds of entries cannot be read.
-    static constexpr int kMaxLegendEntries = 12;
+    static constexpr int kMaxLegendEntries = kDistinctCurveColours;
     /// At most this many curves are drawn, evenly spread over the frequencies and always with
     /// the first and the last: thousands of curves would take a minute to draw and cannot be told
     /// apart. The title then says how many are shown; the axis ranges still cover every curve.
-    static constexpr int kMaxDrawnCurves = 256;
+    static constexpr int kMaxDrawnCurves = tolvane::kMaxDrawnCurves;
     /// Width at which a chart is laid out when printed or exported: 8 inches at 96 dots per inch.
     static constexpr double kRenderWidth = 768.0;
 
