@@ -2,8 +2,8 @@
 
 #include "dialog_test_support.h"
 #include "ui/add_sweep_dialog.h"
-#include "ui/frequency_config_dialog.h"
-#include "ui/model_frequency_dialog.h"
+#include "ui/configuration/frequency_config_dialog.h"
+#include "ui/model/model_frequency_dialog.h"
 
 #include "engine/config.h"
 #include "support/model_builder.h"

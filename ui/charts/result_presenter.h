@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QDialog;
+class QMdiArea;
+class QPrinter;
+class QWidget;
+
+namespace tolvane {
+
+class PlotWindow;
+
+/// How the results of one computation are shown, chosen by the DUT that was computed.
+enum class ResultDisplay {
+    Reflection,       ///< reflection-only DUT: magnitude and phase against the DUT's S11
+    Transmission,     ///< transmission-only DUT: magnitude and phase against the DUT's S21
+    UserDefinedList,  ///< user-defined DUT without sweep: the "User Defined DUT Results" list
+    UserDefinedSweep, ///< user-defined DUT with its sweep on: four charts against frequency
+};
+
+/// The display for a DUT of `dutType` (1 reflection, 2 transmission, 3 user defined) whose
+/// frequency sweep flag is `freqSweep`.
+[[nodiscard]] ResultDisplay ResultDisplayFor(int dutType, int freqSweep);
+
+/// The one owner of the steps every Compute button shares, of the replace mode and of the chart
+/// windows. The main window makes one and hands it to both dialogs, whose Compute buttons call
+/// computeConfiguration(this) or computeModel(this) and nothing else. Those run, in order:
+///
+///     prepareComputation();                  // replace mode: close every chart
+///     ... compute into the current result slot (engine/compute_commands.h) ...
+///     dialog->hide();                        // only when the computation succeeded
+///     presentResults(ResultDisplayFor(dutType, freqSweep), dialog);   // charts, slot advance
+///
+/// A failed computation stops after the first step and leaves the slot and the count as they are.
+class ResultPresenter : public QObject {
+    Q_OBJECT
+public:
+    /// Charts become sub-windows of `area`.
+    explicit ResultPresenter(QMdiArea* area, QObject* parent = nullptr);
+
+    /// True while "Replace Existing Plot Windows" is checked (the state at start).
+    [[nodiscard]] bool replaceMode() const { return replaceMode_; }
+    /// Checks or unchecks replace mode and moves the current result slot and the result count:
+    /// unchecking keeps a result already in slot 0 (next slot 1, count 1; else both 0), checking
+    /// returns to slot 0 with a count of 1.
+    void setReplaceMode(bool replace);
+
+    /// "Compute Configuration" on the current configuration, from the Configuration dialog. True
+    /// when the results were computed and shown.
+    bool computeConfiguration(QDialog* dialog);
+    /// "Compute Model" on the current model (with the coverage factors of the configuration's
+    /// DUT), from the Uncertainty Model dialog.
+    bool computeModel(QDialog* dialog);
+
+    /// First step of every computation: in replace mode, closes every chart.
+    void prepareComputation();
+    /// Last step of a successful computation into the current result slot: shows its results
+    /// (charts, then tiles them; or the results list, modal over `listOwner`) and advances the
+    /// current result slot and the result count.
+    void presentResults(ResultDisplay display, QWidget* listOwner);
+
+    /// Makes one chart of `kind` (1 to 4; 5 or 6 with `quantity` 1 to 4) from the current result
+    /// slot and adds its record to the plot list. Null after reporting when the record cannot be
+    /// made or the results cannot be read.
+    PlotWindow* createPlot(int kind, int quantity = 0);
+
+    /// The open charts in plot-list order.
+    [[nodiscard]] QList<PlotWindow*> charts() const;
+    void tileCharts();
+    void cascadeCharts();
+    /// Closes every chart; their records leave the plot list.
+    void closeAllCharts();
+    /// Prints every open chart in plot-list order, one 8 × 6 inch page each, on a printer that has
+    /// not begun printing. Returns the number of pages printed.
+    int printCharts(QPrinter* printer);
+
+    /// The caption of the charts made from now on: `setUp` (DescribeSetUp of what was
+    /// computed) and the time of the computation.
+    void setCaption(const QString& setUp);
+    [[nodiscard]] const QString& caption() const { return caption_; }
+
+private:
+    void advanceResultSlot();
+
+    QMdiArea* area_;
+    bool replaceMode_ = true;
+    QString caption_;
+};
+
+} // namespace tolvane
