@@ -31,6 +31,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <QValueAxis>
+#include <QXYSeries>
 
 #include <algorithm>
 #include <cmath>
@@ -96,6 +97,22 @@ void AddEdgeMark(QPainterPath* path, QPointF at, bool up) {
 
 PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent)
     : QMdiSubWindow(parent), content_(content), record_(record) {
+    adoptRecord();
+    buildChart();
+    resize(kWidth, kHeight);
+}
+
+PlotWindow::PlotWindow(QChart* chart, const QString& title, int kind, PlotInfo* record,
+                       QWidget* parent)
+    : QMdiSubWindow(parent), record_(record) {
+    content_.kind = kind;
+    content_.title = title;
+    adoptRecord();
+    showChart(chart);
+    resize(kWidth, kHeight);
+}
+
+void PlotWindow::adoptRecord() {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(ShownTitle(content_));
     setWindowIcon(QApplication::windowIcon());
@@ -103,8 +120,6 @@ PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* p
         record_->kind = content_.kind;
         record_->chartWindow = this;
     }
-    buildChart();
-    resize(kWidth, kHeight);
     // A click that brings a chart from under another to the top only does that.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates before, Qt::WindowStates now) {
@@ -215,12 +230,17 @@ void PlotWindow::buildChart() {
     });
     connect(yAxis_, &QLogValueAxis::rangeChanged, this, [this] { placeOverlays(); });
 
-    view_ = new ChartView(chart);
-    view_->setRenderHint(QPainter::Antialiasing);
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    showChart(chart);
     connect(view_, &ChartView::hovered, this, &PlotWindow::showHover);
     connect(view_, &ChartView::left, this, &PlotWindow::hideHover);
     connect(view_, &ChartView::clicked, this, &PlotWindow::clickAt);
+}
+
+void PlotWindow::showChart(QChart* chart) {
+    view_ = new ChartView(chart);
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    // Zoom works on every chart; read-outs and markers on the charts read from a result.
     connect(view_, &ChartView::rubberBandSelected, this, &PlotWindow::zoomInto);
     connect(view_, &ChartView::wheelZoom, this, &PlotWindow::zoomAbout);
     setWidget(view_);
@@ -274,7 +294,7 @@ ChartGeometry PlotWindow::chartGeometry() const {
 }
 
 void PlotWindow::placeOverlays() {
-    if (view_ == nullptr) return;
+    if (view_ == nullptr || xAxis_ == nullptr) return;
     hideHover();
     const ChartGeometry g = chartGeometry();
     const QRectF plot = g.plotArea;
@@ -331,6 +351,7 @@ void PlotWindow::placeFooter() {
 }
 
 std::optional<ChartPoint> PlotWindow::pointNear(QPointF position) const {
+    if (xAxis_ == nullptr) return std::nullopt;
     const QPointF inChart = chart()->mapFromScene(view_->mapToScene(position.toPoint()));
     if (!chart()
              ->plotArea()
@@ -341,7 +362,7 @@ std::optional<ChartPoint> PlotWindow::pointNear(QPointF position) const {
 }
 
 QString PlotWindow::hoverText() const {
-    return hoverBox_->isVisible() ? hoverLabel_->text() : QString();
+    return hoverBox_ != nullptr && hoverBox_->isVisible() ? hoverLabel_->text() : QString();
 }
 
 void PlotWindow::showHover(QPointF position) {
@@ -366,6 +387,7 @@ void PlotWindow::showHover(QPointF position) {
 }
 
 void PlotWindow::hideHover() {
+    if (hoverBox_ == nullptr) return;
     hoverBox_->setVisible(false);
     hoverDot_->setVisible(false);
 }
@@ -399,7 +421,7 @@ void PlotWindow::updateMarkerTexts() {
 }
 
 void PlotWindow::addMarker(int curve, int index) {
-    if (curve < 0 || curve >= content_.curves.size() || index < 0 ||
+    if (xAxis_ == nullptr || curve < 0 || curve >= content_.curves.size() || index < 0 ||
         index >= content_.curves[curve].points.size())
         return;
     Marker marker;
@@ -476,7 +498,7 @@ void PlotWindow::zoomAbout(QPointF position, double factor) {
 
 void PlotWindow::resetZoom() {
     chart()->zoomReset();
-    setInitialRanges();
+    if (xAxis_ != nullptr) setInitialRanges();
 }
 
 void PlotWindow::setInitialRanges() {
@@ -491,7 +513,25 @@ void PlotWindow::setInitialRanges() {
 }
 
 void PlotWindow::copyData() const {
-    QGuiApplication::clipboard()->setText(ChartDataText(content_, linear_));
+    if (xAxis_ != nullptr) {
+        QGuiApplication::clipboard()->setText(ChartDataText(content_, linear_));
+        return;
+    }
+    // A chart its creator built: its lines and points as they are drawn.
+    ChartContent drawn = content_;
+    if (const QList<QAbstractAxis*> x = chart()->axes(Qt::Horizontal); !x.isEmpty())
+        drawn.xAxisLabel = x.first()->titleText();
+    if (const QList<QAbstractAxis*> y = chart()->axes(Qt::Vertical); !y.isEmpty())
+        drawn.yAxisLabel = y.first()->titleText();
+    for (QAbstractSeries* series : chart()->series()) {
+        if (const auto* xy = qobject_cast<const QXYSeries*>(series)) {
+            ChartCurve curve;
+            curve.label = xy->name();
+            curve.points = xy->points();
+            drawn.curves.append(curve);
+        }
+    }
+    QGuiApplication::clipboard()->setText(ChartDataText(drawn, false));
 }
 
 QMenu* PlotWindow::createMenu(QPointF position) {
@@ -531,15 +571,15 @@ void PlotWindow::renderChart(QPainter* painter, const QRectF& target) {
     // the target's proportions at a page's width for the drawing, then its window's size back.
     // Paper has no Help menu: the note that points to it is left out, as is the hover read-out.
     QChart* shown = chart();
-    const bool noteShown = note_->isVisible();
-    note_->setVisible(false);
+    const bool noteShown = note_ != nullptr && note_->isVisible();
+    if (note_ != nullptr) note_->setVisible(false);
     const QSizeF windowSize = shown->size();
     const QSizeF pageSize(kRenderWidth, kRenderWidth * target.height() / target.width());
     shown->resize(pageSize);
     hideHover();
     view_->scene()->render(painter, target, QRectF(shown->pos(), pageSize), Qt::KeepAspectRatio);
     shown->resize(windowSize);
-    note_->setVisible(noteShown);
+    if (note_ != nullptr) note_->setVisible(noteShown);
 }
 
 bool PlotWindow::saveImage(const QString& path) {

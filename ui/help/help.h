@@ -25,8 +25,9 @@ enum HelpContext : int {
     kHelpConnectorRepeatabilityPages = 15,
     kHelpModelDut = 16,
     kHelpTestsetPages = 17,
-    kHelpUserDutResults = 18,
-    kHelpComputation = 19,
+    kHelpMeasuredDut = 18,
+    kHelpUserDutResults = 19,
+    kHelpComputation = 20,
 };
 
 /// The program's one help function, called by every "Help" button and "Help Contents...". Shows
