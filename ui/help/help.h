@@ -26,8 +26,9 @@ enum HelpContext : int {
     kHelpModelDut = 16,
     kHelpTestsetPages = 17,
     kHelpMeasuredDut = 18,
-    kHelpUserDutResults = 19,
-    kHelpComputation = 20,
+    kHelpPlanner = 19,
+    kHelpUserDutResults = 20,
+    kHelpComputation = 21,
 };
 
 /// The program's one help function, called by every "Help" button and "Help Contents...". Shows
