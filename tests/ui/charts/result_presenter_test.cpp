@@ -173,6 +173,10 @@ private Q_SLOTS:
         presenter()->setReplaceMode(false);
         QVERIFY(computeReflection());
         QCOMPARE(plotCount(), 4);
+        // A kept result names its slot, numbered as the exported files: slot 1 is "Result 2".
+        QVERIFY(!presenter()->charts()[0]->windowTitle().contains(QStringLiteral("(Result")));
+        QCOMPARE(presenter()->charts()[2]->windowTitle(),
+                 QStringLiteral("Reflection Magnitude Uncertainty (Result 2)"));
         QCOMPARE(state().currentResultSlot, 2);
         QCOMPARE(state().resultCount, 2);
     }
