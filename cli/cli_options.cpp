@@ -11,7 +11,8 @@ const char* UsageText() {
            "  tolvane-cli --version\n"
            "\n"
            "compute-config  computes a configuration file against the component database\n"
-           "                (default \"uncdata.unc\" in the current directory)\n"
+           "                (default \"uncdata.unc\" in the current directory, else in\n"
+           "                the user's data folder, else the installed one)\n"
            "compute-model   computes a model file with its own coverage factors\n"
            "--output PATH   where the results go (default \"uncertainty.dat\"; \"-\" is standard\n"
            "                output)\n"
@@ -73,6 +74,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
             return false;
         } else if (argument == "--database" && options->command == Command::ComputeConfig) {
             options->databasePath = value;
+            options->databaseGiven = true;
         } else {
             *problem = "unknown option " + argument + " for " + command;
             return false;

@@ -13,6 +13,7 @@ struct Options {
     Command command = Command::Help;
     std::string inputPath; ///< the configuration or model file
     std::string databasePath = "uncdata.unc";
+    bool databaseGiven = false; ///< --database was given; otherwise the default is looked up
     std::string outputPath = "uncertainty.dat"; ///< "-" is standard output
     OutputFormat format = OutputFormat::Table;
 };

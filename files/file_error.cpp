@@ -21,6 +21,8 @@ const char* RoutinePrefix(std::uint32_t routine) {
         return "WriteModelFile: ";
     case kRoutineExportUncertaintyToFile:
         return "ExportUncertaintyToFile: ";
+    case kRoutineFillUserDataFolder:
+        return "FillUserDataFolder: ";
     default:
         return "";
     }

@@ -12,6 +12,7 @@ enum FileRoutine : std::uint32_t {
     kRoutineReadModelFile = 4,
     kRoutineWriteModelFile = 5,
     kRoutineExportUncertaintyToFile = 6,
+    kRoutineFillUserDataFolder = 7,
 };
 
 /// Message numbers of the File module (1 to 5 are the common ones).

@@ -2,8 +2,8 @@
 
 #include "ui/chm_file.h"
 #include "ui/help_viewer.h"
+#include "ui/work_folder.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
@@ -12,11 +12,11 @@
 namespace tolvane {
 namespace {
 
-// The help file in the current directory (the data folder the program runs in), else the one
-// installed beside the program.
+// The help file in the folder the program works in, else the installed one, else the one beside
+// the program.
 QString FindHelpFile() {
     const QString name = QString::fromUtf8(kHelpFileName);
-    for (const QString& folder : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
+    for (const QString& folder : HelpFolders()) {
         const QFileInfo candidate(QDir(folder), name);
         if (candidate.isFile()) return candidate.absoluteFilePath();
     }
