@@ -1,6 +1,7 @@
 #include "engine/compute_commands.h"
 
 #include "components/dut.h"
+#include "core/units.h"
 #include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
@@ -14,8 +15,6 @@
 
 namespace tolvane {
 namespace {
-
-constexpr double kHzPerGHz = 1000000000.0;
 
 /// |ghz| in Hz, taking the float as the decimal it was entered as: the sweep limits are held as
 /// floats, and 26.6f is 26.6000003815 GHz, which would put a sweep typed to end at a table's last

@@ -34,12 +34,4 @@ void EnterWorkFolder() {
     (void)QDir::setCurrent(QString::fromStdU16String(folder.u16string()));
 }
 
-QStringList HelpFolders() {
-    QStringList folders{QDir::currentPath()};
-    if (const QString installed = InstalledDataFolderPath(); !installed.isEmpty())
-        folders.append(installed);
-    folders.append(QCoreApplication::applicationDirPath());
-    return folders;
-}
-
 } // namespace tolvane

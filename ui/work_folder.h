@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 namespace tolvane {
 
@@ -18,9 +17,5 @@ namespace tolvane {
 /// Relative names (the start-up files, pref.txt, the file dialogs' first folder) then resolve
 /// there.
 void EnterWorkFolder();
-
-/// The folders the help file is looked up in, in order: the working folder, the installed data
-/// folder, the program's own folder.
-[[nodiscard]] QStringList HelpFolders();
 
 } // namespace tolvane
