@@ -47,7 +47,7 @@ for size in 16 22 24 32 48 64 128 256; do
     file "$icon" | grep -q "PNG image data, $size x $size" || fail "no $size x $size icon"
 done
 for data in "$build"/../../data/*; do
-    [ -f "$share/tolvane/$(basename "$data")" ] || fail "data/$(basename "$data") is not installed"
+    [ -e "$share/tolvane/$(basename "$data")" ] || fail "data/$(basename "$data") is not installed"
 done
 desktop-file-validate "$share/applications/org.tolvane.Tolvane.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$share/metainfo/org.tolvane.Tolvane.metainfo.xml" >"$scratch/as.log" ||
