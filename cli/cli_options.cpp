@@ -7,6 +7,9 @@ const char* UsageText() {
            "  tolvane-cli compute-config CONFIG.cfg [--database DB.unc] [--output PATH] "
            "[--format table|csv]\n"
            "  tolvane-cli compute-model  MODEL.mdl  [--output PATH] [--format table|csv]\n"
+           "  tolvane-cli compute-measured CONFIG.cfg MEASUREMENT.s1p|.s2p [--database DB.unc]\n"
+           "              [--limits FILE.lim] [--rule guarded|simple] [--output PATH]\n"
+           "              [--format table|csv]\n"
            "  tolvane-cli --help\n"
            "  tolvane-cli --version\n"
            "\n"
@@ -14,14 +17,21 @@ const char* UsageText() {
            "                (default \"uncdata.unc\" in the current directory, else in\n"
            "                the user's data folder, else the installed one)\n"
            "compute-model   computes a model file with its own coverage factors\n"
+           "compute-measured  computes the uncertainty of every point of a Touchstone file\n"
+           "                with the configuration's set-up and judges it against the limits\n"
+           "                of --limits under the decision rule of --rule (default guarded:\n"
+           "                accepted only where the whole uncertainty interval meets the\n"
+           "                limit; simple: where the measured value meets it)\n"
            "--output PATH   where the results go (default \"uncertainty.dat\"; \"-\" is standard\n"
            "                output)\n"
            "--format        \"table\" (default): the tab-separated table of \"Output Tabular "
            "Data...\";\n"
            "                \"csv\": one row per frequency and DUT value, linear magnitudes\n"
+           "                (compute-measured: one row per frequency and parameter, in dB)\n"
            "\n"
            "Messages go to standard error as \"Error: ...\" or \"Help: ...\". Exit status: 0 on\n"
-           "success, 1 when reading or computing failed, 2 for a usage error.\n";
+           "success, 1 when reading or computing failed, 2 for a usage error, 3 when\n"
+           "compute-measured computed a measurement that its rule does not accept.\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
@@ -42,22 +52,26 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         options->command = Command::ComputeConfig;
     } else if (command == "compute-model") {
         options->command = Command::ComputeModel;
+    } else if (command == "compute-measured") {
+        options->command = Command::ComputeMeasured;
     } else {
         *problem = "unknown command \"" + command + "\"";
         return false;
     }
 
-    bool haveInput = false;
+    const bool measured = options->command == Command::ComputeMeasured;
+    const std::size_t filesNeeded = measured ? 2 : 1;
+    std::size_t files = 0;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool isOption = argument.size() > 1 && argument.rfind("--", 0) == 0;
         if (!isOption) {
-            if (haveInput) {
+            if (files == filesNeeded) {
                 *problem = "unexpected argument \"" + argument + "\"";
                 return false;
             }
-            options->inputPath = argument;
-            haveInput = true;
+            (files == 0 ? options->inputPath : options->measurementPath) = argument;
+            ++files;
             continue;
         }
         if (i + 1 >= arguments.size()) {
@@ -72,16 +86,27 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         } else if (argument == "--format") {
             *problem = "unknown format \"" + value + "\" (table or csv)";
             return false;
-        } else if (argument == "--database" && options->command == Command::ComputeConfig) {
+        } else if (argument == "--database" && options->command != Command::ComputeModel) {
             options->databasePath = value;
             options->databaseGiven = true;
+        } else if (argument == "--limits" && measured) {
+            options->limitsPath = value;
+        } else if (argument == "--rule" && measured && (value == "guarded" || value == "simple")) {
+            options->rule = value == "simple" ? DecisionRule::Simple : DecisionRule::Guarded;
+        } else if (argument == "--rule" && measured) {
+            *problem = "unknown decision rule \"" + value + "\" (guarded or simple)";
+            return false;
         } else {
             *problem = "unknown option " + argument + " for " + command;
             return false;
         }
     }
-    if (!haveInput) {
+    if (files == 0) {
         *problem = command + " needs a file to compute";
+        return false;
+    }
+    if (files < filesNeeded) {
+        *problem = command + " needs a configuration and a measurement file";
         return false;
     }
     return true;

@@ -12,9 +12,12 @@
 #include "engine/model.h"
 #include "engine/program_state.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
+#include <span>
+#include <string>
 
 namespace tolvane {
 namespace {
@@ -49,26 +52,26 @@ void TraceConfigCoverageFactors(const ConfigInfo* config) {
 }
 
 /// Fills cable `cable` (1 or 2) of the model from the configuration and builds its drift tables
-/// at the configuration's frequencies.
-bool BuildCable(const ConfigInfo* config, int cable, CableInfo* record) {
+/// at the model's frequencies.
+bool BuildCable(const ConfigInfo* config, int cable, std::span<const double> frequenciesHz,
+                CableInfo* record) {
     RecordName dielectric{};
     float lengthM = 0.0f;
     float tempVarC = 0.0f;
-    int numFreqs = 0;
     return GetConfigDielName(config, cable, dielectric.data(),
                              static_cast<int>(dielectric.size())) &&
            SetCableDielName(record, dielectric.data()) &&
            GetConfigCableLength(config, cable, &lengthM) && SetCableLength(record, lengthM) &&
            GetConfigTempVar(config, &tempVarC) && SetCableTempVar(record, tempVarC) &&
-           GetConfigNumFreqs(config, &numFreqs) &&
-           MakeCableFVs(record, numFreqs, config->frequenciesHz.data());
+           MakeCableFVs(record, static_cast<int>(frequenciesHz.size()), frequenciesHz.data());
 }
 
 /// The calibration kit, its connector on both ports, the cables, the VNA and the averaging and
 /// IF-bandwidth conditions (steps before the port-power check). Returns the list's VNA record
 /// whose limits the power is checked against, or null after the failing routine has reported.
-const VNAInfo* BuildComponents(const ConfigInfo* config, ModelInfo* model,
-                               const RecordName& calName, const RecordName& vnaName) {
+const VNAInfo* BuildComponents(const ConfigInfo* config, std::span<const double> frequenciesHz,
+                               ModelInfo* model, const RecordName& calName,
+                               const RecordName& vnaName) {
     const CalInfo* kit = FindCalInfo(calName.data());
     if (kit == nullptr || CopyCalInfo(kit, model->calKit) == 0) return nullptr;
 
@@ -82,7 +85,8 @@ const VNAInfo* BuildComponents(const ConfigInfo* config, ModelInfo* model,
         CopyConnInfo(connector, model->connector2) == 0)
         return nullptr;
 
-    if (!BuildCable(config, 1, model->cable1) || !BuildCable(config, 2, model->cable2))
+    if (!BuildCable(config, 1, frequenciesHz, model->cable1) ||
+        !BuildCable(config, 2, frequenciesHz, model->cable2))
         return nullptr;
 
     const VNAInfo* vna = FindVNAInfo(vnaName.data());
@@ -101,37 +105,32 @@ const VNAInfo* BuildComponents(const ConfigInfo* config, ModelInfo* model,
     return vna;
 }
 
-/// The configuration's DUT and frequency list into the model.
-bool CopyDUTAndFrequencies(const ConfigInfo* config, ModelInfo* model) {
+/// The configuration's DUT and the frequencies into the model.
+bool CopyDUTAndFrequencies(const ConfigInfo* config, std::span<const double> frequenciesHz,
+                           ModelInfo* model) {
     DUTInfo* dut = nullptr;
-    int numFreqs = 0;
+    const auto numFreqs = static_cast<int>(frequenciesHz.size());
     if (GetConfigDUT(config, &dut) == 0 || CopyDUTInfo(dut, model->dut) == 0 ||
-        GetConfigNumFreqs(config, &numFreqs) == 0 || SetModelNumFreqs(model, numFreqs) == 0)
+        SetModelNumFreqs(model, numFreqs) == 0)
         return false;
-    for (int i = 0; i < numFreqs; ++i) {
-        double frequencyHz = 0.0;
-        if (GetConfigFreq(config, i, &frequencyHz) == 0 || SetModelFreq(model, i, frequencyHz) == 0)
-            return false;
-    }
+    for (int i = 0; i < numFreqs; ++i)
+        if (SetModelFreq(model, i, frequenciesHz[static_cast<std::size_t>(i)]) == 0) return false;
     return true;
 }
 
-/// "VNA / kit", then " / Reflection Only" or " / Transmission Only" when the DUT type says so.
-std::string ComposePlotSubtitle(const ConfigInfo* config, const RecordName& vnaName,
-                                const RecordName& calName) {
-    std::string subtitle = std::string(vnaName.data()) + " / " + calName.data();
+/// " / Reflection Only" or " / Transmission Only" when the configuration's DUT type says so.
+std::string DUTTypeSuffix(const ConfigInfo* config) {
     DUTInfo* dut = nullptr;
     int type = 0;
     if (GetConfigDUT(config, &dut) != 0 && GetDUTType(dut, &type) != 0) {
-        if (type == DUT_REFLECTION_ONLY)
-            subtitle += " / Reflection Only";
-        else if (type == DUT_TRANSMISSION_ONLY)
-            subtitle += " / Transmission Only";
+        if (type == DUT_REFLECTION_ONLY) return " / Reflection Only";
+        if (type == DUT_TRANSMISSION_ONLY) return " / Transmission Only";
     }
-    return subtitle;
+    return {};
 }
 
-/// The advice after a failed computation: the frequency range first, then the port power.
+} // namespace
+
 void ShowComputationAdvice(const ModelInfo* model) {
     int flag = 0;
     if (GetModelFreqRangeError(model, &flag) == 0) return;
@@ -140,25 +139,14 @@ void ShowComputationAdvice(const ModelInfo* model) {
     if (flag == 1) ShowHelpMessage(kPowerAdvice);
 }
 
-} // namespace
-
-int ComputeConfig(const ConfigInfo* config) {
-    if (config == nullptr) {
-        ReportComputeConfigError(kMsgNullInfo);
-        return 0;
-    }
-    TemporaryModel model(CreateModelInfo());
-    if (model == nullptr) {
-        ReportComputeConfigError(kConfigMsgCalledRoutine);
-        return 0;
-    }
-
+int BuildModelFromConfig(const ConfigInfo* config, std::span<const double> frequenciesHz,
+                         ModelInfo* model, std::string* setUp) {
     RecordName calName{};
     RecordName vnaName{};
     const VNAInfo* vna = nullptr;
     if (GetConfigCalName(config, calName.data(), static_cast<int>(calName.size())) != 0 &&
         GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size())) != 0)
-        vna = BuildComponents(config, model.get(), calName, vnaName);
+        vna = BuildComponents(config, frequenciesHz, model, calName, vnaName);
 
     float powerDbm = 0.0f;
     float minPowerDbm = 0.0f;
@@ -177,12 +165,34 @@ int ComputeConfig(const ConfigInfo* config) {
         ReportComputeConfigError(kConfigMsgPowerTooLarge);
         return 0;
     }
-    if (SetModelPower(model.get(), powerDbm) == 0 || !CopyDUTAndFrequencies(config, model.get())) {
+    if (SetModelPower(model, powerDbm) == 0 ||
+        !CopyDUTAndFrequencies(config, frequenciesHz, model)) {
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
+    if (setUp != nullptr) *setUp = std::string(vnaName.data()) + " / " + calName.data();
+    return 1;
+}
 
-    GlobalProgramState().plotSubtitle = ComposePlotSubtitle(config, vnaName, calName);
+int ComputeConfig(const ConfigInfo* config) {
+    if (config == nullptr) {
+        ReportComputeConfigError(kMsgNullInfo);
+        return 0;
+    }
+    TemporaryModel model(CreateModelInfo());
+    if (model == nullptr) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+    // A configuration holds at most 5000 frequencies; a count outside its list is refused by the
+    // cables' drift tables and the model with their own messages.
+    const auto numFreqs = static_cast<std::size_t>(
+        std::clamp(config->numFreqs, 0, static_cast<int>(config->frequenciesHz.size())));
+    const std::span<const double> frequenciesHz(config->frequenciesHz.data(), numFreqs);
+    std::string setUp;
+    if (BuildModelFromConfig(config, frequenciesHz, model.get(), &setUp) == 0) return 0;
+
+    GlobalProgramState().plotSubtitle = setUp + DUTTypeSuffix(config);
 
     if (ComputeModel(model.get(), CurrentResult()) == 0) {
         ShowComputationAdvice(model.get());

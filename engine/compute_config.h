@@ -1,8 +1,12 @@
 #pragma once
 
+#include <span>
+#include <string>
+
 namespace tolvane {
 
 struct ConfigInfo;
+struct ModelInfo;
 
 /// Builds a temporary model from `config`: the calibration kit, its connector (on both ports) and
 /// the VNA copied from the component lists by name, both cables' drift tables made from their
@@ -16,5 +20,19 @@ struct ConfigInfo;
 /// Reports under "ComputeConfig: " (routine 7 of the Config module); 1 on success, 0 on failure.
 /// The configuration and the program's current model are not changed.
 int ComputeConfig(const ConfigInfo* config);
+
+/// The model ComputeConfig computes, built into `model` (a new model) for `frequenciesHz` instead
+/// of the configuration's list: the components copied by name, the cables' drift tables made at
+/// those frequencies, the port power checked, the configuration's DUT and the frequencies copied.
+/// `setUp`, when not null, receives "VNA / kit", the start of ComputeConfig's plot subtitle.
+/// Reports under "ComputeConfig: " as ComputeConfig does; 1 on success, 0 on failure.
+[[nodiscard]] int BuildModelFromConfig(const ConfigInfo* config,
+                                       std::span<const double> frequenciesHz, ModelInfo* model,
+                                       std::string* setUp);
+
+/// The advice after a failed computation of a model built from a configuration: a "Help" box with
+/// the frequency advice when a term table did not cover the frequencies, then the port-power
+/// advice when the model's power flag says so.
+void ShowComputationAdvice(const ModelInfo* model);
 
 } // namespace tolvane
