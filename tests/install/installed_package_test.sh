@@ -90,7 +90,8 @@ for name in uncdata.unc default.cfg default.mdl; do
     cmp -s "$user/$name" "$share/tolvane/$name" || fail "$name was not copied to the user's folder"
 done
 # Compute Configuration is the dialog's default button; the dialog closes when the results are
-# shown. Then File > Output Tabular Data... offers uncertainty.dat in the user's folder.
+# shown. Then File > Output Tabular Data... (reached from the menu's end: Up wraps to Exit, the
+# next Up is the export) offers uncertainty.dat in the user's folder.
 xdotool windowfocus --sync "$config" key --clearmodifiers Return
 for _ in $(seq 60); do
     [ -z "$(xdotool search --onlyvisible --name '^Configuration$')" ] && break
@@ -98,7 +99,7 @@ for _ in $(seq 60); do
 done
 xdotool windowfocus --sync "$main" key --clearmodifiers alt+f
 sleep 0.5
-xdotool key Down Down Down Down Down Return
+xdotool key Up Up Return
 export_dialog=$(wait_for_window "Output Tabular Data") || fail "no Output Tabular Data dialog"
 xdotool windowfocus --sync "$export_dialog" key --clearmodifiers Return
 for _ in $(seq 30); do
