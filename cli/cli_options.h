@@ -2,12 +2,13 @@
 
 #include "engine/verdict.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tolvane::cli {
 
-enum class Command { ComputeConfig, ComputeModel, ComputeMeasured, Help, Version };
+enum class Command { ComputeConfig, ComputeModel, ComputeMeasured, Plan, Help, Version };
 enum class OutputFormat { Table, Csv };
 
 /// What the command line asks for.
@@ -21,7 +22,17 @@ struct Options {
     bool databaseGiven = false; ///< --database was given; otherwise the default is looked up
     std::string outputPath = "uncertainty.dat"; ///< "-" is standard output
     OutputFormat format = OutputFormat::Table;
+
+    // plan: checked for form here; the values and points are read against the configuration.
+    std::string varied;                  ///< --vary keyword ("ifbw", ...)
+    std::vector<std::string> valueTexts; ///< --values, split at the commas; empty: the defaults
+    std::vector<std::string> pointTexts; ///< each --point as given
+    std::optional<double> targetDb;      ///< --target
+    std::string cable = "both";          ///< --cable for cable-length: "1", "2" or "both"
 };
+
+/// Where plan writes without --output.
+inline constexpr const char* kDefaultPlanOutput = "plan.csv";
 
 /// Reads the arguments after the program name. Returns false with `problem` set when they do not
 /// form a valid command line.
