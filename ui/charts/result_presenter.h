@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 
 #include <functional>
 
@@ -90,15 +91,22 @@ public:
     /// not begun printing. Returns the number of pages printed.
     int printCharts(QPrinter* printer);
 
+    /// The caption of the charts made from now on: `setUp` (DescribeSetUp of what was
+    /// computed) and the time of the computation.
+    void setCaption(const QString& setUp);
+    [[nodiscard]] const QString& caption() const { return caption_; }
+
 private:
     /// Runs `compute` (into the current slot) off the window thread, then, unless Cancel was
-    /// pressed, the first step and, on success, the last.
+    /// pressed, the first step and, on success, the last, the charts' caption being `setUp()`.
     bool computeAndPresent(QDialog* dialog, ResultDisplay display,
-                           const std::function<bool()>& compute);
+                           const std::function<bool()>& compute,
+                           const std::function<QString()>& setUp);
     void advanceResultSlot();
 
     QMdiArea* area_;
     bool replaceMode_ = true;
+    QString caption_;
 };
 
 } // namespace tolvane
