@@ -1,6 +1,7 @@
 #include "ui/add_sweep_dialog.h"
 
 #include "core/message_sink.h"
+#include "core/units.h"
 #include "engine/config.h"
 #include "engine/frequency_sweep.h"
 #include "ui/editor_buttons.h"
@@ -18,8 +19,6 @@
 
 namespace tolvane {
 namespace {
-
-constexpr double kHzPerGHz = 1000000000.0;
 
 // A sweep limit as a typed frequency is read: a number whose magnitude in Hz is finite; and,
 // since every frequency of a list must be above 0, not 0.

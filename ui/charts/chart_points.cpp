@@ -1,5 +1,6 @@
 #include "ui/charts/chart_points.h"
 
+#include "core/units.h"
 #include <QStringList>
 
 #include <cmath>
@@ -7,8 +8,6 @@
 
 namespace tolvane {
 namespace {
-
-constexpr double kHzPerGHz = 1000000000.0;
 
 bool IsTransmission(int quantity) {
     return quantity == kQuantityTransmissionMagnitude || quantity == kQuantityTransmissionPhase;
