@@ -1,23 +1,120 @@
 #include "cli/cli_options.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+
 namespace tolvane::cli {
+namespace {
+
+/// The whole text as a finite decimal number.
+bool ParseNumber(const std::string& text, double* value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(parsed)) return false;
+    *value = parsed;
+    return true;
+}
+
+template <typename Integer> bool ParseInteger(const std::string& text, Integer* value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, *value);
+    return ec == std::errc() && ptr == end;
+}
+
+/// Reads the value of one option of `command`; false with `problem` set when the option is not
+/// one of the command's or its value is refused.
+bool ReadOption(const std::string& command, const std::string& option, const std::string& value,
+                Options* options, std::string* problem) {
+    const bool budget = options->command == Command::Budget;
+    const auto refuse = [&](const std::string& why) {
+        *problem = "invalid value \"" + value + "\" for " + option + ": " + why;
+        return false;
+    };
+    if (option == "--output") {
+        options->outputPath = value;
+    } else if (option == "--database" && options->command != Command::ComputeModel) {
+        options->databasePath = value;
+    } else if (option == "--format" && !budget) {
+        if (value != "table" && value != "csv") {
+            *problem = "unknown format \"" + value + "\" (table or csv)";
+            return false;
+        }
+        options->format = value == "csv" ? OutputFormat::Csv : OutputFormat::Table;
+    } else if (option == "--method" && !budget) {
+        if (value == "worst")
+            options->method = UncertaintyMethod::WorstCase;
+        else if (value == "rss")
+            options->method = UncertaintyMethod::Rss;
+        else if (value == "montecarlo")
+            options->method = UncertaintyMethod::MonteCarlo;
+        else
+            return refuse("worst, rss or montecarlo");
+    } else if (option == "--trials") {
+        int trials = 0;
+        if (!ParseInteger(value, &trials) || trials < kMinMonteCarloTrials ||
+            trials > kMaxMonteCarloTrials)
+            return refuse("a whole number from " + std::to_string(kMinMonteCarloTrials) + " to " +
+                          std::to_string(kMaxMonteCarloTrials));
+        options->trials = trials;
+    } else if (option == "--seed") {
+        if (!ParseInteger(value, &options->seed))
+            return refuse("a whole number from 0 to 18446744073709551615");
+    } else if (option == "--frequency" && budget) {
+        if (!ParseNumber(value, &options->frequencyGHz) || !(options->frequencyGHz > 0.0))
+            return refuse("a frequency in GHz greater than 0");
+    } else if (option == "--value" && budget) {
+        double valueDb = 0.0;
+        if (!ParseNumber(value, &valueDb) || std::fabs(valueDb) > 1000.0)
+            return refuse("a DUT value in dB");
+        options->valueDb = static_cast<float>(valueDb);
+    } else if (option == "--parameter" && budget) {
+        if (value != "S11" && value != "S21") return refuse("S11 or S21");
+        options->parameter = value == "S11" ? MeasuredParameter::S11 : MeasuredParameter::S21;
+    } else {
+        *problem = "unknown option " + option + " for " + command;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 const char* UsageText() {
     return "Usage:\n"
            "  tolvane-cli compute-config CONFIG.cfg [--database DB.unc] [--output PATH] "
            "[--format table|csv]\n"
+           "                             [--method worst|rss|montecarlo] [--trials N] "
+           "[--seed S]\n"
            "  tolvane-cli compute-model  MODEL.mdl  [--output PATH] [--format table|csv]\n"
+           "                             [--method worst|rss|montecarlo] [--trials N] "
+           "[--seed S]\n"
+           "  tolvane-cli budget CONFIG.cfg --frequency GHZ --value DB [--parameter S11|S21]\n"
+           "                     [--database DB.unc] [--trials N] [--seed S] [--output PATH]\n"
            "  tolvane-cli --help\n"
            "  tolvane-cli --version\n"
            "\n"
            "compute-config  computes a configuration file against the component database\n"
            "                (default \"uncdata.unc\" in the current directory)\n"
            "compute-model   computes a model file with its own coverage factors\n"
-           "--output PATH   where the results go (default \"uncertainty.dat\"; \"-\" is standard\n"
-           "                output)\n"
+           "budget          explains one point of a configuration: each error term's deviation\n"
+           "                alone and without it and its share, then the worst-case, RSS and\n"
+           "                Monte Carlo upper deviations, as csv (linear magnitudes); the point\n"
+           "                is a reflection-only DUT (S11, the default) or a reciprocal\n"
+           "                transmission-only DUT (S21) of the value DB at GHZ\n"
+           "--output PATH   where the results go (default \"uncertainty.dat\", for budget \"-\";\n"
+           "                \"-\" is standard output)\n"
            "--format        \"table\" (default): the tab-separated table of \"Output Tabular "
            "Data...\";\n"
            "                \"csv\": one row per frequency and DUT value, linear magnitudes\n"
+           "--method        how the upper bounds are formed: \"worst\" (default) adds every error\n"
+           "                in its worst phase, \"rss\" combines the terms root-sum-square,\n"
+           "                \"montecarlo\" takes the 97.5 % quantile over random phases\n"
+           "--trials N      Monte Carlo trials per point (default 10000 for a sweep, 100000\n"
+           "                for a budget; 100 to 1000000)\n"
+           "--seed S        seed of the Monte Carlo trials (default 1): the same seed gives the\n"
+           "                same results\n"
            "\n"
            "Messages go to standard error as \"Error: ...\" or \"Help: ...\". Exit status: 0 on\n"
            "success, 1 when reading or computing failed, 2 for a usage error.\n";
@@ -41,12 +138,17 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         options->command = Command::ComputeConfig;
     } else if (command == "compute-model") {
         options->command = Command::ComputeModel;
+    } else if (command == "budget") {
+        options->command = Command::Budget;
+        options->outputPath = "-";
     } else {
         *problem = "unknown command \"" + command + "\"";
         return false;
     }
 
     bool haveInput = false;
+    bool haveFrequency = false;
+    bool haveValue = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool isOption = argument.size() > 1 && argument.rfind("--", 0) == 0;
@@ -63,23 +165,16 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
             *problem = "option " + argument + " needs a value";
             return false;
         }
-        const std::string& value = arguments[++i];
-        if (argument == "--output") {
-            options->outputPath = value;
-        } else if (argument == "--format" && (value == "table" || value == "csv")) {
-            options->format = value == "csv" ? OutputFormat::Csv : OutputFormat::Table;
-        } else if (argument == "--format") {
-            *problem = "unknown format \"" + value + "\" (table or csv)";
-            return false;
-        } else if (argument == "--database" && options->command == Command::ComputeConfig) {
-            options->databasePath = value;
-        } else {
-            *problem = "unknown option " + argument + " for " + command;
-            return false;
-        }
+        if (!ReadOption(command, argument, arguments[++i], options, problem)) return false;
+        haveFrequency = haveFrequency || argument == "--frequency";
+        haveValue = haveValue || argument == "--value";
     }
     if (!haveInput) {
         *problem = command + " needs a file to compute";
+        return false;
+    }
+    if (options->command == Command::Budget && (!haveFrequency || !haveValue)) {
+        *problem = "budget needs --frequency and --value";
         return false;
     }
     return true;

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "engine/uncertainty_methods.h"
+
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace tolvane::cli {
 
-enum class Command { ComputeConfig, ComputeModel, Help, Version };
+enum class Command { ComputeConfig, ComputeModel, Budget, Help, Version };
 enum class OutputFormat { Table, Csv };
 
 /// What the command line asks for.
@@ -15,6 +19,14 @@ struct Options {
     std::string databasePath = "uncdata.unc";
     std::string outputPath = "uncertainty.dat"; ///< "-" is standard output
     OutputFormat format = OutputFormat::Table;
+    UncertaintyMethod method = UncertaintyMethod::WorstCase;
+    /// Monte Carlo trials (the command's default when not given) and seed.
+    std::optional<int> trials;
+    std::uint64_t seed = kDefaultMonteCarloSeed;
+    // The point of a budget.
+    double frequencyGHz = 0.0;
+    float valueDb = 0.0f;
+    MeasuredParameter parameter = MeasuredParameter::S11;
 };
 
 /// Reads the arguments after the program name. Returns false with `problem` set when they do not

@@ -1,6 +1,9 @@
 #include "cli/csv_output.h"
 
+#include <utility>
+
 #include "engine/uncertainty.h"
+#include "engine/uncertainty_methods.h"
 
 namespace tolvane::cli {
 
@@ -25,6 +28,23 @@ bool WriteResultsCsv(const UncertaintyInfo* results, std::FILE* out) {
                          r[1], r[2], t[0], t[1], t[2]);
         }
     }
+    return std::ferror(out) == 0;
+}
+
+bool WriteBudgetCsv(const PointExplanation& explanation, std::FILE* out) {
+    const UncertaintyBudget& budget = explanation.budget;
+    std::fprintf(out, "term,alone_deviation,without_deviation,share_percent\n");
+    for (int term = 0; term < kNumBudgetTerms; ++term) {
+        const BudgetLine& line = budget.terms[static_cast<std::size_t>(term)];
+        std::fprintf(out, "%s,%.9g,%.9g,%.9g\n", BudgetTermName(term), line.aloneDeviation,
+                     line.withoutDeviation, line.sharePercent);
+    }
+    const std::pair<UncertaintyMethod, double> methods[] = {
+        {UncertaintyMethod::WorstCase, budget.worstCaseDeviation},
+        {UncertaintyMethod::Rss, budget.rssDeviation},
+        {UncertaintyMethod::MonteCarlo, explanation.monteCarlo.upperDeviation}};
+    for (const auto& [method, deviation] : methods)
+        std::fprintf(out, "%s,%.9g,,\n", UncertaintyMethodName(method), deviation);
     return std::ferror(out) == 0;
 }
 

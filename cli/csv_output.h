@@ -3,8 +3,9 @@
 #include <cstdio>
 
 namespace tolvane {
+struct PointExplanation;
 struct UncertaintyInfo;
-}
+} // namespace tolvane
 
 namespace tolvane::cli {
 
@@ -13,5 +14,12 @@ namespace tolvane::cli {
 /// result values as stored ("%.9g": linear magnitudes, phases in degrees). False when a getter
 /// of the record failed (it has reported) or the stream reported an error.
 [[nodiscard]] bool WriteResultsCsv(const UncertaintyInfo* results, std::FILE* out);
+
+/// Writes the budget of a point as comma-separated values: the header
+/// "term,alone_deviation,without_deviation,share_percent", one row per error term in coverage-
+/// factor order, then the rows "worst case", "rss" and "monte carlo 95%" with the method's upper
+/// deviation in the second column and the others empty; numbers "%.9g", linear. False when the
+/// stream reported an error.
+[[nodiscard]] bool WriteBudgetCsv(const PointExplanation& explanation, std::FILE* out);
 
 } // namespace tolvane::cli

@@ -5,6 +5,7 @@
 #include "cli/csv_output.h"
 #include "core/message_sink.h"
 #include "engine/compute_commands.h"
+#include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
 #include "engine/model.h"
@@ -101,16 +102,28 @@ bool WriteResults(const Options& options) {
     return ExportUncertaintyToFile(results, options.outputPath.c_str()) != 0;
 }
 
-bool ComputeConfigurationFile(const Options& options) {
+MethodOptions ComputationMethod(const Options& options) {
+    MethodOptions method;
+    method.method = options.method;
+    method.monteCarlo = {options.trials.value_or(kDefaultSweepTrials), options.seed};
+    return method;
+}
+
+/// Reads the database and the configuration file into the program's current configuration.
+bool ReadConfiguration(const Options& options) {
     if (!ReadCleanly([&] { return ReadUncertaintyFile(options.databasePath.c_str()); }))
         return false;
     ProgramState& state = GlobalProgramState();
     state.currentConfig = CreateConfigInfo();
-    if (state.currentConfig == nullptr || !ReadCleanly([&] {
-            return ReadConfigFile(state.currentConfig, options.inputPath.c_str());
-        }))
-        return false;
-    return ComputeConfigurationCommand(state.currentConfig) != 0;
+    return state.currentConfig != nullptr && ReadCleanly([&] {
+               return ReadConfigFile(state.currentConfig, options.inputPath.c_str());
+           });
+}
+
+bool ComputeConfigurationFile(const Options& options) {
+    return ReadConfiguration(options) &&
+           ComputeConfigurationCommand(GlobalProgramState().currentConfig,
+                                       ComputationMethod(options)) != 0;
 }
 
 bool ComputeModelFile(const Options& options) {
@@ -119,7 +132,39 @@ bool ComputeModelFile(const Options& options) {
     if (state.currentModel == nullptr ||
         !ReadCleanly([&] { return ReadModelFile(state.currentModel, options.inputPath.c_str()); }))
         return false;
-    return ComputeModelOverDUTSweep(state.currentModel) != 0;
+    return ComputeModelOverDUTSweep(state.currentModel, ComputationMethod(options)) != 0;
+}
+
+/// The budget of the configuration's point to `path` ("-": standard output) as csv.
+bool WriteBudget(const Options& options) {
+    if (!ReadConfiguration(options)) return false;
+    constexpr double kHzPerGHz = 1e9;
+    const UncertaintyPoint point =
+        SweepPoint(options.frequencyGHz * kHzPerGHz, options.valueDb, options.parameter);
+    PointExplanation explanation;
+    if (ExplainConfigPoint(GlobalProgramState().currentConfig, point,
+                           {options.trials.value_or(kDefaultPointTrials), options.seed},
+                           &explanation) == 0)
+        return false;
+    const auto write = [&](std::FILE* out) { return WriteBudgetCsv(explanation, out); };
+    if (options.outputPath == "-") {
+        if (write(stdout) && std::fflush(stdout) == 0) return true;
+        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
+                        "standard output");
+        return false;
+    }
+    SafeFileWriter writer(options.outputPath);
+    if (!writer.open()) {
+        ReportFileError(MakeErrorCode(kFileMsgCreating, kRoutineExportUncertaintyToFile),
+                        options.outputPath.c_str());
+        return false;
+    }
+    if (!write(writer.stream()) || !writer.commit()) {
+        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
+                        options.outputPath.c_str());
+        return false;
+    }
+    return true;
 }
 
 int Run(const Options& options) {
@@ -131,6 +176,8 @@ int Run(const Options& options) {
         std::fprintf(stderr, "Error: not enough memory to start.\n");
         return kExitFailure;
     }
+    if (options.command == Command::Budget)
+        return WriteBudget(options) ? kExitSuccess : kExitFailure;
     const bool computed = options.command == Command::ComputeConfig
                               ? ComputeConfigurationFile(options)
                               : ComputeModelFile(options);
@@ -144,7 +191,7 @@ int Run(const Options& options) {
 bool OutputSparesTheInputs(const Options& options, std::string* problem) {
     if (options.outputPath == "-") return true;
     std::vector<std::string> inputs{options.inputPath};
-    if (options.command == Command::ComputeConfig) inputs.push_back(options.databasePath);
+    if (options.command != Command::ComputeModel) inputs.push_back(options.databasePath);
     for (const std::string& input : inputs) {
         std::error_code error;
         if (std::filesystem::equivalent(options.outputPath, input, error)) {

@@ -98,36 +98,37 @@ std::vector<double> UserSweepFrequencies(float startGHz, float stopGHz, int poin
     return frequencies;
 }
 
-int ComputeConfigurationCommand(ConfigInfo* config) {
+int ComputeConfigurationCommand(ConfigInfo* config, const MethodOptions& options) {
     DUTInfo* dut = nullptr;
     if (GetConfigDUT(config, &dut) == 0) return 0;
     bool ok = false;
-    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeConfig(config) : 0;
+    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeConfigByMethod(config, options) : 0;
 
     const SavedFrequencyList<ConfigInfo> saved(config);
     if (!ApplyUserSweep(dut, config, SetConfigNumFreqs, SetConfigFreq)) return 0;
-    return ComputeConfig(config);
+    return ComputeConfigByMethod(config, options);
 }
 
-int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config) {
+int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config, const MethodOptions& options) {
     GlobalProgramState().plotSubtitle.clear();
     void* component = nullptr;
     if (GetModelComponent(model, kModelDUT, &component) == 0) return 0;
     auto* dut = static_cast<DUTInfo*>(component);
     if (!CopyCoverageFactors(config, dut)) return 0;
-    return ComputeModelOverDUTSweep(model);
+    return ComputeModelOverDUTSweep(model, options);
 }
 
-int ComputeModelOverDUTSweep(ModelInfo* model) {
+int ComputeModelOverDUTSweep(ModelInfo* model, const MethodOptions& options) {
     void* component = nullptr;
     if (GetModelComponent(model, kModelDUT, &component) == 0) return 0;
     const auto* dut = static_cast<const DUTInfo*>(component);
     bool ok = false;
-    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeModel(model, CurrentResult()) : 0;
+    if (!UsesUserSweep(dut, &ok))
+        return ok ? ComputeModelByMethod(model, CurrentResult(), options) : 0;
 
     const SavedFrequencyList<ModelInfo> saved(model);
     if (!ApplyUserSweep(dut, model, SetModelNumFreqs, SetModelFreq)) return 0;
-    return ComputeModel(model, CurrentResult());
+    return ComputeModelByMethod(model, CurrentResult(), options);
 }
 
 } // namespace tolvane

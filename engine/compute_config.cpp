@@ -11,6 +11,7 @@
 #include "engine/config.h"
 #include "engine/model.h"
 #include "engine/program_state.h"
+#include "engine/uncertainty_methods.h"
 
 #include <array>
 #include <cmath>
@@ -142,23 +143,17 @@ void ShowComputationAdvice(const ModelInfo* model) {
 
 } // namespace
 
-int ComputeConfig(const ConfigInfo* config) {
+int BuildConfigModel(const ConfigInfo* config, ModelInfo* model) {
     if (config == nullptr) {
         ReportComputeConfigError(kMsgNullInfo);
         return 0;
     }
-    TemporaryModel model(CreateModelInfo());
-    if (model == nullptr) {
-        ReportComputeConfigError(kConfigMsgCalledRoutine);
-        return 0;
-    }
-
     RecordName calName{};
     RecordName vnaName{};
     const VNAInfo* vna = nullptr;
     if (GetConfigCalName(config, calName.data(), static_cast<int>(calName.size())) != 0 &&
         GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size())) != 0)
-        vna = BuildComponents(config, model.get(), calName, vnaName);
+        vna = BuildComponents(config, model, calName, vnaName);
 
     float powerDbm = 0.0f;
     float minPowerDbm = 0.0f;
@@ -177,18 +172,69 @@ int ComputeConfig(const ConfigInfo* config) {
         ReportComputeConfigError(kConfigMsgPowerTooLarge);
         return 0;
     }
-    if (SetModelPower(model.get(), powerDbm) == 0 || !CopyDUTAndFrequencies(config, model.get())) {
+    if (SetModelPower(model, powerDbm) == 0 || !CopyDUTAndFrequencies(config, model)) {
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
+    return 1;
+}
 
+int ComputeConfig(const ConfigInfo* config) {
+    return ComputeConfigByMethod(config, MethodOptions{});
+}
+
+int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options) {
+    if (config == nullptr) {
+        ReportComputeConfigError(kMsgNullInfo);
+        return 0;
+    }
+    TemporaryModel model(CreateModelInfo());
+    if (model == nullptr) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+    if (BuildConfigModel(config, model.get()) == 0) return 0;
+
+    RecordName calName{};
+    RecordName vnaName{};
+    (void)GetConfigCalName(config, calName.data(), static_cast<int>(calName.size()));
+    (void)GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size()));
     GlobalProgramState().plotSubtitle = ComposePlotSubtitle(config, vnaName, calName);
 
-    if (ComputeModel(model.get(), CurrentResult()) == 0) {
+    if (ComputeModelByMethod(model.get(), CurrentResult(), options) == 0) {
         ShowComputationAdvice(model.get());
         return 0;
     }
     return 1;
+}
+
+int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
+                       const MonteCarloOptions& monteCarlo, PointExplanation* explanation) {
+    if (config == nullptr) {
+        ReportComputeConfigError(kMsgNullInfo);
+        return 0;
+    }
+    // The configuration with the point's frequency alone: the cable drift tables are made at it.
+    ConfigInfo atPoint = *config;
+    atPoint.numFreqs = 1;
+    atPoint.frequenciesHz[0] = point.frequencyHz;
+    TemporaryModel model(CreateModelInfo());
+    if (model == nullptr) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+    CoverageFactors k{};
+    const DUTInfo* dut = model->dut;
+    if (BuildConfigModel(&atPoint, model.get()) == 0 ||
+        GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7], &k[8],
+                              &k[9], &k[10], &k[11]) == 0)
+        return 0;
+    // Checked here, where the frequency-range flag that the advice reads is set.
+    if (CheckModel(model.get()) == 0) {
+        ShowComputationAdvice(model.get());
+        return 0;
+    }
+    return ExplainPoint(*model, k, point, monteCarlo, explanation);
 }
 
 } // namespace tolvane

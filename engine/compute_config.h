@@ -1,8 +1,11 @@
 #pragma once
 
+#include "engine/uncertainty_methods.h"
+
 namespace tolvane {
 
 struct ConfigInfo;
+struct ModelInfo;
 
 /// Builds a temporary model from `config`: the calibration kit, its connector (on both ports) and
 /// the VNA copied from the component lists by name, both cables' drift tables made from their
@@ -16,5 +19,20 @@ struct ConfigInfo;
 /// Reports under "ComputeConfig: " (routine 7 of the Config module); 1 on success, 0 on failure.
 /// The configuration and the program's current model are not changed.
 int ComputeConfig(const ConfigInfo* config);
+
+/// ComputeConfig with the method of `options` (ComputeConfig is its worst case).
+int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options);
+
+/// The model ComputeConfig computes, built into `model` (fresh from CreateModelInfo) with the
+/// configuration's frequencies, DUT and coverage factors; the port power is checked. Reports
+/// under "ComputeConfig: " as ComputeConfig does; 1 on success.
+int BuildConfigModel(const ConfigInfo* config, ModelInfo* model);
+
+/// ExplainPoint for a point of the configuration's set-up at any frequency: the model is built as
+/// ComputeConfig builds it for a list of that one frequency (the cable drift is made at it), with
+/// the configuration DUT's coverage factors. 1 on success; 0 after the failure was reported, with
+/// the frequency advice after a term table that does not cover the frequency.
+int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
+                       const MonteCarloOptions& monteCarlo, PointExplanation* explanation);
 
 } // namespace tolvane

@@ -14,6 +14,10 @@ inline constexpr std::uint64_t kDefaultMonteCarloSeed = 1;
 /// Trials of a single point (the budget) and of each point of a sweep, unless the user says.
 inline constexpr int kDefaultPointTrials = 100000;
 inline constexpr int kDefaultSweepTrials = 10000;
+/// The trial counts a user may ask for: fewer would leave the 95 % interval without trials beyond
+/// it, more would not fit the memory of an ordinary machine (136 bytes a trial).
+inline constexpr int kMinMonteCarloTrials = 100;
+inline constexpr int kMaxMonteCarloTrials = 1000000;
 /// The coverage probability of the Monte Carlo interval.
 inline constexpr double kMonteCarloCoverage = 0.95;
 

@@ -1,6 +1,5 @@
 #include "engine/uncertainty_methods.h"
 
-#include "engine/budget.h"
 #include "engine/compute_model.h"
 #include "engine/model.h"
 #include "engine/uncertainty.h"
@@ -229,6 +228,17 @@ int ComputePointDeviation(const ModelInfo& model, const CoverageFactors& k,
     UncertaintyBudget budget;
     if (ComputeUncertaintyBudget(model, k, point, &budget) == 0) return 0;
     *deviation = method == UncertaintyMethod::Rss ? budget.rssDeviation : budget.worstCaseDeviation;
+    return 1;
+}
+
+int ExplainPoint(const ModelInfo& model, const CoverageFactors& k, const UncertaintyPoint& point,
+                 const MonteCarloOptions& monteCarlo, PointExplanation* explanation) {
+    PointExplanation e;
+    e.monteCarloOptions = monteCarlo;
+    if (ComputeUncertaintyBudget(model, k, point, &e.budget) == 0 ||
+        MonteCarloPoint(model, point, monteCarlo, &e.monteCarlo) == 0)
+        return 0;
+    *explanation = e;
     return 1;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/budget.h"
 #include "engine/monte_carlo.h"
 #include "engine/uncertainty_point.h"
 
@@ -47,5 +48,19 @@ int ComputeModelByMethod(ModelInfo* model, UncertaintyInfo* result, const Method
 [[nodiscard]] int ComputePointDeviation(const ModelInfo& model, const CoverageFactors& k,
                                         const UncertaintyPoint& point, UncertaintyMethod method,
                                         const MonteCarloOptions& monteCarlo, double* deviation);
+
+/// Everything the program says about one point: its budget (with the worst case and RSS) and its
+/// Monte Carlo interval.
+struct PointExplanation {
+    UncertaintyBudget budget;
+    CoverageInterval monteCarlo;
+    MonteCarloOptions monteCarloOptions;
+};
+
+/// The budget and the Monte Carlo interval of `point` of `model` with coverage factors `k`.
+/// 0 after a failure has been reported.
+[[nodiscard]] int ExplainPoint(const ModelInfo& model, const CoverageFactors& k,
+                               const UncertaintyPoint& point, const MonteCarloOptions& monteCarlo,
+                               PointExplanation* explanation);
 
 } // namespace tolvane
