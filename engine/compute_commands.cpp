@@ -1,6 +1,11 @@
 #include "engine/compute_commands.h"
 
+#include "components/cable.h"
+#include "components/cal_kit.h"
+#include "components/connector.h"
 #include "components/dut.h"
+#include "components/vna.h"
+#include "core/fv_table.h"
 #include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
@@ -84,7 +89,70 @@ bool CopyCoverageFactors(const ConfigInfo* config, DUTInfo* destination) {
                                  f[9], f[10], f[11]) != 0;
 }
 
+bool CopyCable(const CableInfo* source, CableInfo* destination) {
+    if (source == nullptr || destination == nullptr) return false;
+    destination->lengthM = source->lengthM;
+    destination->tempVarC = source->tempVarC;
+    destination->dielName = source->dielName;
+    return CopyFVInfo(source->DCbTm, destination->DCbTm) != 0 &&
+           CopyFVInfo(source->DCbTp, destination->DCbTp) != 0;
+}
+
 } // namespace
+
+void ModelDeleter::operator()(ModelInfo* model) const {
+    (void)DestroyModelInfo(model);
+}
+
+ModelHandle CopyModel(const ModelInfo* model) {
+    if (model == nullptr) {
+        ReportModelError(MakeErrorCode(kMsgNullInfo, kRoutineGetModelParam));
+        return nullptr;
+    }
+    ModelHandle copy(CreateModelInfo());
+    if (copy == nullptr) return nullptr;
+    ModelInfo& c = *copy;
+    c.freqRangeError = model->freqRangeError;
+    c.powerRangeError = model->powerRangeError;
+    c.numFreqs = model->numFreqs;
+    c.averages = model->averages;
+    c.nrcAverages = model->nrcAverages;
+    c.powerDbm = model->powerDbm;
+    c.ifBandwidthHz = model->ifBandwidthHz;
+    c.nrcIfBandwidthHz = model->nrcIfBandwidthHz;
+    c.frequenciesHz = model->frequenciesHz;
+    if (CopyVNAInfo(model->vna, c.vna) == 0 || CopyConnInfo(model->connector1, c.connector1) == 0 ||
+        CopyConnInfo(model->connector2, c.connector2) == 0 ||
+        !CopyCable(model->cable1, c.cable1) || !CopyCable(model->cable2, c.cable2) ||
+        CopyCalInfo(model->calKit, c.calKit) == 0 || CopyDUTInfo(model->dut, c.dut) == 0) {
+        ReportModelError(MakeErrorCode(kModelMsgCalledRoutine, kRoutineGetModelParam));
+        return nullptr;
+    }
+    return copy;
+}
+
+ModelHandle ConfigurationCommandModel(ConfigInfo* config) {
+    DUTInfo* dut = nullptr;
+    if (GetConfigDUT(config, &dut) == 0) return nullptr;
+    bool ok = false;
+    const bool userSweep = UsesUserSweep(dut, &ok);
+    if (!ok) return nullptr;
+    const SavedFrequencyList<ConfigInfo> saved(config);
+    if (userSweep && !ApplyUserSweep(dut, config, SetConfigNumFreqs, SetConfigFreq)) return nullptr;
+    ModelHandle model(CreateModelInfo());
+    if (model == nullptr || BuildConfigModel(config, model.get()) == 0) return nullptr;
+    return model;
+}
+
+ModelHandle ModelCommandModel(const ModelInfo* model, const ConfigInfo* config) {
+    ModelHandle copy = CopyModel(model);
+    if (copy == nullptr || !CopyCoverageFactors(config, copy->dut)) return nullptr;
+    bool ok = false;
+    if (UsesUserSweep(copy->dut, &ok) &&
+        !ApplyUserSweep(copy->dut, copy.get(), SetModelNumFreqs, SetModelFreq))
+        return nullptr;
+    return ok ? std::move(copy) : nullptr;
+}
 
 std::vector<double> UserSweepFrequencies(float startGHz, float stopGHz, int points) {
     std::vector<double> frequencies;

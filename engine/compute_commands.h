@@ -2,6 +2,7 @@
 
 #include "engine/uncertainty_methods.h"
 
+#include <memory>
 #include <vector>
 
 namespace tolvane {
@@ -34,5 +35,23 @@ int ComputeModelOverDUTSweep(ModelInfo* model, const MethodOptions& options = {}
 /// 1 on success; 0 after the failing routine has reported.
 int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config,
                         const MethodOptions& options = {});
+
+struct ModelDeleter {
+    void operator()(ModelInfo* model) const;
+};
+/// A model the caller owns, destroyed with DestroyModelInfo.
+using ModelHandle = std::unique_ptr<ModelInfo, ModelDeleter>;
+
+/// A deep copy of `model`: its scalars, frequency list and every component record. Null after
+/// reporting.
+[[nodiscard]] ModelHandle CopyModel(const ModelInfo* model);
+
+/// The model "Compute Configuration" computes for `config` (a user-defined DUT's sweep in place of
+/// the frequency list), kept to explain its results later: its points, its budget, its other
+/// methods. The configuration is as before afterwards. Null after reporting.
+[[nodiscard]] ModelHandle ConfigurationCommandModel(ConfigInfo* config);
+/// The model "Compute Model" computes: a copy of `model` with the configuration DUT's coverage
+/// factors and a user-defined DUT's sweep in place of the frequency list. Null after reporting.
+[[nodiscard]] ModelHandle ModelCommandModel(const ModelInfo* model, const ConfigInfo* config);
 
 } // namespace tolvane
