@@ -3,8 +3,8 @@
 
 #include "engine/plot_info.h"
 #include "engine/uncertainty.h"
-#include "ui/chart_content.h"
-#include "ui/plot_window.h"
+#include "ui/charts/chart_content.h"
+#include "ui/charts/plot_window.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "ui/editor_buttons.h"
 
-#include "ui/help.h"
+#include "ui/help/help.h"
 #include "ui/number_text.h"
 
 #include <QDialog>

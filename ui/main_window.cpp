@@ -2,13 +2,13 @@
 
 #include "files/startup.h"
 #include "tolvane/version.h"
-#include "ui/artwork.h"
 #include "ui/busy_cursor.h"
-#include "ui/configuration_dialog.h"
+#include "ui/charts/artwork.h"
+#include "ui/charts/result_presenter.h"
+#include "ui/configuration/configuration_dialog.h"
 #include "ui/file_commands.h"
-#include "ui/help.h"
-#include "ui/model_dialog.h"
-#include "ui/result_presenter.h"
+#include "ui/help/help.h"
+#include "ui/model/model_dialog.h"
 
 #include <QAction>
 #include <QApplication>

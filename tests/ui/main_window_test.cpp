@@ -1,11 +1,11 @@
 // The main window: its menu, dialogs, background and preference file.
 
 #include "support/temp_dir.h"
-#include "ui/artwork.h"
-#include "ui/configuration_dialog.h"
+#include "ui/charts/artwork.h"
+#include "ui/charts/result_presenter.h"
+#include "ui/configuration/configuration_dialog.h"
 #include "ui/main_window.h"
-#include "ui/model_dialog.h"
-#include "ui/result_presenter.h"
+#include "ui/model/model_dialog.h"
 
 #include "engine/program_state.h"
 

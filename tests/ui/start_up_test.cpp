@@ -3,13 +3,13 @@
 
 #include "support/captured_messages.h"
 #include "support/temp_dir.h"
-#include "ui/configuration_dialog.h"
+#include "ui/charts/plot_window.h"
+#include "ui/charts/result_presenter.h"
+#include "ui/configuration/configuration_dialog.h"
 #include "ui/file_commands.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
-#include "ui/model_dialog.h"
-#include "ui/plot_window.h"
-#include "ui/result_presenter.h"
+#include "ui/model/model_dialog.h"
 
 #include "core/message_sink.h"
 #include "engine/plot_info.h"

@@ -1,0 +1,255 @@
+#include "ui/charts/result_presenter.h"
+
+#include "components/dut.h"
+#include "engine/compute_commands.h"
+#include "engine/config.h"
+#include "engine/model.h"
+#include "engine/plot_info.h"
+#include "engine/program_state.h"
+#include "engine/uncertainty.h"
+#include "ui/busy_cursor.h"
+#include "ui/charts/plot_window.h"
+#include "ui/charts/user_dut_results_dialog.h"
+
+#include <QDialog>
+#include <QMdiArea>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace tolvane {
+namespace {
+
+void ReportCreatePlotFailure() {
+    ReportPlotError(MakeErrorCode(kPlotMsgCalledRoutine, kRoutineCreatePlot));
+}
+
+// The type and sweep flag of `dut`; false after the DUT module has reported.
+bool ReadDisplay(const DUTInfo* dut, ResultDisplay* display) {
+    int type = 0;
+    int sweep = 0;
+    if (GetDUTType(dut, &type) == 0 || GetDUTFreqSweep(dut, &sweep) == 0) return false;
+    *display = ResultDisplayFor(type, sweep);
+    return true;
+}
+
+QString PlotSubtitle() {
+    return QString::fromStdString(GlobalProgramState().plotSubtitle);
+}
+
+} // namespace
+
+ResultDisplay ResultDisplayFor(int dutType, int freqSweep) {
+    switch (dutType) {
+    case DUT_REFLECTION_ONLY:
+        return ResultDisplay::Reflection;
+    case DUT_TRANSMISSION_ONLY:
+        return ResultDisplay::Transmission;
+    default:
+        return freqSweep != 0 ? ResultDisplay::UserDefinedSweep : ResultDisplay::UserDefinedList;
+    }
+}
+
+ResultPresenter::ResultPresenter(QMdiArea* area, QObject* parent) : QObject(parent), area_(area) {}
+
+void ResultPresenter::setReplaceMode(bool replace) {
+    if (replace == replaceMode_) return;
+    replaceMode_ = replace;
+    ProgramState& state = GlobalProgramState();
+    if (replace) {
+        state.currentResultSlot = 0;
+        state.resultCount = 1;
+        return;
+    }
+    // A result already in slot 0 stays; the next computation then goes to slot 1.
+    int frequencies = 0;
+    UncertaintyInfo* first = state.results[0];
+    const bool slotZeroFilled =
+        first != nullptr && GetUncertaintyNumFreqs(first, &frequencies) != 0 && frequencies >= 1;
+    state.currentResultSlot = slotZeroFilled ? 1 : 0;
+    state.resultCount = slotZeroFilled ? 1 : 0;
+}
+
+bool ResultPresenter::computeConfiguration(QDialog* dialog) {
+    prepareComputation();
+    ConfigInfo* config = GlobalProgramState().currentConfig;
+    DUTInfo* dut = nullptr;
+    ResultDisplay display = ResultDisplay::Reflection;
+    if (GetConfigDUT(config, &dut) == 0 || !ReadDisplay(dut, &display)) return false;
+    {
+        const BusyCursor busy;
+        if (ComputeConfigurationCommand(config) == 0) return false;
+    }
+    dialog->hide();
+    presentResults(display, dialog);
+    return true;
+}
+
+bool ResultPresenter::computeModel(QDialog* dialog) {
+    prepareComputation();
+    ProgramState& state = GlobalProgramState();
+    // The coverage factors the command copies in do not change the DUT's type or sweep.
+    void* dut = nullptr;
+    ResultDisplay display = ResultDisplay::Reflection;
+    if (GetModelComponent(state.currentModel, kModelDUT, &dut) == 0 ||
+        !ReadDisplay(static_cast<const DUTInfo*>(dut), &display))
+        return false;
+    {
+        const BusyCursor busy;
+        if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
+    }
+    dialog->hide();
+    presentResults(display, dialog);
+    return true;
+}
+
+void ResultPresenter::prepareComputation() {
+    if (replaceMode_) closeAllCharts();
+}
+
+void ResultPresenter::presentResults(ResultDisplay display, QWidget* listOwner) {
+    // Charts of thousands of curves or points take a moment to build; the list waits for the user.
+    std::optional<BusyCursor> busy;
+    if (display != ResultDisplay::UserDefinedList) busy.emplace();
+    switch (display) {
+    case ResultDisplay::Reflection:
+        createPlot(kPlotReflectionMagnitude);
+        createPlot(kPlotReflectionPhase);
+        tileCharts();
+        break;
+    case ResultDisplay::Transmission:
+        createPlot(kPlotTransmissionMagnitude);
+        createPlot(kPlotTransmissionPhase);
+        tileCharts();
+        break;
+    case ResultDisplay::UserDefinedSweep:
+        createPlot(kPlotFrequencyMagnitude, kQuantityReflectionMagnitude);
+        createPlot(kPlotFrequencyPhase, kQuantityReflectionPhase);
+        createPlot(kPlotFrequencyMagnitude, kQuantityTransmissionMagnitude);
+        createPlot(kPlotFrequencyPhase, kQuantityTransmissionPhase);
+        tileCharts();
+        break;
+    case ResultDisplay::UserDefinedList: {
+        UserDutResultsDialog dialog(CurrentResult(), listOwner);
+        dialog.exec();
+        break;
+    }
+    }
+    advanceResultSlot();
+}
+
+void ResultPresenter::advanceResultSlot() {
+    ProgramState& state = GlobalProgramState();
+    if (replaceMode_) {
+        state.currentResultSlot = 0;
+        state.resultCount = 1;
+    } else if (state.currentResultSlot >= kResultSlots - 1) {
+        // Slot 0 keeps the result from before replace mode was left; 1 to 19 are reused in turn.
+        state.resultCount = kResultSlots;
+        state.currentResultSlot = 1;
+    } else {
+        ++state.currentResultSlot;
+        // Once the slots have wrapped, every one of them holds a result: the count stays at 20
+        // (the export reads slots 0 to count - 1).
+        state.resultCount = std::min(state.resultCount + 1, kResultSlots);
+    }
+}
+
+PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
+    PlotInfo* record = CreatePlotInfo();
+    if (record == nullptr) return nullptr;
+    InfoList* plots = GlobalProgramState().plots;
+    if (AddInfoListItem(plots, record) == 0) {
+        ReportCreatePlotFailure();
+        (void)DestroyPlotInfo(record);
+        return nullptr;
+    }
+    ChartContent content;
+    const QString subtitle = PlotSubtitle();
+    const bool read = kind >= kPlotFrequencyMagnitude
+                          ? ReadFrequencyChart(CurrentResult(), kind, quantity, subtitle, &content)
+                          : ReadDutValueChart(CurrentResult(), kind, subtitle, &content);
+    if (!read) {
+        // An unreadable result makes no chart: an empty window would only hide the failure.
+        (void)RemoveInfoListItem(plots, record);
+        (void)DestroyPlotInfo(record);
+        return nullptr;
+    }
+    auto* window = new PlotWindow(content, record);
+    area_->addSubWindow(window);
+    window->show();
+    const int offset = PlotWindow::kOffsetPerKind * kind;
+    window->setGeometry(offset, offset, PlotWindow::kWidth, PlotWindow::kHeight);
+    return window;
+}
+
+QList<PlotWindow*> ResultPresenter::charts() const {
+    QList<PlotWindow*> windows;
+    const InfoList* plots = GlobalProgramState().plots;
+    const int count = GetInfoListCount(plots);
+    for (int i = 0; i < count; ++i) {
+        auto* record = GetInfoListRecord<PlotInfo>(plots, i);
+        windows.append(static_cast<PlotWindow*>(record->chartWindow));
+    }
+    return windows;
+}
+
+void ResultPresenter::tileCharts() {
+    const QList<PlotWindow*> windows = charts();
+    if (windows.isEmpty()) return;
+    // A grid of near-square cells filled row by row in plot-list order; the windows of a short
+    // last row share its whole width, so the tiles cover the area without a gap.
+    const auto count = int(windows.size());
+    const int columns = int(std::ceil(std::sqrt(double(count))));
+    const int rows = (count + columns - 1) / columns;
+    const QRect area = area_->viewport()->rect();
+    for (int row = 0; row < rows; ++row) {
+        const int first = row * columns;
+        const int inRow = std::min(columns, count - first);
+        const int top = area.top() + area.height() * row / rows;
+        const int bottom = area.top() + area.height() * (row + 1) / rows;
+        for (int column = 0; column < inRow; ++column) {
+            const int left = area.left() + area.width() * column / inRow;
+            const int right = area.left() + area.width() * (column + 1) / inRow;
+            PlotWindow* window = windows[first + column];
+            if (window->isMinimized() || window->isMaximized()) window->showNormal();
+            window->setGeometry(left, top, right - left, bottom - top);
+        }
+    }
+}
+
+void ResultPresenter::cascadeCharts() {
+    // The area cascades in creation order, which is the plot list's order.
+    if (!charts().isEmpty()) area_->cascadeSubWindows();
+}
+
+void ResultPresenter::closeAllCharts() {
+    // Each window's destruction takes its record out of the plot list.
+    for (PlotWindow* window : charts())
+        delete window;
+}
+
+int ResultPresenter::printCharts(QPrinter* printer) {
+    const QList<PlotWindow*> windows = charts();
+    if (windows.isEmpty()) return 0;
+    printer->setPageLayout(QPageLayout(QPageSize(QSizeF(8.0, 6.0), QPageSize::Inch),
+                                       QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPainter painter;
+    if (!painter.begin(printer)) return 0;
+    const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
+    int pages = 0;
+    for (PlotWindow* window : windows) {
+        if (pages > 0 && !printer->newPage()) break;
+        window->renderChart(&painter, QRectF(QPointF(0, 0), page.size()));
+        ++pages;
+    }
+    painter.end();
+    return pages;
+}
+
+} // namespace tolvane
