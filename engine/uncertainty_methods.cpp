@@ -174,22 +174,37 @@ private:
 };
 
 int ComputeMonteCarlo(ModelInfo* model, UncertaintyInfo* result, const MethodOptions& options) {
-    std::unique_ptr<MonteCarloTrials> trials;
-    try {
-        trials =
-            std::make_unique<MonteCarloTrials>(options.monteCarlo.trials, options.monteCarlo.seed);
-    } catch (const std::bad_alloc&) {
+    switch (ReplaceByMonteCarlo(*model, *result, options)) {
+    case SweepOutcome::Done:
+        return 1;
+    case SweepOutcome::Cancelled:
+        return 0;
+    case SweepOutcome::OutOfMemory:
         return Fail(kMsgAllocation);
+    case SweepOutcome::Failed:
+        break;
     }
-    int threads = options.threads;
-    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::min(threads, result->numFreqs);
-    MonteCarloSweep sweep(*model, *result, *trials, options.progress);
-    if (sweep.run(threads)) return 1;
-    return sweep.cancelled() ? 0 : Fail(kModelMsgCalledRoutine);
+    return Fail(kModelMsgCalledRoutine);
 }
 
 } // namespace
+
+SweepOutcome ReplaceByMonteCarlo(const ModelInfo& model, UncertaintyInfo& result,
+                                 const MethodOptions& options) {
+    std::unique_ptr<MonteCarloTrials> trials;
+    try {
+        trials = std::make_unique<MonteCarloTrials>(options.monteCarlo.trials,
+                                                    options.monteCarlo.seed);
+    } catch (const std::bad_alloc&) {
+        return SweepOutcome::OutOfMemory;
+    }
+    int threads = options.threads;
+    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    threads = std::max(1, std::min(threads, result.numFreqs));
+    MonteCarloSweep sweep(model, result, *trials, options.progress);
+    if (sweep.run(threads)) return SweepOutcome::Done;
+    return sweep.cancelled() ? SweepOutcome::Cancelled : SweepOutcome::Failed;
+}
 
 const char* UncertaintyMethodName(UncertaintyMethod method) {
     switch (method) {

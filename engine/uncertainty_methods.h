@@ -42,6 +42,15 @@ struct MethodOptions {
 /// progress callback cancelled (the record then holds a mixture: discard it).
 int ComputeModelByMethod(ModelInfo* model, UncertaintyInfo* result, const MethodOptions& options);
 
+enum class SweepOutcome { Done, Cancelled, Failed, OutOfMemory };
+
+/// The Monte Carlo part of ComputeModelByMethod, reporting nothing, for a caller that runs it away
+/// from its window's thread and reports the outcome there: replaces the bounds of `result`, the
+/// worst-case result of `model` computed just before, by the Monte Carlo bounds. The model is only
+/// read. Failed means a term lookup failed, which a model whose worst case was computed does not do.
+[[nodiscard]] SweepOutcome ReplaceByMonteCarlo(const ModelInfo& model, UncertaintyInfo& result,
+                                               const MethodOptions& options);
+
 /// The upper deviation (upper bound minus nominal magnitude, linear) of one point by `method`,
 /// with coverage factors `k`; the Monte Carlo options are used by that method only. The per-point
 /// call for tools that compare the methods. 0 after a failure has been reported.
