@@ -3,6 +3,7 @@
 #include "components/dielectric.h"
 #include "components/fv_table_set.h"
 #include "core/component_lists.h"
+#include "core/units.h"
 
 #include <new>
 
@@ -57,7 +58,7 @@ bool PrepareDriftTables(CableInfo* cable, int n) {
 /// that order in double precision and stored as a float.
 bool SetDriftPair(FVInfo* table, int j, double frequencyHz, double lengthM, float coef,
                   double tempVarC) {
-    const double drift = lengthM * coef * tempVarC * frequencyHz / 1e9;
+    const double drift = lengthM * coef * tempVarC * frequencyHz / kHzPerGHz;
     return SetFVFreq(table, j, frequencyHz) && SetFVValueAt(table, j, static_cast<float>(drift));
 }
 

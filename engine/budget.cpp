@@ -1,34 +1,35 @@
 #include "engine/budget.h"
 
+#include "engine/model_terms.h"
+
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <string>
 
 namespace tolvane {
 namespace {
 
 constexpr double kDegreesPerRadian = 180.0 / 3.141592653589793;
 
-constexpr const char* kTermNames[kNumBudgetTerms] = {
-    "directivity",
-    "source match",
-    "load match",
-    "reflection tracking",
-    "transmission tracking",
-    "crosstalk",
-    "noise floor",
-    "drift",
-    "connector repeatability",
-    "source uncertainty",
-    "receiver uncertainty",
-};
+// The names as the budget's csv and tables give them: the terms' own names in lower case.
+std::array<std::string, kNumBudgetTerms> LowerCaseNames() {
+    std::array<std::string, kNumBudgetTerms> names;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        for (const char* c = kBudgetTerms[i].name; *c != '\0'; ++c)
+            names[i] += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+    return names;
+}
 
 constexpr float kNeutralFactor = std::numeric_limits<float>::infinity();
 
 } // namespace
 
 const char* BudgetTermName(int term) {
-    return term >= 0 && term < kNumBudgetTerms ? kTermNames[term] : "";
+    static const std::array<std::string, kNumBudgetTerms> names = LowerCaseNames();
+    return term >= 0 && term < kNumBudgetTerms ? names[std::size_t(term)].c_str() : "";
 }
 
 double ArcsinePhaseDeg(double deviation, double nominal) {
@@ -48,15 +49,18 @@ int ComputeUncertaintyBudget(const ModelInfo& model, const CoverageFactors& k,
     b.asinPhaseDeg = ArcsinePhaseDeg(b.worstCaseDeviation, b.nominal);
     b.cablePhaseDriftDeg = b.phaseDeg - b.asinPhaseDeg;
 
+    // A budget term is neutral when its coverage factor is infinite: every model term it divides
+    // then contributes exactly nothing.
     CoverageFactors allNeutral = k;
-    std::fill(allNeutral.begin(), allNeutral.begin() + kNumBudgetTerms, kNeutralFactor);
+    for (const BudgetTerm& term : kBudgetTerms)
+        allNeutral[term.coverage] = kNeutralFactor;
     double sumOfSquares = 0.0;
-    for (int term = 0; term < kNumBudgetTerms; ++term) {
-        const auto at = static_cast<std::size_t>(term);
+    for (std::size_t at = 0; at < std::size(kBudgetTerms); ++at) {
+        const CoverageFactor factor = kBudgetTerms[at].coverage;
         CoverageFactors alone = allNeutral;
-        alone[at] = k[at];
+        alone[factor] = k[factor];
         CoverageFactors without = k;
-        without[at] = kNeutralFactor;
+        without[factor] = kNeutralFactor;
         PointResult a, w;
         if (computation.compute(alone, &a) == 0 || computation.compute(without, &w) == 0) return 0;
         b.terms[at].aloneDeviation = a.upperBound - a.nominal;

@@ -7,12 +7,13 @@
 
 namespace tolvane {
 
-/// The error terms a budget explains: the first eleven coverage factors, each standing for every
-/// term it divides ("drift" is the cable magnitude drift of both cables, "connector
-/// repeatability" both repeatabilities of both connectors).
+/// The error terms a budget explains, kBudgetTerms of the terms' description: the first eleven
+/// coverage factors, each standing for every term it divides ("drift" is the cable magnitude drift
+/// of both cables, "connector repeatability" both repeatabilities of both connectors).
 inline constexpr int kNumBudgetTerms = 11;
 
-/// The name of budget term `term` (0 to 10, in coverage-factor order): "directivity" ...
+/// The name of budget term `term` (0 to 10, in coverage-factor order) in lower case:
+/// "directivity" ...
 [[nodiscard]] const char* BudgetTermName(int term);
 
 /// What one error term contributes to a point's worst-case upper bound. Deviations are linear

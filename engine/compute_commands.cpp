@@ -6,6 +6,7 @@
 #include "components/dut.h"
 #include "components/vna.h"
 #include "core/fv_table.h"
+#include "core/units.h"
 #include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
@@ -19,8 +20,6 @@
 
 namespace tolvane {
 namespace {
-
-constexpr double kHzPerGHz = 1000000000.0;
 
 /// |ghz| in Hz, taking the float as the decimal it was entered as: the sweep limits are held as
 /// floats, and 26.6f is 26.6000003815 GHz, which would put a sweep typed to end at a table's last
@@ -122,9 +121,9 @@ ModelHandle CopyModel(const ModelInfo* model) {
     c.nrcIfBandwidthHz = model->nrcIfBandwidthHz;
     c.frequenciesHz = model->frequenciesHz;
     if (CopyVNAInfo(model->vna, c.vna) == 0 || CopyConnInfo(model->connector1, c.connector1) == 0 ||
-        CopyConnInfo(model->connector2, c.connector2) == 0 ||
-        !CopyCable(model->cable1, c.cable1) || !CopyCable(model->cable2, c.cable2) ||
-        CopyCalInfo(model->calKit, c.calKit) == 0 || CopyDUTInfo(model->dut, c.dut) == 0) {
+        CopyConnInfo(model->connector2, c.connector2) == 0 || !CopyCable(model->cable1, c.cable1) ||
+        !CopyCable(model->cable2, c.cable2) || CopyCalInfo(model->calKit, c.calKit) == 0 ||
+        CopyDUTInfo(model->dut, c.dut) == 0) {
         ReportModelError(MakeErrorCode(kModelMsgCalledRoutine, kRoutineGetModelParam));
         return nullptr;
     }

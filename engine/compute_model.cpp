@@ -128,13 +128,13 @@ bool ProcessorHasAvx() {
 // The frequency terms of every lookup of one computation, in the order the loop reads them.
 struct TermLookups {
     explicit TermLookups(const ModelInfo& m)
-        : clm(m.calKit, kCalCLm), ctt(m.calKit, kCalCTt), cable2Tm(m.cable2, kCableDCbTm),
-          conn2Rm(m.connector2, kConnRCnRm), conn2Tm(m.connector2, kConnRCnTm),
-          conn1Rm(m.connector1, kConnRCnRm), conn1Tm(m.connector1, kConnRCnTm),
-          cable1Tm(m.cable1, kCableDCbTm), cdr(m.calKit, kCalCDr), crt(m.calKit, kCalCRt),
-          csm(m.calKit, kCalCSm), cxt(m.calKit, kCalCXt), ssr(m.vna, kVNATableSSr),
-          nrc(m.vna, kVNATableNRc), cable1Tp(m.cable1, kCableDCbTp),
-          cable2Tp(m.cable2, kCableDCbTp) {}
+        : clm(m, kTermLoadMatch), ctt(m, kTermTransmissionTracking),
+          cable2Tm(m, kTermCable2MagnitudeDrift), conn2Rm(m, kTermConnector2Reflection),
+          conn2Tm(m, kTermConnector2Transmission), conn1Rm(m, kTermConnector1Reflection),
+          conn1Tm(m, kTermConnector1Transmission), cable1Tm(m, kTermCable1MagnitudeDrift),
+          cdr(m, kTermDirectivity), crt(m, kTermReflectionTracking), csm(m, kTermSourceMatch),
+          cxt(m, kTermCrosstalk), ssr(m, kTermSourceUncertainty), nrc(m, kTermReceiverNoise),
+          cable1Tp(m, kTermCable1PhaseDrift), cable2Tp(m, kTermCable2PhaseDrift) {}
 
     FrequencyTermLookup clm, ctt, cable2Tm, conn2Rm, conn2Tm;
     FrequencyTermLookup conn1Rm, conn1Tm, cable1Tm, cdr, crt, csm;

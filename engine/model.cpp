@@ -5,6 +5,7 @@
 #include "components/connector.h"
 #include "components/dut.h"
 #include "components/vna.h"
+#include "engine/model_terms.h"
 
 #include <cmath>
 #include <new>
@@ -101,42 +102,6 @@ template <typename Value> int SetField(ModelInfo* model, Value value, Value Mode
 bool IsFrequencyIndex(int index) {
     return static_cast<unsigned>(index) < static_cast<unsigned>(kMaxModelFrequencies);
 }
-
-// One frequency table of CheckModel, read through its owning record's accessors.
-struct CheckedTable {
-    std::uint32_t minMessage;
-    std::uint32_t maxMessage;
-    int (*numPairs)(const ModelInfo*, int*);
-    int (*frequency)(const ModelInfo*, int, double*);
-};
-
-template <auto Component, auto GetNum, auto GetFreq, int Code>
-constexpr CheckedTable Table(std::uint32_t minMessage, std::uint32_t maxMessage) {
-    return {
-        minMessage, maxMessage,
-        [](const ModelInfo* m, int* n) { return GetNum(m->*Component, Code, n); },
-        [](const ModelInfo* m, int i, double* f) { return GetFreq(m->*Component, Code, i, f); }};
-}
-
-// The order in which the tables are checked; the first failing one is reported.
-const CheckedTable kCheckedTables[] = {
-    Table<&ModelInfo::calKit, GetCalFVNumPairs, GetCalFVFreq, kCalCDr>(0x16, 0x17),
-    Table<&ModelInfo::calKit, GetCalFVNumPairs, GetCalFVFreq, kCalCSm>(0x18, 0x19),
-    Table<&ModelInfo::calKit, GetCalFVNumPairs, GetCalFVFreq, kCalCRt>(0x20, 0x21),
-    Table<&ModelInfo::calKit, GetCalFVNumPairs, GetCalFVFreq, kCalCXt>(0x22, 0x23),
-    Table<&ModelInfo::calKit, GetCalFVNumPairs, GetCalFVFreq, kCalCLm>(0x24, 0x25),
-    Table<&ModelInfo::calKit, GetCalFVNumPairs, GetCalFVFreq, kCalCTt>(0x26, 0x27),
-    Table<&ModelInfo::vna, GetVNAFVNumPairs, GetVNAFVFreq, kVNATableSSr>(0x28, 0x30),
-    Table<&ModelInfo::vna, GetVNAFVNumPairs, GetVNAFVFreq, kVNATableNRc>(0x33, 0x34),
-    Table<&ModelInfo::cable1, GetCableFVNumPairs, GetCableFVFreq, kCableDCbTm>(0x35, 0x36),
-    Table<&ModelInfo::cable1, GetCableFVNumPairs, GetCableFVFreq, kCableDCbTp>(0x37, 0x38),
-    Table<&ModelInfo::cable2, GetCableFVNumPairs, GetCableFVFreq, kCableDCbTm>(0x39, 0x40),
-    Table<&ModelInfo::cable2, GetCableFVNumPairs, GetCableFVFreq, kCableDCbTp>(0x41, 0x42),
-    Table<&ModelInfo::connector1, GetConnFVNumPairs, GetConnFVFreq, kConnRCnTm>(0x43, 0x44),
-    Table<&ModelInfo::connector1, GetConnFVNumPairs, GetConnFVFreq, kConnRCnRm>(0x45, 0x46),
-    Table<&ModelInfo::connector2, GetConnFVNumPairs, GetConnFVFreq, kConnRCnTm>(0x47, 0x48),
-    Table<&ModelInfo::connector2, GetConnFVNumPairs, GetConnFVFreq, kConnRCnRm>(0x49, 0x50),
-};
 
 } // namespace
 
@@ -296,21 +261,26 @@ int CheckModel(ModelInfo* model) {
     const double lowestHz = model->frequenciesHz[0];
     const double highestHz = model->frequenciesHz[static_cast<std::size_t>(model->numFreqs - 1)];
 
-    for (const CheckedTable& table : kCheckedTables) {
+    // The first table that does not cover the range is reported.
+    for (const ModelTerm checked : kRangeCheckedTerms) {
+        const ModelTermInfo& term = DescribeModelTerm(checked);
+        const TermTableOps& table = TableOpsOf(term);
+        const void* record = TermRecord(model, term);
         int n = 0;
         double firstHz = 0.0;
         double lastHz = 0.0;
-        if (!table.numPairs(model, &n) || !table.frequency(model, 0, &firstHz) ||
-            !table.frequency(model, n - 1, &lastHz))
+        if (!table.getNumPairs(record, term.tableCode, &n) ||
+            !table.getAbscissa(record, term.tableCode, 0, &firstHz) ||
+            !table.getAbscissa(record, term.tableCode, n - 1, &lastHz))
             return Fail(kModelMsgCalledRoutine, kRoutineCheckModel);
         // A model frequency less than 1 Hz beyond a table end still counts as covered.
         if (std::fabs(lowestHz - firstHz) >= 1.0 && lowestHz < firstHz) {
             model->freqRangeError = 1;
-            return Fail(table.minMessage, kRoutineCheckModel);
+            return Fail(term.minTooHighMessage, kRoutineCheckModel);
         }
         if (std::fabs(highestHz - lastHz) >= 1.0 && highestHz > lastHz) {
             model->freqRangeError = 1;
-            return Fail(table.maxMessage, kRoutineCheckModel);
+            return Fail(term.maxTooLowMessage, kRoutineCheckModel);
         }
     }
     return 1;

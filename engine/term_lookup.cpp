@@ -1,10 +1,5 @@
 #include "engine/term_lookup.h"
 
-#include "components/cable.h"
-#include "components/cal_kit.h"
-#include "components/connector.h"
-#include "components/vna.h"
-
 #include <cmath>
 #include <cstddef>
 
@@ -33,74 +28,15 @@ bool IsBisectable(const FVInfo* table) {
     return true;
 }
 
-const FVInfo* CalTable(const CalInfo* cal, int code) {
-    if (cal == nullptr) return nullptr;
-    switch (code) {
-    case kCalCDr:
-        return cal->CDr;
-    case kCalCSm:
-        return cal->CSm;
-    case kCalCRt:
-        return cal->CRt;
-    case kCalCXt:
-        return cal->CXt;
-    case kCalCLm:
-        return cal->CLm;
-    case kCalCTt:
-        return cal->CTt;
-    default:
-        return nullptr;
-    }
-}
-
-const FVInfo* ConnTable(const ConnInfo* connector, int code) {
-    if (connector == nullptr) return nullptr;
-    if (code == kConnRCnTm) return connector->RCnTm;
-    if (code == kConnRCnRm) return connector->RCnRm;
-    return nullptr;
-}
-
-const FVInfo* CableTable(const CableInfo* cable, int code) {
-    if (cable == nullptr) return nullptr;
-    if (code == kCableDCbTm) return cable->DCbTm;
-    if (code == kCableDCbTp) return cable->DCbTp;
-    return nullptr;
-}
-
-const FVInfo* VNATable(const VNAInfo* vna, int code) {
-    if (vna == nullptr) return nullptr;
-    if (code == kVNATableSSr) return vna->ssr;
-    if (code == kVNATableNRc) return vna->nrc;
-    return nullptr;
-}
-
-template <typename Record, int (*Lookup)(const Record*, int, double, float*)>
-int LookupThroughRecord(const void* record, int code, double frequencyHz, float* value) {
-    return Lookup(static_cast<const Record*>(record), code, frequencyHz, value);
-}
-
 } // namespace
 
-FrequencyTermLookup::FrequencyTermLookup(const void* record, int code, const FVInfo* table,
-                                         RecordLookup lookup)
-    : record_(record), code_(code), recordLookup_(lookup),
-      bisectable_(IsBisectable(table) ? table : nullptr) {}
-
-FrequencyTermLookup::FrequencyTermLookup(const CalInfo* cal, int code)
-    : FrequencyTermLookup(cal, code, CalTable(cal, code),
-                          LookupThroughRecord<CalInfo, GetCalFVValue>) {}
-
-FrequencyTermLookup::FrequencyTermLookup(const ConnInfo* connector, int code)
-    : FrequencyTermLookup(connector, code, ConnTable(connector, code),
-                          LookupThroughRecord<ConnInfo, GetConnFVValue>) {}
-
-FrequencyTermLookup::FrequencyTermLookup(const CableInfo* cable, int code)
-    : FrequencyTermLookup(cable, code, CableTable(cable, code),
-                          LookupThroughRecord<CableInfo, GetCableFVValue>) {}
-
-FrequencyTermLookup::FrequencyTermLookup(const VNAInfo* vna, int code)
-    : FrequencyTermLookup(vna, code, VNATable(vna, code),
-                          LookupThroughRecord<VNAInfo, GetVNAFVValue>) {}
+FrequencyTermLookup::FrequencyTermLookup(const ModelInfo& model, ModelTerm term)
+    : record_(TermRecord(&model, DescribeModelTerm(term))),
+      code_(DescribeModelTerm(term).tableCode),
+      recordLookup_(TableOpsOf(DescribeModelTerm(term)).lookUp) {
+    const FVInfo* table = TermFrequencyTable(&model, DescribeModelTerm(term));
+    bisectable_ = IsBisectable(table) ? table : nullptr;
+}
 
 int FrequencyTermLookup::lookup(double x, float* value) const {
     if (bisectable_ == nullptr) return recordLookup_(record_, code_, x, value);

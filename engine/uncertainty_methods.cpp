@@ -2,6 +2,7 @@
 
 #include "engine/compute_model.h"
 #include "engine/model.h"
+#include "engine/model_terms.h"
 #include "engine/uncertainty.h"
 
 #include <algorithm>
@@ -60,10 +61,11 @@ int ComputeRss(ModelInfo* model, UncertaintyInfo* result) {
         return Fail(kMsgAllocation);
     }
     if (alone == nullptr) return Fail(kMsgAllocation);
-    for (int term = 0; term < kNumBudgetTerms; ++term) {
+    for (const BudgetTerm& term : kBudgetTerms) {
         CoverageFactors factors = k;
-        for (int other = 0; other < kNumBudgetTerms; ++other)
-            if (other != term) factors[std::size_t(other)] = std::numeric_limits<float>::infinity();
+        for (const BudgetTerm& other : kBudgetTerms)
+            if (other.coverage != term.coverage)
+                factors[other.coverage] = std::numeric_limits<float>::infinity();
         if (ComputeModelWithFactors(model, factors, alone.get()) == 0)
             return Fail(kModelMsgCalledRoutine);
         for (std::size_t at = 0; at < cells; ++at) {
@@ -193,8 +195,8 @@ SweepOutcome ReplaceByMonteCarlo(const ModelInfo& model, UncertaintyInfo& result
                                  const MethodOptions& options) {
     std::unique_ptr<MonteCarloTrials> trials;
     try {
-        trials = std::make_unique<MonteCarloTrials>(options.monteCarlo.trials,
-                                                    options.monteCarlo.seed);
+        trials =
+            std::make_unique<MonteCarloTrials>(options.monteCarlo.trials, options.monteCarlo.seed);
     } catch (const std::bad_alloc&) {
         return SweepOutcome::OutOfMemory;
     }

@@ -47,7 +47,8 @@ enum class SweepOutcome { Done, Cancelled, Failed, OutOfMemory };
 /// The Monte Carlo part of ComputeModelByMethod, reporting nothing, for a caller that runs it away
 /// from its window's thread and reports the outcome there: replaces the bounds of `result`, the
 /// worst-case result of `model` computed just before, by the Monte Carlo bounds. The model is only
-/// read. Failed means a term lookup failed, which a model whose worst case was computed does not do.
+/// read. Failed means a term lookup failed, which a model whose worst case was computed does not
+/// do.
 [[nodiscard]] SweepOutcome ReplaceByMonteCarlo(const ModelInfo& model, UncertaintyInfo& result,
                                                const MethodOptions& options);
 

@@ -1,5 +1,6 @@
 #include "files/config_file.h"
 
+#include "core/units.h"
 #include "engine/config.h"
 #include "files/dut_block.h"
 #include "files/file_error.h"
@@ -11,9 +12,6 @@
 
 namespace tolvane {
 namespace {
-
-/// Frequencies are held in Hz and shown in GHz.
-constexpr double kHzPerGHz = 1000000000.0;
 
 /// The reader's state for one call: which line a block expects next.
 class ConfigReader {

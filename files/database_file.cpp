@@ -6,6 +6,7 @@
 #include "components/vna.h"
 #include "core/component_lists.h"
 #include "core/interpolation.h"
+#include "core/units.h"
 #include "files/file_error.h"
 #include "files/line_reader.h"
 
@@ -14,9 +15,6 @@
 
 namespace tolvane {
 namespace {
-
-/// The SSR and NRC sections give frequencies in GHz; every other block gives Hz.
-constexpr double kHzPerGHz = 1000000000.0;
 
 /// Section identifiers of a VNA block; the block is complete when the completed sections add up
 /// to kVNABlockTotal (a section given twice counts twice).

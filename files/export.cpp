@@ -1,5 +1,6 @@
 #include "files/export.h"
 
+#include "core/units.h"
 #include "engine/compute_model.h"
 #include "engine/program_state.h"
 #include "engine/uncertainty.h"
@@ -11,8 +12,6 @@
 
 namespace tolvane {
 namespace {
-
-constexpr double kHzPerGHz = 1000000000.0;
 
 void ReportExportError(std::uint32_t message, const char* path) {
     ReportFileError(MakeErrorCode(message, kRoutineExportUncertaintyToFile), path);

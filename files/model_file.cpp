@@ -1,143 +1,49 @@
 #include "files/model_file.h"
 
-#include "components/cable.h"
-#include "components/cal_kit.h"
-#include "components/connector.h"
 #include "components/dut.h"
-#include "components/vna.h"
+#include "core/fv_table.h"
+#include "core/units.h"
 #include "engine/model.h"
+#include "engine/model_terms.h"
 #include "files/dut_block.h"
 #include "files/file_error.h"
 #include "files/line_reader.h"
 #include "files/record_file_writer.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
-#include <span>
+#include <ranges>
 #include <string>
+#include <string_view>
 
 namespace tolvane {
 namespace {
 
-/// Frequencies are held in Hz and shown in GHz.
-constexpr double kHzPerGHz = 1000000000.0;
+/// The error-term tables of the block of `component`, in the order the file lists them.
+auto TablesOfBlock(int component) {
+    return ModelTerms() | std::views::filter([component](const ModelTermInfo& t) {
+               return t.component == component;
+           });
+}
 
-// The table operations of one kind of record and table, on an untyped record so that one reader
-// serves every block. The abscissa is a frequency in Hz, or a power in dBm for SRc.
-struct TableOps {
-    int (*setNumPairs)(void* record, int code, int n);
-    int (*setInterpType)(void* record, int code, int type);
-    // Stores the abscissa, then the value, at `index`; a refusal is the table's to report.
-    void (*setEntry)(void* record, int code, int index, double abscissa, float value);
-    int (*getNumPairs)(const void* record, int code, int* n);
-    int (*getInterpType)(const void* record, int code, int* type);
-    int (*getEntry)(const void* record, int code, int index, double* abscissa, float* value);
-};
+/// A block is complete when the identifiers of the tables read in it add up to the sum of its
+/// tables' identifiers exactly, so a table given twice counts twice.
+int BlockTotal(int component) {
+    int total = 0;
+    for (const ModelTermInfo& table : TablesOfBlock(component))
+        total += table.fileIdentifier;
+    return total;
+}
 
-template <typename Record, typename Abscissa, auto SetNum, auto SetInterp, auto SetAbscissa,
-          auto SetValue, auto GetNum, auto GetInterp, auto GetAbscissa, auto GetValue>
-struct RecordTableOps {
-    static Record* Typed(void* record) { return static_cast<Record*>(record); }
-    static const Record* Typed(const void* record) { return static_cast<const Record*>(record); }
-
-    static int setNumPairs(void* r, int code, int n) { return SetNum(Typed(r), code, n); }
-    static int setInterpType(void* r, int code, int type) {
-        return SetInterp(Typed(r), code, type);
-    }
-    static void setEntry(void* r, int code, int index, double abscissa, float value) {
-        (void)SetAbscissa(Typed(r), code, index, static_cast<Abscissa>(abscissa));
-        (void)SetValue(Typed(r), code, index, value);
-    }
-    static int getNumPairs(const void* r, int code, int* n) { return GetNum(Typed(r), code, n); }
-    static int getInterpType(const void* r, int code, int* type) {
-        return GetInterp(Typed(r), code, type);
-    }
-    static int getEntry(const void* r, int code, int index, double* abscissa, float* value) {
-        Abscissa x{};
-        if (!GetAbscissa(Typed(r), code, index, &x) || !GetValue(Typed(r), code, index, value))
-            return 0;
-        *abscissa = x;
-        return 1;
-    }
-    static constexpr TableOps kOps{setNumPairs, setInterpType, setEntry,
-                                   getNumPairs, getInterpType, getEntry};
-};
-
-using VNAFrequencyTable = RecordTableOps<VNAInfo, double, SetVNAFVNumPairs, SetVNAFVInterpType,
-                                         SetVNAFVFreq, SetVNAFVValueAt, GetVNAFVNumPairs,
-                                         GetVNAFVInterpType, GetVNAFVFreq, GetVNAFVValueAt>;
-using VNAPowerTable = RecordTableOps<VNAInfo, float, SetVNAPVNumPairs, SetVNAPVInterpType,
-                                     SetVNAPVPower, SetVNAPVValueAt, GetVNAPVNumPairs,
-                                     GetVNAPVInterpType, GetVNAPVPower, GetVNAPVValueAt>;
-using ConnTable = RecordTableOps<ConnInfo, double, SetConnFVNumPairs, SetConnFVInterpType,
-                                 SetConnFVFreq, SetConnFVValueAt, GetConnFVNumPairs,
-                                 GetConnFVInterpType, GetConnFVFreq, GetConnFVValueAt>;
-using CableTable = RecordTableOps<CableInfo, double, SetCableFVNumPairs, SetCableFVInterpType,
-                                  SetCableFVFreq, SetCableFVValueAt, GetCableFVNumPairs,
-                                  GetCableFVInterpType, GetCableFVFreq, GetCableFVValueAt>;
-using CalTable = RecordTableOps<CalInfo, double, SetCalFVNumPairs, SetCalFVInterpType, SetCalFVFreq,
-                                SetCalFVValueAt, GetCalFVNumPairs, GetCalFVInterpType, GetCalFVFreq,
-                                GetCalFVValueAt>;
-
-/// One error-term table of a block: how it is recognised, read and written.
-struct TermTable {
-    const char* keyword; ///< the table keyword upper-cased, as tokens are compared
-    const char* header;  ///< keyword line, count comment and count format, as written
-    const char* columnComment;
-    const char* entryFormat;
-    int code;           ///< the table code of the owning record
-    int termIdentifier; ///< added to the block's running sum when the table is complete
-    bool isPowerTable;  ///< entries read "%f%f" in dBm, not "%lf%f" in GHz
-    const TableOps* ops;
-};
-
-constexpr const char* kCommentDb = "!frequency(GHz) value(dB)\n";
-
-constexpr TermTable kVNATables[] = {
-    {"SSR", "SSr\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.4f\n", kVNATableSSr, 15,
-     false, &VNAFrequencyTable::kOps},
-    {"SRC", "SRc\n!number of powers\n%d\n", "!power(dBm) value(dB)\n", "%.1f %.4f\n", kVNATableSRc,
-     16, true, &VNAPowerTable::kOps},
-    {"NRC", "NRc\n!number of frequencies\n%d\n", "!frequency(GHz) value(dBm)\n", "%.6lf %.1f\n",
-     kVNATableNRc, 17, false, &VNAFrequencyTable::kOps},
-};
-constexpr TermTable kConnectorTables[] = {
-    {"RCNRM", "RCnRm\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.1f\n", kConnRCnRm, 11,
-     false, &ConnTable::kOps},
-    {"RCNTM", "RCnTm\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.1f\n", kConnRCnTm, 12,
-     false, &ConnTable::kOps},
-};
-constexpr TermTable kCableTables[] = {
-    {"DCBTM", "DCbTm\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.3f\n", kCableDCbTm, 13,
-     false, &CableTable::kOps},
-    {"DCBTP", "DCbTp\n!number of frequencies\n%d\n", "!frequency(GHz) value(degrees)\n",
-     "%.6lf %.1f\n", kCableDCbTp, 14, false, &CableTable::kOps},
-};
-constexpr TermTable kCalibrationTables[] = {
-    {"CDR", "CDr\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.1f\n", kCalCDr, 18, false,
-     &CalTable::kOps},
-    {"CSM", "CSm\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.1f\n", kCalCSm, 19, false,
-     &CalTable::kOps},
-    {"CRT", "CRt\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.4f\n", kCalCRt, 20, false,
-     &CalTable::kOps},
-    {"CXT", "CXt\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.1f\n", kCalCXt, 21, false,
-     &CalTable::kOps},
-    {"CLM", "CLm\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.1f\n", kCalCLm, 22, false,
-     &CalTable::kOps},
-    {"CTT", "CTt\n!number of frequencies\n%d\n", kCommentDb, "%.6lf %.4f\n", kCalCTt, 23, false,
-     &CalTable::kOps},
-};
-
-/// A block of tables. It is complete when the term identifiers of the tables read in it add up
-/// to its total exactly, so a table given twice counts twice.
-struct TableBlock {
-    std::span<const TermTable> tables;
-    int total;
-};
-
-constexpr TableBlock kVNABlock{kVNATables, 48};
-constexpr TableBlock kConnectorBlock{kConnectorTables, 23};
-constexpr TableBlock kCableBlock{kCableTables, 27};
-constexpr TableBlock kCalibrationBlock{kCalibrationTables, 123};
+/// The table keyword as tokens are compared: upper-cased.
+bool IsTableKeyword(const std::string& upperToken, const ModelTermInfo& table) {
+    const std::string_view keyword = table.keyword;
+    return upperToken.size() == keyword.size() &&
+           std::equal(keyword.begin(), keyword.end(), upperToken.begin(), [](char k, char t) {
+               return std::toupper(static_cast<unsigned char>(k)) == t;
+           });
+}
 
 /// The reader's state for one call: what the next content line is expected to be.
 class ModelReader {
@@ -163,7 +69,7 @@ private:
     };
 
     void takeKeyword(const std::string& line);
-    void enterTableBlock(const TableBlock& block, int componentCode);
+    void enterTableBlock(int componentCode);
     void takeTableKeyword(const std::string& line);
     /// Stores one line of a block; false when it does not parse or a value is refused.
     [[nodiscard]] bool storeBlockLine(const std::string& line);
@@ -179,12 +85,13 @@ private:
     const char* path_;
     std::uintmax_t maxLinesLeft_ = 0;
     Expect expect_ = Expect::Keyword;
-    // Inside a table block: the block, its target record and the sum of its completed tables.
-    const TableBlock* block_ = nullptr;
+    // Inside a table block: its record code, its target record and the sum of its completed
+    // tables.
+    int blockComponent_ = 0;
     void* target_ = nullptr;
     int completedSum_ = 0;
     // Inside one table: which, the number of entries announced and the next entry.
-    const TermTable* table_ = nullptr;
+    const ModelTermInfo* table_ = nullptr;
     int entryCount_ = 0;
     int entryIndex_ = 0;
     // Inside the frequency block.
@@ -220,13 +127,13 @@ void ModelReader::takeKeyword(const std::string& line) {
             return;
         }
         if (token == "CONNECTOR")
-            enterTableBlock(kConnectorBlock, number == 1 ? kModelConnector1 : kModelConnector2);
+            enterTableBlock(number == 1 ? kModelConnector1 : kModelConnector2);
         else
-            enterTableBlock(kCableBlock, number == 1 ? kModelCable1 : kModelCable2);
+            enterTableBlock(number == 1 ? kModelCable1 : kModelCable2);
     } else if (token == "VNA") {
-        enterTableBlock(kVNABlock, kModelVNA);
+        enterTableBlock(kModelVNA);
     } else if (token == "CALIBRATION") {
-        enterTableBlock(kCalibrationBlock, kModelCalKit);
+        enterTableBlock(kModelCalKit);
     } else if (token == "FREQUENCY") {
         expect_ = Expect::FreqCount;
     } else if (token == "POWER") {
@@ -243,8 +150,8 @@ void ModelReader::takeKeyword(const std::string& line) {
     }
 }
 
-void ModelReader::enterTableBlock(const TableBlock& block, int componentCode) {
-    block_ = &block;
+void ModelReader::enterTableBlock(int componentCode) {
+    blockComponent_ = componentCode;
     target_ = nullptr;
     (void)GetModelComponent(model_, componentCode, &target_);
     completedSum_ = 0;
@@ -253,8 +160,8 @@ void ModelReader::enterTableBlock(const TableBlock& block, int componentCode) {
 
 void ModelReader::takeTableKeyword(const std::string& line) {
     const std::string token = GetUpperToken(line);
-    for (const TermTable& table : block_->tables) {
-        if (token != table.keyword) continue;
+    for (const ModelTermInfo& table : TablesOfBlock(blockComponent_)) {
+        if (!IsTableKeyword(token, table)) continue;
         table_ = &table;
         expect_ = Expect::TableCount;
         return;
@@ -270,7 +177,7 @@ bool ModelReader::storeBlockLine(const std::string& line) {
         if (!ScanNumbers(line, &entryCount_) || !CountFitsInFile(entryCount_, maxLinesLeft_))
             return false;
         // A count the table refuses is reported by the table; reading goes on.
-        (void)table_->ops->setNumPairs(target_, table_->code, entryCount_);
+        (void)TableOpsOf(*table_).setNumPairs(target_, table_->tableCode, entryCount_);
         entryIndex_ = 0;
         expect_ = Expect::TableInterpolation;
         return true;
@@ -285,7 +192,7 @@ bool ModelReader::storeBlockLine(const std::string& line) {
             type = INTERP_SMOOTH_FIT;
         else
             return false;
-        (void)table_->ops->setInterpType(target_, table_->code, type);
+        (void)TableOpsOf(*table_).setInterpType(target_, table_->tableCode, type);
         expect_ = Expect::TableEntry;
         return true;
     }
@@ -329,7 +236,7 @@ bool ModelReader::storeBlockLine(const std::string& line) {
 bool ModelReader::storeTableEntry(const std::string& line) {
     double abscissa = 0.0;
     float value = 0.0f;
-    if (table_->isPowerTable) {
+    if (table_->againstPower) {
         float powerDbm = 0.0f;
         if (!ScanNumbers(line, &powerDbm, &value)) return false;
         abscissa = powerDbm;
@@ -338,13 +245,16 @@ bool ModelReader::storeTableEntry(const std::string& line) {
         if (!ScanNumbers(line, &frequencyGHz, &value)) return false;
         abscissa = frequencyGHz * kHzPerGHz;
     }
-    table_->ops->setEntry(target_, table_->code, entryIndex_, abscissa, value);
+    // A refused abscissa or value is the table's to report; reading goes on.
+    const TermTableOps& ops = TableOpsOf(*table_);
+    (void)ops.setAbscissa(target_, table_->tableCode, entryIndex_, abscissa);
+    (void)ops.setValueAt(target_, table_->tableCode, entryIndex_, value);
     // A count of 0 or less never completes: every further line is taken as an entry.
     if (++entryIndex_ != entryCount_) return true;
-    completedSum_ += table_->termIdentifier;
+    completedSum_ += table_->fileIdentifier;
     expect_ = Expect::TableKeyword;
-    if (completedSum_ == block_->total) {
-        block_ = nullptr;
+    if (completedSum_ == BlockTotal(blockComponent_)) {
+        blockComponent_ = 0;
         target_ = nullptr;
         completedSum_ = 0;
         expect_ = Expect::Keyword;
@@ -379,13 +289,15 @@ bool ModelReader::storeDUTLine(const std::string& line) {
 
 /// Prints one table section; false as soon as a query fails (the record has reported) or a print
 /// has failed (the caller reports).
-bool PrintTable(SafeFileWriter& out, const void* record, const TermTable& table) {
+bool PrintTable(SafeFileWriter& out, const void* record, const ModelTermInfo& table) {
     const auto query = [&out](int result) { return result != 0 && !out.failed(); };
+    const TermTableOps& ops = TableOpsOf(table);
     int n = 0;
     int type = 0;
-    if (!query(table.ops->getNumPairs(record, table.code, &n))) return false;
-    out.print(table.header, n);
-    if (!query(table.ops->getInterpType(record, table.code, &type))) return false;
+    if (!query(ops.getNumPairs(record, table.tableCode, &n))) return false;
+    out.print("%s\n!number of %s\n%d\n", table.keyword,
+              table.againstPower ? "powers" : "frequencies", n);
+    if (!query(ops.getInterpType(record, table.tableCode, &type))) return false;
     out.print("!type of interpolation\n");
     // A type the keywords do not name is written without an interpolation line.
     if (type == INTERP_LINEAR)
@@ -394,23 +306,34 @@ bool PrintTable(SafeFileWriter& out, const void* record, const TermTable& table)
         out.print("STEP\n");
     else if (type == INTERP_SMOOTH_FIT)
         out.print("SMOOTH-FIT\n");
-    out.print("%s", table.columnComment);
+    out.print(table.againstPower ? "!power(dBm) value(%s)\n" : "!frequency(GHz) value(%s)\n",
+              table.unit);
     for (int i = 0; i < n; ++i) {
         double abscissa = 0.0;
         float value = 0.0f;
-        if (!query(table.ops->getEntry(record, table.code, i, &abscissa, &value))) return false;
-        if (!table.isPowerTable) abscissa /= kHzPerGHz;
-        out.print(table.entryFormat, abscissa, static_cast<double>(value));
+        if (!query(ops.getAbscissa(record, table.tableCode, i, &abscissa)) ||
+            !query(ops.getValueAt(record, table.tableCode, i, &value)))
+            return false;
+        // Powers with one decimal, frequencies in GHz with six.
+        if (table.againstPower)
+            out.print("%.1f %.*f\n", abscissa, table.fileDecimals, static_cast<double>(value));
+        else
+            out.print("%.6f %.*f\n", abscissa / kHzPerGHz, table.fileDecimals,
+                      static_cast<double>(value));
     }
     return !out.failed();
 }
 
-bool PrintBlock(SafeFileWriter& out, const ModelInfo* model, const char* heading, int componentCode,
-                const TableBlock& block) {
+bool PrintBlock(SafeFileWriter& out, const ModelInfo* model, const ModelFileBlock& block) {
     void* record = nullptr;
-    if (!GetModelComponent(model, componentCode, &record)) return false;
-    out.print("%s", heading);
-    for (const TermTable& table : block.tables)
+    if (!GetModelComponent(model, block.component, &record)) return false;
+    // Blocks after the first are set apart by an empty line.
+    const char* separator = block.component == kModelFileBlocks[0].component ? "" : "\n";
+    if (block.number == 0)
+        out.print("%s%s\n", separator, block.keyword);
+    else
+        out.print("%s%s %d\n", separator, block.keyword, block.number);
+    for (const ModelTermInfo& table : TablesOfBlock(block.component))
         if (!PrintTable(out, record, table)) return false;
     return !out.failed();
 }
@@ -419,13 +342,8 @@ bool PrintBlock(SafeFileWriter& out, const ModelInfo* model, const char* heading
 /// query fails (the record has reported) or a print has failed (the caller reports).
 bool PrintModel(SafeFileWriter& out, const ModelInfo* model) {
     const auto query = [&out](int result) { return result != 0 && !out.failed(); };
-    if (!PrintBlock(out, model, "VNA\n", kModelVNA, kVNABlock) ||
-        !PrintBlock(out, model, "\nCONNECTOR 1\n", kModelConnector1, kConnectorBlock) ||
-        !PrintBlock(out, model, "\nCONNECTOR 2\n", kModelConnector2, kConnectorBlock) ||
-        !PrintBlock(out, model, "\nCABLE 1\n", kModelCable1, kCableBlock) ||
-        !PrintBlock(out, model, "\nCABLE 2\n", kModelCable2, kCableBlock) ||
-        !PrintBlock(out, model, "\nCALIBRATION\n", kModelCalKit, kCalibrationBlock))
-        return false;
+    for (const ModelFileBlock& block : kModelFileBlocks)
+        if (!PrintBlock(out, model, block)) return false;
 
     int numFreqs = 0;
     if (!query(GetModelNumFreqs(model, &numFreqs))) return false;

@@ -15,9 +15,8 @@ namespace tolvane {
 namespace {
 
 using testing::ModelPtr;
-using testing::Term;
 
-void SetTerm(ModelInfo* model, Term term, float value) {
+void SetTerm(ModelInfo* model, ModelTerm term, float value) {
     testing::FillTable(testing::TermTable(model, term), {{1e9, value}, {2e9, value}});
 }
 
@@ -45,9 +44,9 @@ ModelPtr ShippedModel() {
 // answers of the computation, now split by term.
 TEST(UncertaintyBudget, SplitsAHandWorkedBoundIntoItsTerms) {
     const ModelPtr model = testing::QuietModel();
-    SetTerm(model.get(), Term::CDr, 40.0f);
-    SetTerm(model.get(), Term::NRc, 80.0f);
-    SetTerm(model.get(), Term::Cable1Tp, 0.5f);
+    SetTerm(model.get(), kTermDirectivity, 40.0f);
+    SetTerm(model.get(), kTermReceiverNoise, 80.0f);
+    SetTerm(model.get(), kTermCable1PhaseDrift, 0.5f);
     const UncertaintyBudget b = Budget(*model, SweepPoint(1.5e9, -20.0f, MeasuredParameter::S11));
     EXPECT_FLOAT_EQ(b.nominal, 0.1);
     EXPECT_NEAR(b.worstCaseDeviation, std::hypot(0.01, 1e-4), 1e-8);

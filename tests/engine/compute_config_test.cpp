@@ -327,7 +327,6 @@ TEST_F(ComputeConfigTest, ModelSweepComputesOverItsOwnFrequenciesAndLeavesTheLis
     EXPECT_EQ(model->frequenciesHz, frequenciesBefore);
 }
 
-
 // The models kept for explaining results compute exactly what the commands computed, user sweeps
 // included, and leave the configuration and model as they were.
 TEST_F(ComputeConfigTest, KeptModelsComputeWhatTheCommandsComputed) {

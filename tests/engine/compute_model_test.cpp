@@ -26,7 +26,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 using testing::ModelPtr;
-using testing::Term;
 
 struct ResultsDeleter {
     void operator()(UncertaintyInfo* results) const { (void)DestroyUncertaintyInfo(results); }
@@ -49,7 +48,7 @@ Entry Trans(const UncertaintyInfo* results, int i = 0, int j = 0) {
 }
 
 // Sets one term to a constant over the quiet model's span.
-void SetTerm(ModelInfo* model, Term term, float value) {
+void SetTerm(ModelInfo* model, ModelTerm term, float value) {
     testing::FillTable(testing::TermTable(model, term), {{1e9, value}, {2e9, value}});
 }
 
@@ -144,7 +143,7 @@ TEST_F(ComputeModelTest, WithoutErrorTermsTheBoundIsTheNominalMagnitude) {
 }
 
 TEST_F(ComputeModelTest, DirectivityOf40DbGivesTenPercent) {
-    SetTerm(model_.get(), Term::CDr, 40.0f);
+    SetTerm(model_.get(), kTermDirectivity, 40.0f);
     Compute(model_.get());
     Entry r = Refl(results_.get());
     EXPECT_FLOAT_EQ(r.upper, 0.11f);
@@ -160,13 +159,13 @@ TEST_F(ComputeModelTest, DirectivityOf40DbGivesTenPercent) {
     EXPECT_NEAR(r.phase, kAsinTenthDeg, 1e-5);
 
     // A loss-type term means the same stored as -40.
-    SetTerm(model_.get(), Term::CDr, -40.0f);
+    SetTerm(model_.get(), kTermDirectivity, -40.0f);
     Compute(model_.get());
     EXPECT_FLOAT_EQ(Refl(results_.get()).upper, 0.11f);
 }
 
 TEST_F(ComputeModelTest, ReceiverNoiseScalesWithBandwidthAndAveraging) {
-    SetTerm(model_.get(), Term::NRc, 80.0f); // -80 dBm against a -20 dBm signal
+    SetTerm(model_.get(), kTermReceiverNoise, 80.0f); // -80 dBm against a -20 dBm signal
     Compute(model_.get());
     EXPECT_FLOAT_EQ(Refl(results_.get()).upper, 0.1001f);
 
@@ -193,12 +192,12 @@ TEST_F(ComputeModelTest, GainTermsMeanTheSameDeviationEitherSign) {
     const float high = static_cast<float>(0.1 * std::pow(10.0, 1.0 / 20.0));
     for (const float db : {1.0f, -1.0f}) {
         ModelPtr model = testing::QuietModel();
-        SetTerm(model.get(), Term::CRt, db);
+        SetTerm(model.get(), kTermReflectionTracking, db);
         Compute(model.get());
         EXPECT_FLOAT_EQ(Refl(results_.get()).upper, high);
 
         model = testing::QuietModel();
-        SetTerm(model.get(), Term::SSr, db);
+        SetTerm(model.get(), kTermSourceUncertainty, db);
         Compute(model.get());
         EXPECT_FLOAT_EQ(Refl(results_.get()).upper, high);
     }
@@ -222,17 +221,17 @@ TEST_F(ComputeModelTest, MatchTermsEnterTheTransmissionThroughTheCascades) {
     ASSERT_EQ(SetDUTTransNumValues(model_->dut, 1), 1);
     ASSERT_EQ(SetDUTTransMin(model_->dut, -20.0f), 1);
     ASSERT_EQ(SetDUTTransMax(model_->dut, -20.0f), 1);
-    SetTerm(model_.get(), Term::CSm, 20.0f);
-    SetTerm(model_.get(), Term::CLm, 20.0f);
+    SetTerm(model_.get(), kTermSourceMatch, 20.0f);
+    SetTerm(model_.get(), kTermLoadMatch, 20.0f);
     Compute(model_.get());
     const double x = 0.1 * (1e-7 + 0.1 * 0.1 * 0.1 / (1.0 - 1e-7 * 0.1));
     EXPECT_NEAR(Trans(results_.get()).upper, 0.1 / (1.0 - x), 1.5e-8);
     EXPECT_EQ(results_->type, DUT_TRANSMISSION_ONLY);
 
     // Crosstalk adds root-sum-square to the transmission only.
-    SetTerm(model_.get(), Term::CSm, 300.0f);
-    SetTerm(model_.get(), Term::CLm, 300.0f);
-    SetTerm(model_.get(), Term::CXt, 60.0f);
+    SetTerm(model_.get(), kTermSourceMatch, 300.0f);
+    SetTerm(model_.get(), kTermLoadMatch, 300.0f);
+    SetTerm(model_.get(), kTermCrosstalk, 60.0f);
     Compute(model_.get());
     EXPECT_FLOAT_EQ(Trans(results_.get()).upper, 0.101f);
     EXPECT_NEAR(Trans(results_.get()).phase, std::asin(0.01) * 180.0 / M_PI, 1e-5);
@@ -240,14 +239,14 @@ TEST_F(ComputeModelTest, MatchTermsEnterTheTransmissionThroughTheCascades) {
 }
 
 TEST_F(ComputeModelTest, CablePhaseDriftAddsTwiceToReflectionAndOnceToTransmission) {
-    SetTerm(model_.get(), Term::CDr, 40.0f);
-    SetTerm(model_.get(), Term::CXt, 140.0f);
+    SetTerm(model_.get(), kTermDirectivity, 40.0f);
+    SetTerm(model_.get(), kTermCrosstalk, 140.0f);
     Compute(model_.get());
     const Entry r0 = Refl(results_.get());
     const Entry t0 = Trans(results_.get());
 
-    SetTerm(model_.get(), Term::Cable1Tp, 0.5f);
-    SetTerm(model_.get(), Term::Cable2Tp, 0.25f);
+    SetTerm(model_.get(), kTermCable1PhaseDrift, 0.5f);
+    SetTerm(model_.get(), kTermCable2PhaseDrift, 0.25f);
     Compute(model_.get());
     EXPECT_NEAR(Refl(results_.get()).phase - r0.phase, 1.0, 1e-5);
     EXPECT_NEAR(Trans(results_.get()).phase - t0.phase, 0.75, 1e-5);
@@ -260,8 +259,8 @@ TEST_F(ComputeModelTest, CablePhaseDriftAddsTwiceToReflectionAndOnceToTransmissi
 }
 
 TEST_F(ComputeModelTest, ABoundOfMoreThanTwiceTheNominalGivesNinetyDegrees) {
-    SetTerm(model_.get(), Term::CDr, 10.0f);
-    SetTerm(model_.get(), Term::Cable1Tp, 0.5f);
+    SetTerm(model_.get(), kTermDirectivity, 10.0f);
+    SetTerm(model_.get(), kTermCable1PhaseDrift, 0.5f);
     Compute(model_.get());
     EXPECT_GT(Refl(results_.get()).upper, 0.2f);
     EXPECT_FLOAT_EQ(Refl(results_.get()).phase, 91.0f);
@@ -273,7 +272,8 @@ TEST_F(ComputeModelTest, SweepsRunOverEveryFrequencyAndDUTValue) {
     ASSERT_EQ(SetDUTReflMin(model_->dut, -40.0f), 1);
     ASSERT_EQ(SetDUTReflMax(model_->dut, 0.0f), 1);
     // Directivity from 40 dB at 1 GHz to 20 dB at 2 GHz: 0.01, 0.055 and 0.1 absolute.
-    testing::FillTable(testing::TermTable(model_.get(), Term::CDr), {{1e9, 40.0f}, {2e9, 20.0f}});
+    testing::FillTable(testing::TermTable(model_.get(), kTermDirectivity),
+                       {{1e9, 40.0f}, {2e9, 20.0f}});
     Compute(model_.get());
     ASSERT_EQ(results_->numFreqs, 3);
     ASSERT_EQ(results_->numDUTValues, 3);
@@ -396,7 +396,7 @@ TEST_F(ComputeModelTest, AFailingLookupKeepsWhatWasStoredBeforeIt) {
 }
 
 TEST_F(ComputeModelTest, AFrequencyTableWithoutALookupRuleFailsAtTheFirstPoint) {
-    FVInfo* table = testing::TermTable(model_.get(), Term::Cable2Tm);
+    FVInfo* table = testing::TermTable(model_.get(), kTermCable2MagnitudeDrift);
     ASSERT_EQ(SetFVInterpType(table, INTERP_SMOOTH_FIT), 1);
     testing::CapturedMessages captured;
     EXPECT_EQ(ComputeModel(model_.get(), results_.get()), 0);

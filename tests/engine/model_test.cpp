@@ -20,7 +20,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 using testing::ModelPtr;
-using testing::Term;
 
 TEST(ModelInfo, CreatesDefaultsAndSevenComponents) {
     ModelPtr model(CreateModelInfo());
@@ -200,7 +199,7 @@ TEST(CheckModel, ReportsEachTableByItsNameAndSetsTheRangeFlag) {
                            "SSR",    "NRC",    "DCB1TM", "DCB1TP", "DCB2TM", "DCB2TP",
                            "RCN1TM", "RCN1RM", "RCN2TM", "RCN2RM"};
     int index = 0;
-    for (Term term : testing::kAllTerms) {
+    for (ModelTerm term : kRangeCheckedTerms) {
         const std::string name = names[index++];
         for (const bool low : {true, false}) {
             testing::CapturedMessages captured;
@@ -223,13 +222,13 @@ TEST(CheckModel, ReportsEachTableByItsNameAndSetsTheRangeFlag) {
 TEST(CheckModel, StopsAtTheFirstFailingTableAndClearsTheFlagOnTheNextCheck) {
     testing::CapturedMessages captured;
     ModelPtr model = CoveredModel(1e9, 2e9);
-    testing::FillTable(testing::TermTable(model.get(), Term::CDr), {{1.2e9, 0}, {2e9, 0}});
-    testing::FillTable(testing::TermTable(model.get(), Term::NRc), {{1.2e9, 0}, {2e9, 0}});
+    testing::FillTable(testing::TermTable(model.get(), kTermDirectivity), {{1.2e9, 0}, {2e9, 0}});
+    testing::FillTable(testing::TermTable(model.get(), kTermReceiverNoise), {{1.2e9, 0}, {2e9, 0}});
     EXPECT_EQ(CheckModel(model.get()), 0);
     EXPECT_EQ(captured.errors(), Strings{"CheckModel: Minimum frequency of CDR term is too high."});
 
-    testing::FillTable(testing::TermTable(model.get(), Term::CDr), {{1e9, 0}, {2e9, 0}});
-    testing::FillTable(testing::TermTable(model.get(), Term::NRc), {{1e9, 0}, {2e9, 0}});
+    testing::FillTable(testing::TermTable(model.get(), kTermDirectivity), {{1e9, 0}, {2e9, 0}});
+    testing::FillTable(testing::TermTable(model.get(), kTermReceiverNoise), {{1e9, 0}, {2e9, 0}});
     EXPECT_EQ(CheckModel(model.get()), 1);
     EXPECT_EQ(model->freqRangeError, 0);
 }
@@ -249,7 +248,7 @@ TEST(CheckModel, UsesTheFirstAndLastEntriesOfTheListAsStored) {
 TEST(CheckModel, AnEmptyTableIsACalledRoutineFailureNotARangeFailure) {
     testing::CapturedMessages captured;
     ModelPtr model = CoveredModel(1e9, 2e9);
-    ASSERT_EQ(SetFVNumPairs(testing::TermTable(model.get(), Term::Conn2Rm), 0), 1);
+    ASSERT_EQ(SetFVNumPairs(testing::TermTable(model.get(), kTermConnector2Reflection), 0), 1);
     model->freqRangeError = 1;
     EXPECT_EQ(CheckModel(model.get()), 0);
     EXPECT_EQ(model->freqRangeError, 0);

@@ -17,9 +17,8 @@ namespace tolvane {
 namespace {
 
 using testing::ModelPtr;
-using testing::Term;
 
-void SetTerm(ModelInfo* model, Term term, float value) {
+void SetTerm(ModelInfo* model, ModelTerm term, float value) {
     testing::FillTable(testing::TermTable(model, term), {{1e9, value}, {2e9, value}});
 }
 
@@ -27,18 +26,27 @@ void SetTerm(ModelInfo* model, Term term, float value) {
 // precision), or with the help's example terms, every coverage factor and k 1 and no noise.
 ModelPtr NeutralModel() {
     ModelPtr model = testing::QuietModel();
-    for (Term term : {Term::CDr, Term::CSm, Term::CLm, Term::CXt, Term::Conn1Rm, Term::Conn1Tm,
-                      Term::Conn2Rm, Term::Conn2Tm, Term::NRc})
+    for (ModelTerm term :
+         {kTermDirectivity, kTermSourceMatch, kTermLoadMatch, kTermCrosstalk,
+          kTermConnector1Reflection, kTermConnector1Transmission, kTermConnector2Reflection,
+          kTermConnector2Transmission, kTermReceiverNoise})
         SetTerm(model.get(), term, 1000.0f);
     return model;
 }
 ModelPtr NoiselessModel() {
     ModelPtr model = testing::QuietModel();
-    const std::pair<Term, float> terms[] = {
-        {Term::CDr, 40.0f},      {Term::CSm, 35.0f},       {Term::CRt, 0.05f},
-        {Term::CLm, 40.0f},      {Term::CTt, 0.05f},       {Term::SSr, 0.02f},
-        {Term::Cable1Tm, 0.02f}, {Term::Cable2Tm, 0.012f}, {Term::Conn1Rm, 55.0f},
-        {Term::Conn2Rm, 55.0f},  {Term::Conn1Tm, 60.0f},   {Term::Conn2Tm, 60.0f}};
+    const std::pair<ModelTerm, float> terms[] = {{kTermDirectivity, 40.0f},
+                                                 {kTermSourceMatch, 35.0f},
+                                                 {kTermReflectionTracking, 0.05f},
+                                                 {kTermLoadMatch, 40.0f},
+                                                 {kTermTransmissionTracking, 0.05f},
+                                                 {kTermSourceUncertainty, 0.02f},
+                                                 {kTermCable1MagnitudeDrift, 0.02f},
+                                                 {kTermCable2MagnitudeDrift, 0.012f},
+                                                 {kTermConnector1Reflection, 55.0f},
+                                                 {kTermConnector2Reflection, 55.0f},
+                                                 {kTermConnector1Transmission, 60.0f},
+                                                 {kTermConnector2Transmission, 60.0f}};
     for (const auto& [term, value] : terms)
         SetTerm(model.get(), term, value);
     testing::FillTable(model->vna->src, {{-200.0, 0.04f}, {100.0, 0.04f}});
@@ -87,7 +95,7 @@ TEST(MonteCarlo, NoTrialExceedsTheWorstCaseWhenBothSeeTheSameTerms) {
 // 97.5 % quantile is d cos(0.025 pi).
 TEST(MonteCarlo, ASingleTermGivesTheQuantileOfACosine) {
     const ModelPtr model = NeutralModel();
-    SetTerm(model.get(), Term::CDr, 60.0f);
+    SetTerm(model.get(), kTermDirectivity, 60.0f);
     CoverageInterval interval;
     ASSERT_EQ(MonteCarloPoint(*model, SweepPoint(1.5e9, -20.0f, MeasuredParameter::S11),
                               {kDefaultPointTrials, kDefaultMonteCarloSeed}, &interval),

@@ -14,7 +14,6 @@ namespace tolvane {
 namespace {
 
 using testing::ModelPtr;
-using testing::Term;
 
 struct ResultsDeleter {
     void operator()(UncertaintyInfo* results) const { (void)DestroyUncertaintyInfo(results); }
@@ -24,12 +23,22 @@ using ResultsPtr = std::unique_ptr<UncertaintyInfo, ResultsDeleter>;
 // Terms of every kind, growing with frequency, at three frequencies; coverage factors of 2.
 ModelPtr SweepModel(int dutType) {
     ModelPtr model = testing::QuietModel();
-    const std::pair<Term, std::pair<float, float>> terms[] = {
-        {Term::CDr, {46, 34}},       {Term::CSm, {40, 30}},        {Term::CRt, {0.02f, 0.1f}},
-        {Term::CLm, {42, 32}},       {Term::CTt, {0.03f, 0.1f}},   {Term::CXt, {110, 90}},
-        {Term::SSr, {0.01f, 0.05f}}, {Term::NRc, {110, 95}},       {Term::Cable1Tm, {0, 0.04f}},
-        {Term::Cable1Tp, {0, 1}},    {Term::Cable2Tm, {0, 0.02f}}, {Term::Conn1Rm, {60, 45}},
-        {Term::Conn2Rm, {60, 45}},   {Term::Conn1Tm, {65, 50}},    {Term::Conn2Tm, {65, 50}}};
+    const std::pair<ModelTerm, std::pair<float, float>> terms[] = {
+        {kTermDirectivity, {46, 34}},
+        {kTermSourceMatch, {40, 30}},
+        {kTermReflectionTracking, {0.02f, 0.1f}},
+        {kTermLoadMatch, {42, 32}},
+        {kTermTransmissionTracking, {0.03f, 0.1f}},
+        {kTermCrosstalk, {110, 90}},
+        {kTermSourceUncertainty, {0.01f, 0.05f}},
+        {kTermReceiverNoise, {110, 95}},
+        {kTermCable1MagnitudeDrift, {0, 0.04f}},
+        {kTermCable1PhaseDrift, {0, 1}},
+        {kTermCable2MagnitudeDrift, {0, 0.02f}},
+        {kTermConnector1Reflection, {60, 45}},
+        {kTermConnector2Reflection, {60, 45}},
+        {kTermConnector1Transmission, {65, 50}},
+        {kTermConnector2Transmission, {65, 50}}};
     for (const auto& [term, values] : terms)
         testing::FillTable(testing::TermTable(model.get(), term),
                            {{1e9, values.first}, {2e9, values.second}});

@@ -23,7 +23,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 using testing::ModelPtr;
-using testing::Term;
 
 const std::string kDataDir = std::string(TOLVANE_TEST_DATA_DIR) + "/model/";
 
@@ -45,23 +44,24 @@ testing::Pairs GHz(std::initializer_list<std::pair<double, float>> pairs) {
 void FillBenchModel(ModelInfo* model) {
     using testing::FillTable;
     using testing::TermTable;
-    FillTable(TermTable(model, Term::SSr), GHz({{0.045, 0.0125f}, {26.5, 0.05f}}));
+    FillTable(TermTable(model, kTermSourceUncertainty), GHz({{0.045, 0.0125f}, {26.5, 0.05f}}));
     FillTable(model->vna->src, {{-60.0, 0.1f}, {10.0, 0.02f}}, INTERP_SMOOTH_FIT);
-    FillTable(TermTable(model, Term::NRc), GHz({{0.045, 110.0f}, {26.5, 95.0f}}), INTERP_STEP);
-    FillTable(TermTable(model, Term::Conn1Rm), GHz({{0.045, 60.0f}, {26.5, 45.0f}}));
-    FillTable(TermTable(model, Term::Conn1Tm), GHz({{0.045, 70.0f}, {26.5, 55.0f}}));
-    FillTable(TermTable(model, Term::Conn2Rm), GHz({{1.5, 50.0f}}));
-    FillTable(TermTable(model, Term::Conn2Tm), GHz({{0.045, 70.0f}, {26.5, 55.0f}}));
-    FillTable(TermTable(model, Term::Cable1Tm), GHz({{0.045, 0.001f}, {26.5, 0.5f}}));
-    FillTable(TermTable(model, Term::Cable1Tp), GHz({{0.045, 0.1f}, {26.5, 12.5f}}));
-    FillTable(TermTable(model, Term::Cable2Tm), GHz({{0.045, 0.002f}, {26.5, 1.0f}}));
-    FillTable(TermTable(model, Term::Cable2Tp), GHz({{0.045, 0.2f}, {26.5, 25.0f}}));
-    FillTable(TermTable(model, Term::CDr), GHz({{0.045, 46.0f}, {26.5, 38.0f}}));
-    FillTable(TermTable(model, Term::CSm), GHz({{0.045, 44.0f}, {26.5, 33.0f}}));
-    FillTable(TermTable(model, Term::CRt), GHz({{0.045, 0.003f}, {26.5, 0.045f}}));
-    FillTable(TermTable(model, Term::CXt), GHz({{0.045, 120.0f}, {26.5, 100.0f}}));
-    FillTable(TermTable(model, Term::CLm), GHz({{0.045, 46.0f}, {26.5, 38.0f}}));
-    FillTable(TermTable(model, Term::CTt), GHz({{0.045, 0.004f}, {26.5, 0.06f}}));
+    FillTable(TermTable(model, kTermReceiverNoise), GHz({{0.045, 110.0f}, {26.5, 95.0f}}),
+              INTERP_STEP);
+    FillTable(TermTable(model, kTermConnector1Reflection), GHz({{0.045, 60.0f}, {26.5, 45.0f}}));
+    FillTable(TermTable(model, kTermConnector1Transmission), GHz({{0.045, 70.0f}, {26.5, 55.0f}}));
+    FillTable(TermTable(model, kTermConnector2Reflection), GHz({{1.5, 50.0f}}));
+    FillTable(TermTable(model, kTermConnector2Transmission), GHz({{0.045, 70.0f}, {26.5, 55.0f}}));
+    FillTable(TermTable(model, kTermCable1MagnitudeDrift), GHz({{0.045, 0.001f}, {26.5, 0.5f}}));
+    FillTable(TermTable(model, kTermCable1PhaseDrift), GHz({{0.045, 0.1f}, {26.5, 12.5f}}));
+    FillTable(TermTable(model, kTermCable2MagnitudeDrift), GHz({{0.045, 0.002f}, {26.5, 1.0f}}));
+    FillTable(TermTable(model, kTermCable2PhaseDrift), GHz({{0.045, 0.2f}, {26.5, 25.0f}}));
+    FillTable(TermTable(model, kTermDirectivity), GHz({{0.045, 46.0f}, {26.5, 38.0f}}));
+    FillTable(TermTable(model, kTermSourceMatch), GHz({{0.045, 44.0f}, {26.5, 33.0f}}));
+    FillTable(TermTable(model, kTermReflectionTracking), GHz({{0.045, 0.003f}, {26.5, 0.045f}}));
+    FillTable(TermTable(model, kTermCrosstalk), GHz({{0.045, 120.0f}, {26.5, 100.0f}}));
+    FillTable(TermTable(model, kTermLoadMatch), GHz({{0.045, 46.0f}, {26.5, 38.0f}}));
+    FillTable(TermTable(model, kTermTransmissionTracking), GHz({{0.045, 0.004f}, {26.5, 0.06f}}));
     testing::SetFrequencies(model, {45e6, 1.5e9, 26.5e9});
     // An entry beyond the count is not written.
     ASSERT_EQ(SetModelFreq(model, 3, 50e9), 1);
@@ -100,13 +100,13 @@ TEST(ModelFile, AWrittenModelReadsBackWithinThePrintedPrecisions) {
     ModelPtr written(CreateModelInfo());
     const double steps[] = {0.1,  0.1, 1e-4, 0.1, 0.1, 1e-4, 1e-4, 0.1,
                             1e-3, 0.1, 1e-3, 0.1, 0.1, 0.1,  0.1,  0.1};
-    for (Term term : testing::kAllTerms) {
+    for (ModelTerm term : kRangeCheckedTerms) {
         testing::Pairs pairs;
         double hz = real(1e7, 1e9);
         for (int i = 0; i < 7; ++i, hz += real(1e6, 5e9))
             pairs.emplace_back(hz, static_cast<float>(real(-120.0, 120.0)));
         testing::FillTable(testing::TermTable(written.get(), term), pairs,
-                           term == Term::CSm ? INTERP_STEP : INTERP_LINEAR);
+                           term == kTermSourceMatch ? INTERP_STEP : INTERP_LINEAR);
     }
     testing::FillTable(written->vna->src, {{-60.04, 0.12345f}, {-5.0, 0.5f}, {12.3, 1.0f}},
                        INTERP_SMOOTH_FIT);
@@ -135,7 +135,7 @@ TEST(ModelFile, AWrittenModelReadsBackWithinThePrintedPrecisions) {
     EXPECT_TRUE(captured.all().empty()) << captured.errors().front();
 
     int index = 0;
-    for (Term term : testing::kAllTerms) {
+    for (ModelTerm term : kRangeCheckedTerms) {
         ExpectSameTable(testing::TermTable(written.get(), term),
                         testing::TermTable(read.get(), term), steps[index],
                         "term " + std::to_string(index));
@@ -333,7 +333,7 @@ TEST(ReadModelFile, AnEmptyFileChangesNothingAndMissingFilesAreReported) {
 TEST(ModelFile, ATableWithoutInterpolationLineDoesNotReadBack) {
     // A receiver table that was never given a type is written without its interpolation line.
     ModelPtr model(CreateModelInfo());
-    for (Term term : testing::kAllTerms)
+    for (ModelTerm term : kRangeCheckedTerms)
         testing::FillTable(testing::TermTable(model.get(), term), {{1e9, 1.0f}});
     testing::FillTable(model->vna->src, {{-10.0, 0.5f}}, INTERP_LINEAR);
     model->vna->src->interpType = 0;
@@ -347,7 +347,7 @@ TEST(ModelFile, ATableWithoutInterpolationLineDoesNotReadBack) {
 
 TEST(ModelFile, AModelWithoutFrequenciesDoesNotReadBackItsDUT) {
     ModelPtr model(CreateModelInfo());
-    for (Term term : testing::kAllTerms)
+    for (ModelTerm term : kRangeCheckedTerms)
         testing::FillTable(testing::TermTable(model.get(), term), {{1e9, 1.0f}});
     testing::FillTable(model->vna->src, {{0.0, 1.0f}});
     ASSERT_EQ(SetDUTType(model->dut, DUT_REFLECTION_ONLY), 1);

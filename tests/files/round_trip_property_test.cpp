@@ -28,7 +28,6 @@ namespace tolvane {
 namespace {
 
 using testing::ModelPtr;
-using testing::Term;
 
 /// Random values within the ranges the records accept and the files can carry.
 class RandomValues {
@@ -89,7 +88,7 @@ void FillRandomDUT(RandomValues& r, DUTInfo* dut) {
 
 ModelPtr RandomModel(RandomValues& r) {
     ModelPtr model(CreateModelInfo());
-    for (Term term : testing::kAllTerms) {
+    for (ModelTerm term : kRangeCheckedTerms) {
         testing::Pairs pairs;
         for (double hz : r.frequencies(r.integer(1, 12)))
             pairs.emplace_back(hz, r.value(-150.0f, 150.0f));
@@ -196,12 +195,15 @@ std::vector<double> NumbersIn(const std::string& text) {
 ModelPtr RandomComputableModel(RandomValues& r) {
     ModelPtr model = testing::QuietModel();
     const double low = 1e9, high = 20e9;
-    for (Term term : {Term::CDr, Term::CSm, Term::CLm, Term::CXt, Term::Conn1Rm, Term::Conn1Tm,
-                      Term::Conn2Rm, Term::Conn2Tm, Term::NRc})
+    for (ModelTerm term :
+         {kTermDirectivity, kTermSourceMatch, kTermLoadMatch, kTermCrosstalk,
+          kTermConnector1Reflection, kTermConnector1Transmission, kTermConnector2Reflection,
+          kTermConnector2Transmission, kTermReceiverNoise})
         testing::FillTable(testing::TermTable(model.get(), term),
                            {{low, r.value(25.0f, 60.0f)}, {high, r.value(25.0f, 60.0f)}});
-    for (Term term : {Term::CRt, Term::CTt, Term::SSr, Term::Cable1Tm, Term::Cable1Tp,
-                      Term::Cable2Tm, Term::Cable2Tp})
+    for (ModelTerm term : {kTermReflectionTracking, kTermTransmissionTracking,
+                           kTermSourceUncertainty, kTermCable1MagnitudeDrift, kTermCable1PhaseDrift,
+                           kTermCable2MagnitudeDrift, kTermCable2PhaseDrift})
         testing::FillTable(testing::TermTable(model.get(), term),
                            {{low, r.value(0.0f, 0.2f)}, {high, r.value(0.0f, 2.0f)}});
     std::vector<double> hz;

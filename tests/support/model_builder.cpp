@@ -14,42 +14,8 @@ void ModelDeleter::operator()(ModelInfo* model) const {
     (void)DestroyModelInfo(model);
 }
 
-FVInfo* TermTable(ModelInfo* model, Term term) {
-    switch (term) {
-    case Term::CDr:
-        return model->calKit->CDr;
-    case Term::CSm:
-        return model->calKit->CSm;
-    case Term::CRt:
-        return model->calKit->CRt;
-    case Term::CXt:
-        return model->calKit->CXt;
-    case Term::CLm:
-        return model->calKit->CLm;
-    case Term::CTt:
-        return model->calKit->CTt;
-    case Term::SSr:
-        return model->vna->ssr;
-    case Term::NRc:
-        return model->vna->nrc;
-    case Term::Cable1Tm:
-        return model->cable1->DCbTm;
-    case Term::Cable1Tp:
-        return model->cable1->DCbTp;
-    case Term::Cable2Tm:
-        return model->cable2->DCbTm;
-    case Term::Cable2Tp:
-        return model->cable2->DCbTp;
-    case Term::Conn1Tm:
-        return model->connector1->RCnTm;
-    case Term::Conn1Rm:
-        return model->connector1->RCnRm;
-    case Term::Conn2Tm:
-        return model->connector2->RCnTm;
-    case Term::Conn2Rm:
-        return model->connector2->RCnRm;
-    }
-    return nullptr;
+FVInfo* TermTable(ModelInfo* model, ModelTerm term) {
+    return TermFrequencyTable(model, DescribeModelTerm(term));
 }
 
 void FillTable(FVInfo* table, const Pairs& pairs, int type) {
@@ -72,7 +38,7 @@ void FillTable(PVInfo* table, const Pairs& pairs, int type) {
 }
 
 void FillAllTerms(ModelInfo* model, double lowHz, double highHz, float value) {
-    for (Term term : kAllTerms)
+    for (ModelTerm term : kRangeCheckedTerms)
         FillTable(TermTable(model, term), {{lowHz, value}, {highHz, value}});
 }
 
@@ -87,11 +53,14 @@ ModelPtr QuietModel() {
     EXPECT_NE(model, nullptr);
     if (model == nullptr) return model;
     constexpr double kLow = 1e9, kHigh = 2e9;
-    for (Term term : {Term::CDr, Term::CSm, Term::CLm, Term::CXt, Term::Conn1Rm, Term::Conn1Tm,
-                      Term::Conn2Rm, Term::Conn2Tm, Term::NRc})
+    for (ModelTerm term :
+         {kTermDirectivity, kTermSourceMatch, kTermLoadMatch, kTermCrosstalk,
+          kTermConnector1Reflection, kTermConnector1Transmission, kTermConnector2Reflection,
+          kTermConnector2Transmission, kTermReceiverNoise})
         FillTable(TermTable(model.get(), term), {{kLow, 300.0f}, {kHigh, 300.0f}});
-    for (Term term : {Term::CRt, Term::CTt, Term::SSr, Term::Cable1Tm, Term::Cable1Tp,
-                      Term::Cable2Tm, Term::Cable2Tp})
+    for (ModelTerm term : {kTermReflectionTracking, kTermTransmissionTracking,
+                           kTermSourceUncertainty, kTermCable1MagnitudeDrift, kTermCable1PhaseDrift,
+                           kTermCable2MagnitudeDrift, kTermCable2PhaseDrift})
         FillTable(TermTable(model.get(), term), {{kLow, 0.0f}, {kHigh, 0.0f}});
     FillTable(model->vna->src, {{-200.0, 0.0f}, {100.0, 0.0f}});
     SetFrequencies(model.get(), {1.5e9});

@@ -3,6 +3,7 @@
 #include "core/fv_table.h"
 #include "core/pv_table.h"
 #include "engine/model.h"
+#include "engine/model_terms.h"
 
 #include <memory>
 #include <utility>
@@ -16,33 +17,8 @@ struct ModelDeleter {
 /// A model destroyed with DestroyModelInfo.
 using ModelPtr = std::unique_ptr<ModelInfo, ModelDeleter>;
 
-/// The sixteen frequency terms of a model, in the order CheckModel tests them.
-enum class Term {
-    CDr,
-    CSm,
-    CRt,
-    CXt,
-    CLm,
-    CTt,
-    SSr,
-    NRc,
-    Cable1Tm,
-    Cable1Tp,
-    Cable2Tm,
-    Cable2Tp,
-    Conn1Tm,
-    Conn1Rm,
-    Conn2Tm,
-    Conn2Rm,
-};
-inline constexpr Term kAllTerms[] = {
-    Term::CDr,     Term::CSm,     Term::CRt,      Term::CXt,      Term::CLm,      Term::CTt,
-    Term::SSr,     Term::NRc,     Term::Cable1Tm, Term::Cable1Tp, Term::Cable2Tm, Term::Cable2Tp,
-    Term::Conn1Tm, Term::Conn1Rm, Term::Conn2Tm,  Term::Conn2Rm,
-};
-
 /// The model's own table of `term`.
-[[nodiscard]] FVInfo* TermTable(ModelInfo* model, Term term);
+[[nodiscard]] FVInfo* TermTable(ModelInfo* model, ModelTerm term);
 
 /// (abscissa, value) pairs: frequencies in Hz or powers in dBm.
 using Pairs = std::vector<std::pair<double, float>>;

@@ -1,5 +1,6 @@
 #include "ui/charts/chart_content.h"
 
+#include "core/units.h"
 #include "ui/number_text.h"
 
 #include "engine/compute_model.h"
@@ -11,7 +12,6 @@
 namespace tolvane {
 namespace {
 
-constexpr double kHzPerGHz = 1000000000.0;
 constexpr int kFirstExponent = -10;
 // Beyond the largest double every comparison with a power of ten would hold for an infinite
 // value; stop there instead of looping for ever.

@@ -1,5 +1,6 @@
 #include "ui/charts/user_dut_results_dialog.h"
 
+#include "core/units.h"
 #include "ui/number_text.h"
 
 #include "engine/uncertainty.h"
@@ -31,7 +32,7 @@ QStringList UserDutResultLines(const UncertaintyInfo* result) {
             GetUncertaintyTrans(result, i, 0, &transNominal, &transUpper, &transPhase) == 0)
             break;
         const QChar tab = QLatin1Char('\t');
-        lines.append(FormatFixed(frequencyHz / 1e9, 6) + tab +
+        lines.append(FormatFixed(frequencyHz / kHzPerGHz, 6) + tab +
                      FormatFixed(MagnitudeUncertaintyDb(reflNominal, reflUpper), 3) + tab +
                      FormatFixed(reflPhase, 1) + tab +
                      FormatFixed(MagnitudeUncertaintyDb(transNominal, transUpper), 2) + tab +

@@ -2,6 +2,7 @@
 
 #include "components/dut.h"
 #include "core/record_name.h"
+#include "core/units.h"
 #include "engine/config.h"
 #include "engine/program_state.h"
 #include "ui/charts/result_presenter.h"
@@ -72,7 +73,7 @@ QString FrequencySummary(const ConfigInfo* config) {
     }
     return QStringLiteral("%1 frequencies from %2 to %3 GHz")
         .arg(count)
-        .arg(FormatFixed(lowestHz / 1e9, 6), FormatFixed(highestHz / 1e9, 6));
+        .arg(FormatFixed(lowestHz / kHzPerGHz, 6), FormatFixed(highestHz / kHzPerGHz, 6));
 }
 
 QString CableSummary(const ConfigInfo* config, int port) {

@@ -1,6 +1,7 @@
 #include "ui/configuration/frequency_config_dialog.h"
 
 #include "core/message_sink.h"
+#include "core/units.h"
 #include "engine/config.h"
 #include "ui/editor_buttons.h"
 #include "ui/help/help.h"
@@ -23,7 +24,6 @@
 namespace tolvane {
 namespace {
 
-constexpr double kHzPerGHz = 1000000000.0;
 // The frequency field takes at most this many characters.
 constexpr int kFrequencyFieldLength = 64;
 

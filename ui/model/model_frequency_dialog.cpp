@@ -1,6 +1,7 @@
 #include "ui/model/model_frequency_dialog.h"
 
 #include "core/message_sink.h"
+#include "core/units.h"
 #include "engine/model.h"
 #include "ui/editor_buttons.h"
 #include "ui/help/help.h"
@@ -22,7 +23,6 @@
 namespace tolvane {
 namespace {
 
-constexpr double kHzPerGHz = 1000000000.0;
 // The frequency field takes at most 63 characters, the port power 127.
 constexpr int kFrequencyFieldLength = 63;
 constexpr int kPowerFieldLength = 127;

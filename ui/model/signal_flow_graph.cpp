@@ -1,6 +1,6 @@
 #include "ui/model/signal_flow_graph.h"
 
-#include "ui/model/value_table_page.h"
+#include "engine/model_terms.h"
 
 #include <QCursor>
 #include <QGuiApplication>

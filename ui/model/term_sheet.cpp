@@ -1,5 +1,8 @@
 #include "ui/model/term_sheet.h"
 
+#include "core/fv_table.h"
+#include "core/pv_table.h"
+#include "core/units.h"
 #include "ui/help/help.h"
 #include "ui/model/value_table_page.h"
 
@@ -10,6 +13,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -25,12 +29,12 @@ constexpr int kTestsetTerms[] = {kTermSourceUncertainty, kTermReceiverUncertaint
                                  kTermReceiverNoise};
 
 const TermSheetDescription kSheets[] = {
-    {"Calibration Residual Uncertainty", kCalibrationTerms},
-    {"Cable 1 Drift", kCable1Terms},
-    {"Cable 2 Drift", kCable2Terms},
-    {"Connector 1 Repeatability", kConnector1Terms},
-    {"Connector 2 Repeatability", kConnector2Terms},
-    {"Testset", kTestsetTerms},
+    {"Calibration Residual Uncertainty", kCalibrationTerms, kHelpCalibrationResidualPages},
+    {"Cable 1 Drift", kCable1Terms, kHelpDriftPages},
+    {"Cable 2 Drift", kCable2Terms, kHelpDriftPages},
+    {"Connector 1 Repeatability", kConnector1Terms, kHelpConnectorRepeatabilityPages},
+    {"Connector 2 Repeatability", kConnector2Terms, kHelpConnectorRepeatabilityPages},
+    {"Testset", kTestsetTerms, kHelpTestsetPages},
 };
 
 } // namespace
@@ -40,6 +44,30 @@ const TermSheetDescription& SheetOfTerm(int term) {
         if (std::ranges::find(sheet.terms, term) != sheet.terms.end()) return sheet;
     Q_ASSERT_X(false, "SheetOfTerm", "no sheet holds the term");
     return kSheets[0];
+}
+
+QString SummarizeTerm(const ModelInfo* model, int term) {
+    const ModelTermInfo& description = DescribeModelTerm(term);
+    const QString name = QStringLiteral("%1, %2").arg(
+        QString::fromLatin1(SheetOfTerm(term).caption), QString::fromLatin1(description.label));
+    // Read straight from the table, so that a tool tip never shows a message box.
+    std::vector<double> abscissas;
+    if (const FVInfo* table = TermFrequencyTable(model, description)) {
+        if (table->arraysPresent) abscissas = table->frequenciesHz;
+    } else if (const PVInfo* power = TermPowerTable(model, description)) {
+        if (power->arraysPresent)
+            abscissas.assign(power->powersDbm.begin(), power->powersDbm.end());
+    }
+    if (abscissas.empty()) return name + QStringLiteral(": no values");
+    const auto [low, high] = std::ranges::minmax(abscissas);
+    const bool power = description.againstPower;
+    const double scale = power ? 1.0 : kHzPerGHz;
+    return QStringLiteral("%1: %2 %3 from %4 to %5 %6")
+        .arg(name)
+        .arg(abscissas.size())
+        .arg(abscissas.size() == 1 ? QStringLiteral("value") : QStringLiteral("values"))
+        .arg(QString::number(low / scale, 'g', 10), QString::number(high / scale, 'g', 10),
+             power ? QStringLiteral("dBm") : QStringLiteral("GHz"));
 }
 
 TermSheet::TermSheet(int startTerm, ModelInfo* model, const ConfigInfo* config, QWidget* parent)
@@ -57,7 +85,7 @@ TermSheet::TermSheet(int startTerm, ModelInfo* model, const ConfigInfo* config, 
         auto* frame = new QWidget;
         auto* frameLayout = new QVBoxLayout(frame);
         frameLayout->setContentsMargins(0, 0, 0, 0);
-        tabs_->addTab(frame, QString::fromLatin1(DescribeTerm(term).title));
+        tabs_->addTab(frame, QString::fromLatin1(DescribeModelTerm(term).label));
     }
     const auto start = std::ranges::find(terms_, startTerm);
     tabs_->setCurrentIndex(static_cast<int>(std::distance(terms_.begin(), start)));
@@ -86,7 +114,7 @@ int TermSheet::currentIndex() const {
 }
 
 int TermSheet::helpContext() const {
-    return DescribeTerm(terms_[static_cast<std::size_t>(currentIndex())]).helpContext;
+    return SheetOfTerm(terms_[static_cast<std::size_t>(currentIndex())]).helpContext;
 }
 
 QPushButton* TermSheet::applyButton() const {

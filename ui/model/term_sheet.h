@@ -15,14 +15,19 @@ struct ConfigInfo;
 struct ModelInfo;
 class ValueTablePage;
 
-/// One term sheet: its caption and its pages' terms in tab order.
+/// One term sheet: its caption, its pages' terms in tab order and the help on them.
 struct TermSheetDescription {
     const char* caption;
     std::span<const int> terms;
+    int helpContext;
 };
 
 /// The sheet that holds `term` (see ModelTerm).
 [[nodiscard]] const TermSheetDescription& SheetOfTerm(int term);
+
+/// One line on `term` as `model` holds it, for a tool tip: "Cable 1 Drift, Magnitude Drift: 3
+/// values from 0.01 to 26.5 GHz". Reads the table without reporting anything.
+[[nodiscard]] QString SummarizeTerm(const ModelInfo* model, int term);
 
 /// A modal editor of the error terms of one part of the model: a tab per term, each a
 /// ValueTablePage, with "OK", "Cancel", "Apply" and "Help". A page is made when its tab is first

@@ -6,6 +6,7 @@
 #include "components/vna.h"
 #include "core/message_sink.h"
 #include "core/record_name.h"
+#include "core/units.h"
 #include "engine/config.h"
 #include "engine/model.h"
 #include "ui/editor_buttons.h"
@@ -34,155 +35,10 @@
 namespace tolvane {
 namespace {
 
-constexpr double kHzPerGHz = 1000000000.0;
-
-// Lines read "1.000000 GHz = 40.2 dB" (frequency pages) or "-20.0 dBm = 0.050 dB" (power page).
-constexpr const char* kDb = "Value (dB)";
-constexpr const char* kDegrees = "Value (degrees)";
-
-constexpr TermDescription kTerms[] = {
-    {"Directivity", kModelCalKit, kCalCDr, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
-    {"Source Match", kModelCalKit, kCalCSm, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
-    {"Reflection Tracking", kModelCalKit, kCalCRt, false, 3, "dB", kDb,
-     kHelpCalibrationResidualPages},
-    {"Crosstalk", kModelCalKit, kCalCXt, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
-    {"Load Match", kModelCalKit, kCalCLm, false, 1, "dB", kDb, kHelpCalibrationResidualPages},
-    {"Transmission Tracking", kModelCalKit, kCalCTt, false, 3, "dB", kDb,
-     kHelpCalibrationResidualPages},
-    {"Magnitude Drift", kModelCable1, kCableDCbTm, false, 3, "dB", kDb, kHelpDriftPages},
-    {"Phase Drift", kModelCable1, kCableDCbTp, false, 1, "degrees", kDegrees, kHelpDriftPages},
-    {"Magnitude Drift", kModelCable2, kCableDCbTm, false, 3, "dB", kDb, kHelpDriftPages},
-    {"Phase Drift", kModelCable2, kCableDCbTp, false, 1, "degrees", kDegrees, kHelpDriftPages},
-    {"Reflection", kModelConnector1, kConnRCnRm, false, 1, "dB", kDb,
-     kHelpConnectorRepeatabilityPages},
-    {"Transmission", kModelConnector1, kConnRCnTm, false, 1, "dB", kDb,
-     kHelpConnectorRepeatabilityPages},
-    {"Reflection", kModelConnector2, kConnRCnRm, false, 1, "dB", kDb,
-     kHelpConnectorRepeatabilityPages},
-    {"Transmission", kModelConnector2, kConnRCnTm, false, 1, "dB", kDb,
-     kHelpConnectorRepeatabilityPages},
-    {"Source Uncertainty", kModelVNA, kVNATableSSr, false, 3, "dB", kDb, kHelpTestsetPages},
-    {"Receiver Uncertainty", kModelVNA, kVNATableSRc, true, 3, "dB", kDb, kHelpTestsetPages},
-    {"Receiver Noise", kModelVNA, kVNATableNRc, false, 1, "dBm", "Value (dBm)", kHelpTestsetPages},
-};
-static_assert(std::size(kTerms) == kLastTerm - kFirstTerm + 1);
-
-// The table operations of one kind of component record, through its table-code forwarders.
-// Abscissas are frequencies in Hz or powers in dBm.
-struct TableAccess {
-    int (*getType)(const void* record, int code, int* type);
-    int (*getNumPairs)(const void* record, int code, int* n);
-    int (*getPair)(const void* record, int code, int index, double* abscissa, float* value);
-    int (*setType)(void* record, int code, int type);
-    int (*setNumPairs)(void* record, int code, int n);
-    int (*setAbscissa)(void* record, int code, int index, double abscissa);
-    int (*setValue)(void* record, int code, int index, float value);
-};
-
-template <typename Record, typename Abscissa, auto GetType, auto GetNumPairs, auto GetAbscissa,
-          auto GetValue, auto SetType, auto SetNumPairs, auto SetAbscissa, auto SetValue>
-constexpr TableAccess MakeTableAccess() {
-    return {
-        [](const void* r, int code, int* type) {
-            return GetType(static_cast<const Record*>(r), code, type);
-        },
-        [](const void* r, int code, int* n) {
-            return GetNumPairs(static_cast<const Record*>(r), code, n);
-        },
-        [](const void* r, int code, int index, double* abscissa, float* value) {
-            Abscissa x{};
-            const auto* record = static_cast<const Record*>(r);
-            if (!GetAbscissa(record, code, index, &x) || !GetValue(record, code, index, value))
-                return 0;
-            *abscissa = x;
-            return 1;
-        },
-        [](void* r, int code, int type) { return SetType(static_cast<Record*>(r), code, type); },
-        [](void* r, int code, int n) { return SetNumPairs(static_cast<Record*>(r), code, n); },
-        [](void* r, int code, int index, double abscissa) {
-            return SetAbscissa(static_cast<Record*>(r), code, index,
-                               static_cast<Abscissa>(abscissa));
-        },
-        [](void* r, int code, int index, float value) {
-            return SetValue(static_cast<Record*>(r), code, index, value);
-        },
-    };
-}
-
-constexpr TableAccess kCalTables =
-    MakeTableAccess<CalInfo, double, GetCalFVInterpType, GetCalFVNumPairs, GetCalFVFreq,
-                    GetCalFVValueAt, SetCalFVInterpType, SetCalFVNumPairs, SetCalFVFreq,
-                    SetCalFVValueAt>();
-constexpr TableAccess kCableTables =
-    MakeTableAccess<CableInfo, double, GetCableFVInterpType, GetCableFVNumPairs, GetCableFVFreq,
-                    GetCableFVValueAt, SetCableFVInterpType, SetCableFVNumPairs, SetCableFVFreq,
-                    SetCableFVValueAt>();
-constexpr TableAccess kConnTables =
-    MakeTableAccess<ConnInfo, double, GetConnFVInterpType, GetConnFVNumPairs, GetConnFVFreq,
-                    GetConnFVValueAt, SetConnFVInterpType, SetConnFVNumPairs, SetConnFVFreq,
-                    SetConnFVValueAt>();
-constexpr TableAccess kVNAFrequencyTables =
-    MakeTableAccess<VNAInfo, double, GetVNAFVInterpType, GetVNAFVNumPairs, GetVNAFVFreq,
-                    GetVNAFVValueAt, SetVNAFVInterpType, SetVNAFVNumPairs, SetVNAFVFreq,
-                    SetVNAFVValueAt>();
-constexpr TableAccess kVNAPowerTables =
-    MakeTableAccess<VNAInfo, float, GetVNAPVInterpType, GetVNAPVNumPairs, GetVNAPVPower,
-                    GetVNAPVValueAt, SetVNAPVInterpType, SetVNAPVNumPairs, SetVNAPVPower,
-                    SetVNAPVValueAt>();
-
-const TableAccess& AccessOf(const TermDescription& term) {
-    switch (term.component) {
-    case kModelCalKit:
-        return kCalTables;
-    case kModelCable1:
-    case kModelCable2:
-        return kCableTables;
-    case kModelConnector1:
-    case kModelConnector2:
-        return kConnTables;
-    default:
-        return term.againstPower ? kVNAPowerTables : kVNAFrequencyTables;
-    }
-}
-
 // The model's component record that holds `term`; null after the model module has reported.
-void* ComponentOf(const ModelInfo* model, const TermDescription& term) {
+void* ComponentOf(const ModelInfo* model, const ModelTermInfo& term) {
     void* component = nullptr;
     return GetModelComponent(model, term.component, &component) != 0 ? component : nullptr;
-}
-
-// The term's table itself, or null when the model or the table is missing; no reports.
-const FVInfo* FrequencyTableOf(const ModelInfo* model, const TermDescription& term) {
-    if (model == nullptr || term.againstPower) return nullptr;
-    switch (term.component) {
-    case kModelCalKit: {
-        const CalInfo* kit = model->calKit;
-        if (kit == nullptr) return nullptr;
-        const FVInfo* const tables[] = {kit->CDr, kit->CSm, kit->CRt, kit->CXt, kit->CLm, kit->CTt};
-        return tables[term.table - kCalCDr];
-    }
-    case kModelCable1:
-    case kModelCable2: {
-        const CableInfo* cable = term.component == kModelCable1 ? model->cable1 : model->cable2;
-        if (cable == nullptr) return nullptr;
-        return term.table == kCableDCbTm ? cable->DCbTm : cable->DCbTp;
-    }
-    case kModelConnector1:
-    case kModelConnector2: {
-        const ConnInfo* connector =
-            term.component == kModelConnector1 ? model->connector1 : model->connector2;
-        if (connector == nullptr) return nullptr;
-        return term.table == kConnRCnTm ? connector->RCnTm : connector->RCnRm;
-    }
-    default:
-        if (model->vna == nullptr) return nullptr;
-        return term.table == kVNATableSSr ? model->vna->ssr : model->vna->nrc;
-    }
-}
-
-const PVInfo* PowerTableOf(const ModelInfo* model, const TermDescription& term) {
-    if (model == nullptr || !term.againstPower || model->vna == nullptr) return nullptr;
-    return model->vna->src;
 }
 
 // The exact pair behind a list line, kept beside its text.
@@ -265,17 +121,13 @@ void CopyComponent(const ConfigInfo* config, int component, void* destination) {
 
 } // namespace
 
-const TermDescription& DescribeTerm(int term) {
-    Q_ASSERT(term >= kFirstTerm && term <= kLastTerm);
-    return kTerms[term - kFirstTerm];
-}
-
 ValueTablePage::ValueTablePage(int term, ModelInfo* model, const ConfigInfo* config,
                                QWidget* parent)
     : QWidget(parent), term_(term), model_(model), config_(config), list_(new QListWidget),
       abscissaEdit_(CreateNumberEdit(QStringLiteral("abscissa"))),
       valueEdit_(CreateNumberEdit(QStringLiteral("value"))),
-      valueLabel_(new QLabel(QString::fromLatin1(description().valueLabel))),
+      valueLabel_(
+          new QLabel(QStringLiteral("Value (%1)").arg(QString::fromLatin1(description().unit)))),
       addButton_(new QPushButton(QStringLiteral("Add"))),
       deleteButton_(new QPushButton(QStringLiteral("Delete"))),
       copyButton_(new QPushButton(QStringLiteral("Copy values from current configuration"))),
@@ -356,12 +208,11 @@ QStringList ValueTablePage::lines() const {
 }
 
 void ValueTablePage::appendLine(double abscissa, float value) {
-    const TermDescription& term = description();
+    const ModelTermInfo& term = description();
     const QString line =
         (term.againstPower ? FormatFixed(abscissa, 1) + QStringLiteral(" dBm = ")
                            : FormatFixed(abscissa / kHzPerGHz, 6) + QStringLiteral(" GHz = ")) +
-        FormatFixed(value, term.valueDecimals) + QLatin1Char(' ') +
-        QString::fromLatin1(term.valueUnit);
+        FormatFixed(value, term.editorDecimals) + QLatin1Char(' ') + QString::fromLatin1(term.unit);
     auto* item = new QListWidgetItem(line);
     item->setData(kAbscissaRole, abscissa);
     item->setData(kValueRole, value);
@@ -389,39 +240,41 @@ void ValueTablePage::showInterpolation(int type) {
 
 void ValueTablePage::fill() {
     list_->clear();
-    const TermDescription& term = description();
-    const TableAccess& access = AccessOf(term);
+    const ModelTermInfo& term = description();
+    const TermTableOps& access = TableOpsOf(term);
     const void* component = ComponentOf(model_, term);
     int n = 0;
     // A table that cannot be read (its module has said why) leaves the page empty.
-    if (component == nullptr || access.getNumPairs(component, term.table, &n) == 0) return;
+    if (component == nullptr || access.getNumPairs(component, term.tableCode, &n) == 0) return;
     for (int i = 0; i < n; ++i) {
         double abscissa = 0.0;
         float value = 0.0f;
-        if (access.getPair(component, term.table, i, &abscissa, &value) == 0) break;
+        if (access.getAbscissa(component, term.tableCode, i, &abscissa) == 0 ||
+            access.getValueAt(component, term.tableCode, i, &value) == 0)
+            break;
         // Frequencies and values are magnitudes here; powers keep their sign.
         appendLine(term.againstPower ? abscissa : std::fabs(abscissa), std::fabs(value));
     }
     sortLines();
     int type = 0;
-    if (access.getType(component, term.table, &type) != 0) showInterpolation(type);
+    if (access.getInterpType(component, term.tableCode, &type) != 0) showInterpolation(type);
 }
 
 bool ValueTablePage::writeBack() {
-    const TermDescription& term = description();
-    const TableAccess& access = AccessOf(term);
+    const ModelTermInfo& term = description();
+    const TermTableOps& access = TableOpsOf(term);
     void* component = ComponentOf(model_, term);
     if (component == nullptr) return false;
     const int n = list_->count();
     const int type = checkedInterpolation() == 0 ? INTERP_LINEAR : checkedInterpolation();
-    if (access.setNumPairs(component, term.table, n) == 0 ||
-        access.setType(component, term.table, type) == 0)
+    if (access.setNumPairs(component, term.tableCode, n) == 0 ||
+        access.setInterpType(component, term.tableCode, type) == 0)
         return false;
     for (int j = 0; j < n; ++j) {
         const QListWidgetItem* item = list_->item(j);
-        if (access.setAbscissa(component, term.table, j, item->data(kAbscissaRole).toDouble()) ==
-                0 ||
-            access.setValue(component, term.table, j, item->data(kValueRole).toFloat()) == 0)
+        if (access.setAbscissa(component, term.tableCode, j,
+                               item->data(kAbscissaRole).toDouble()) == 0 ||
+            access.setValueAt(component, term.tableCode, j, item->data(kValueRole).toFloat()) == 0)
             return false;
     }
     return true;
@@ -465,32 +318,8 @@ void ValueTablePage::deleteSelectedLine() {
     Q_EMIT changed();
 }
 
-QString SummarizeTerm(const ModelInfo* model, int term) {
-    const TermDescription& description = DescribeTerm(term);
-    const QString name = QStringLiteral("%1, %2").arg(
-        QString::fromLatin1(SheetOfTerm(term).caption), QString::fromLatin1(description.title));
-    // Read straight from the table, so that a tool tip never shows a message box.
-    std::vector<double> abscissas;
-    if (const FVInfo* table = FrequencyTableOf(model, description)) {
-        if (table->arraysPresent) abscissas = table->frequenciesHz;
-    } else if (const PVInfo* power = PowerTableOf(model, description)) {
-        if (power->arraysPresent)
-            abscissas.assign(power->powersDbm.begin(), power->powersDbm.end());
-    }
-    if (abscissas.empty()) return name + QStringLiteral(": no values");
-    const auto [low, high] = std::ranges::minmax(abscissas);
-    const bool power = description.againstPower;
-    const double scale = power ? 1.0 : kHzPerGHz;
-    return QStringLiteral("%1: %2 %3 from %4 to %5 %6")
-        .arg(name)
-        .arg(abscissas.size())
-        .arg(abscissas.size() == 1 ? QStringLiteral("value") : QStringLiteral("values"))
-        .arg(QString::number(low / scale, 'g', 10), QString::number(high / scale, 'g', 10),
-             power ? QStringLiteral("dBm") : QStringLiteral("GHz"));
-}
-
 void ValueTablePage::copyFromConfiguration() {
-    const TermDescription& term = description();
+    const ModelTermInfo& term = description();
     if (void* component = ComponentOf(model_, term); component != nullptr && config_ != nullptr)
         CopyComponent(config_, term.component, component);
     fill();

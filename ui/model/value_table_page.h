@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/model_terms.h"
+
 #include <QWidget>
 
 class QButtonGroup;
@@ -14,48 +16,6 @@ namespace tolvane {
 struct ConfigInfo;
 struct ModelInfo;
 
-/// The error terms the model's editors show, one page each, by term number.
-enum ModelTerm : int {
-    kTermDirectivity = 1,
-    kTermSourceMatch = 2,
-    kTermReflectionTracking = 3,
-    kTermCrosstalk = 4,
-    kTermLoadMatch = 5,
-    kTermTransmissionTracking = 6,
-    kTermCable1MagnitudeDrift = 7,
-    kTermCable1PhaseDrift = 8,
-    kTermCable2MagnitudeDrift = 9,
-    kTermCable2PhaseDrift = 10,
-    kTermConnector1Reflection = 11,
-    kTermConnector1Transmission = 12,
-    kTermConnector2Reflection = 13,
-    kTermConnector2Transmission = 14,
-    kTermSourceUncertainty = 15,
-    kTermReceiverUncertainty = 16,
-    kTermReceiverNoise = 17,
-};
-inline constexpr int kFirstTerm = kTermDirectivity;
-inline constexpr int kLastTerm = kTermReceiverNoise;
-
-/// Where a term lives in the model and how its page shows it.
-struct TermDescription {
-    const char* title;      ///< the page's tab title
-    int component;          ///< the model's component record (ModelComponent code)
-    int table;              ///< the table code inside that record
-    bool againstPower;      ///< values against port power (dBm) rather than frequency (Hz)
-    int valueDecimals;      ///< decimals of the value in a list line
-    const char* valueUnit;  ///< the unit after the value in a list line
-    const char* valueLabel; ///< the caption of the value edit
-    int helpContext;
-};
-
-/// The description of `term` (kFirstTerm to kLastTerm).
-[[nodiscard]] const TermDescription& DescribeTerm(int term);
-
-/// One line on `term` as `model` holds it, for a tool tip: "Cable 1 Drift, Magnitude Drift: 3
-/// values from 0.01 to 26.5 GHz". Reads the table without reporting anything.
-[[nodiscard]] QString SummarizeTerm(const ModelInfo* model, int term);
-
 /// One page of a term sheet: the pairs of one error term of the model as a sorted list of lines,
 /// with "Add", "Delete", the interpolation type and "Copy values from current configuration".
 /// The list is the only copy of the edits until writeBack(); each line keeps the exact pair it
@@ -68,7 +28,7 @@ public:
     ValueTablePage(int term, ModelInfo* model, const ConfigInfo* config, QWidget* parent = nullptr);
 
     [[nodiscard]] int term() const { return term_; }
-    [[nodiscard]] const TermDescription& description() const { return DescribeTerm(term_); }
+    [[nodiscard]] const ModelTermInfo& description() const { return DescribeModelTerm(term_); }
 
     /// Refills the list and the interpolation buttons from the model's table; a failed read ends
     /// the list where it failed.
