@@ -69,6 +69,7 @@ bool ReadLabels(const UncertaintyInfo* result, int nF, QList<QString>* labels) {
 
 void SetCommonTexts(int kind, int quantity, const QString& subtitle, ChartContent* content) {
     content->kind = kind;
+    content->quantity = quantity;
     content->title = PlotTitle(kind, quantity);
     content->subtitle = subtitle;
     switch (kind) {

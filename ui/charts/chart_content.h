@@ -28,6 +28,8 @@ struct ChartCurve {
 /// keeps it: later computations do not change an open chart.
 struct ChartContent {
     int kind = 0;
+    /// What the curves show (PlotQuantity): the kind itself for DUT-value charts.
+    int quantity = 0;
     QString title;
     QString xAxisLabel;
     QString yAxisLabel;

@@ -1,6 +1,7 @@
 #include "ui/charts/plot_window.h"
 
 #include "ui/charts/axis_ticks.h"
+#include "ui/charts/budget_window.h"
 
 #include "core/message_sink.h"
 #include "engine/plot_info.h"
@@ -14,6 +15,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsSimpleTextItem>
+#include <QKeyEvent>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
@@ -21,6 +23,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QValueAxis>
 
@@ -147,11 +150,14 @@ void PlotWindow::buildChart() {
         chart->addSeries(series);
         series->attachAxis(xAxis);
         series->attachAxis(yAxis);
+        drawnCurves_.append(i);
+        drawnSeries_.append(series);
     }
 
     QLegend* legend = chart->legend();
     const bool showLegend = content_.kind < kPlotFrequencyMagnitude && count <= kMaxLegendEntries;
     legend->setVisible(showLegend);
+    legendShownAlone_ = showLegend;
     legend->setAlignment(Qt::AlignRight);
     legend->setFont(ChartFont(8));
 
@@ -169,6 +175,9 @@ void PlotWindow::buildChart() {
     view_ = new QChartView(chart);
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
+    // The arrow keys move the current point, Enter opens its budget.
+    view_->setFocusPolicy(Qt::StrongFocus);
+    view_->installEventFilter(this);
     setWidget(view_);
 }
 
@@ -227,9 +236,188 @@ bool PlotWindow::saveImage(const QString& path) {
 }
 
 void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {
+    // A click explains the point under the mouse; the keyboard's menu key the current point.
+    if (event->reason() == QContextMenuEvent::Mouse && computedModel_ != nullptr) {
+        const QPoint nearest = nearestPoint(view_->mapFrom(this, event->pos()));
+        if (nearest.x() >= 0) setCurrentPoint(nearest);
+    }
     QMenu menu(this);
     menu.addAction(QStringLiteral("Save Image..."), this, &PlotWindow::askAndSaveImage);
+    menu.addSeparator();
+    QAction* budget = menu.addAction(QStringLiteral("Budget..."), this, [this] {
+        (void)openBudget(currentPoint_.x(), currentPoint_.y());
+    });
+    QAction* methods = menu.addAction(QStringLiteral("Show RSS and Monte Carlo"));
+    methods->setCheckable(true);
+    methods->setChecked(methodCurvesShown());
+    connect(methods, &QAction::toggled, this, &PlotWindow::setMethodCurvesShown);
+    budget->setEnabled(computedModel_ != nullptr);
+    methods->setEnabled(computedModel_ != nullptr && (methods_ == nullptr || !methods_->running()));
     menu.exec(event->globalPos());
+}
+
+void PlotWindow::setComputedModel(ComputedModel model) {
+    computedModel_ = std::move(model);
+}
+
+BudgetWindow* PlotWindow::openBudget(int curve, int point) {
+    if (computedModel_ == nullptr || curve < 0 || curve >= content_.curves.size() || point < 0 ||
+        point >= content_.curves[curve].points.size())
+        return nullptr;
+    PointExplanation explanation;
+    QString description;
+    if (!ExplainChartPoint(*computedModel_, content_, curve, point, &explanation, &description))
+        return nullptr;
+    auto* window = new BudgetWindow(explanation, description, this);
+    window->show();
+    return window;
+}
+
+QPoint PlotWindow::nearestPoint(const QPoint& viewPosition) const {
+    QChart* shown = chart();
+    const QPointF at = shown->mapFromScene(view_->mapToScene(viewPosition));
+    QPoint nearest(-1, -1);
+    double best = 0.0;
+    for (qsizetype k = 0; k < drawnSeries_.size(); ++k) {
+        const QList<QPointF>& points = content_.curves[drawnCurves_[k]].points;
+        for (qsizetype p = 0; p < points.size(); ++p) {
+            const QPointF position = shown->mapToPosition(points[p], drawnSeries_[k]);
+            const double distance = QLineF(position, at).length();
+            if (nearest.x() < 0 || distance < best) {
+                best = distance;
+                nearest = QPoint(drawnCurves_[k], int(p));
+            }
+        }
+    }
+    return nearest;
+}
+
+void PlotWindow::setCurrentPoint(QPoint point) {
+    currentPoint_ = point;
+    const int k = int(drawnCurves_.indexOf(point.x()));
+    if (k < 0) return;
+    if (currentMarker_ == nullptr) {
+        currentMarker_ = new QScatterSeries;
+        currentMarker_->setMarkerSize(11.0);
+        currentMarker_->setColor(Qt::transparent);
+        currentMarker_->setBorderColor(Qt::black);
+        chart()->addSeries(currentMarker_);
+        for (QAbstractAxis* axis : drawnSeries_[k]->attachedAxes())
+            currentMarker_->attachAxis(axis);
+        for (QLegendMarker* marker : chart()->legend()->markers(currentMarker_))
+            marker->setVisible(false);
+    }
+    currentMarker_->replace({content_.curves[point.x()].points[point.y()]});
+}
+
+bool PlotWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != view_ || event->type() != QEvent::KeyPress || drawnCurves_.isEmpty())
+        return QMdiSubWindow::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    int k = std::max(0, int(drawnCurves_.indexOf(currentPoint_.x())));
+    int p = currentPoint_.y();
+    switch (key->key()) {
+    case Qt::Key_Left:
+        --p;
+        break;
+    case Qt::Key_Right:
+        ++p;
+        break;
+    case Qt::Key_Up:
+        ++k;
+        break;
+    case Qt::Key_Down:
+        --k;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        (void)openBudget(currentPoint_.x(), currentPoint_.y());
+        return true;
+    default:
+        return QMdiSubWindow::eventFilter(watched, event);
+    }
+    k = std::clamp(k, 0, int(drawnCurves_.size()) - 1);
+    const int curve = drawnCurves_[k];
+    p = std::clamp(p, 0, std::max(0, int(content_.curves[curve].points.size()) - 1));
+    if (!content_.curves[curve].points.isEmpty()) setCurrentPoint(QPoint(curve, p));
+    return true;
+}
+
+bool PlotWindow::methodCurvesShown() const {
+    return !methodSeries_.isEmpty() && methodSeries_.first()->isVisible();
+}
+
+void PlotWindow::setMethodCurvesShown(bool shown) {
+    if (!methodSeries_.isEmpty()) {
+        for (QLineSeries* series : methodSeries_ + methodKeys_)
+            series->setVisible(shown);
+        for (QLineSeries* key : methodKeys_)
+            for (QLegendMarker* marker : chart()->legend()->markers(key))
+                marker->setVisible(shown);
+        chart()->legend()->setVisible(shown || legendShownAlone_);
+        return;
+    }
+    if (!shown || computedModel_ == nullptr || (methods_ != nullptr && methods_->running())) return;
+    delete methods_;
+    methods_ = new MethodResults(computedModel_, this);
+    connect(methods_, &MethodResults::finished, this, [this] {
+        if (methods_->done()) addMethodCurves();
+        Q_EMIT methodCurvesFinished();
+    });
+    if (!methods_->start({kDefaultSweepTrials, kDefaultMonteCarloSeed}))
+        Q_EMIT methodCurvesFinished();
+}
+
+void PlotWindow::addMethodCurves() {
+    QChart* shown = chart();
+    const QString subtitle = content_.subtitle;
+    const auto read = [&](const UncertaintyInfo* results, ChartContent* out) {
+        return content_.kind >= kPlotFrequencyMagnitude
+                   ? ReadFrequencyChart(results, content_.kind, content_.quantity, subtitle, out)
+                   : ReadDutValueChart(results, content_.kind, subtitle, out);
+    };
+    ChartContent rss, monteCarlo;
+    if (!read(methods_->rss(), &rss) || !read(methods_->monteCarlo(), &monteCarlo)) return;
+    auto* yAxis = static_cast<QLogValueAxis*>(shown->axes(Qt::Vertical).first());
+    double yMin = yAxis->min(), yMax = yAxis->max();
+    const std::pair<const ChartContent*, Qt::PenStyle> methods[] = {{&rss, Qt::DashLine},
+                                                                    {&monteCarlo, Qt::DotLine}};
+    for (const auto& [method, style] : methods) {
+        for (qsizetype k = 0; k < drawnSeries_.size(); ++k) {
+            auto* series = new QLineSeries;
+            QPen pen = drawnSeries_[k]->pen();
+            pen.setStyle(style);
+            series->setPen(pen);
+            series->replace(method->curves[drawnCurves_[k]].points);
+            shown->addSeries(series);
+            for (QAbstractAxis* axis : drawnSeries_[k]->attachedAxes())
+                series->attachAxis(axis);
+            for (QLegendMarker* marker : shown->legend()->markers(series))
+                marker->setVisible(false);
+            methodSeries_.append(series);
+        }
+        yMin = std::min(yMin, method->yAxisMin);
+        yMax = std::max(yMax, method->yAxisMax);
+    }
+    yAxis->setRange(yMin, yMax);
+    // The legend says which line style is which method.
+    const std::pair<QString, Qt::PenStyle> keys[] = {
+        {QStringLiteral("worst case"), Qt::SolidLine},
+        {QStringLiteral("RSS"), Qt::DashLine},
+        {QStringLiteral("Monte Carlo 95 %"), Qt::DotLine}};
+    // A chart of too many curves for a legend names the methods only.
+    if (!legendShownAlone_)
+        for (QLineSeries* series : drawnSeries_)
+            for (QLegendMarker* marker : shown->legend()->markers(series))
+                marker->setVisible(false);
+    for (const auto& [name, style] : keys) {
+        auto* key = new QLineSeries;
+        key->setName(name);
+        key->setPen(QPen(QColor(0x40, 0x40, 0x40), 1.5, style));
+        shown->addSeries(key);
+        methodKeys_.append(key);
+    }
+    shown->legend()->setVisible(true);
 }
 
 void PlotWindow::askAndSaveImage() {

@@ -1,16 +1,21 @@
 #pragma once
 
 #include "ui/charts/chart_content.h"
+#include "ui/charts/chart_explanation.h"
 
 #include <QMdiSubWindow>
+#include <QPoint>
 
 class QChart;
 class QChartView;
 class QGraphicsSimpleTextItem;
+class QLineSeries;
 class QPainter;
+class QScatterSeries;
 
 namespace tolvane {
 
+class BudgetWindow;
 struct PlotInfo;
 
 /// One chart window inside the main window's area. It owns nothing of the program state but
@@ -51,11 +56,36 @@ public:
     /// suffix is none of these or the file cannot be written.
     bool saveImage(const QString& path);
 
+    /// The model the chart's results were computed from. With it the chart's context menu offers
+    /// "Budget..." for a point and "Show RSS and Monte Carlo".
+    void setComputedModel(ComputedModel model);
+    [[nodiscard]] bool hasComputedModel() const { return computedModel_ != nullptr; }
+    /// Opens the budget of point `point` of curve `curve` (indices into content().curves); null
+    /// when the chart has no model or the point is not one of the chart's.
+    BudgetWindow* openBudget(int curve, int point);
+    /// The point the arrow keys move and that "Budget..." from the keyboard explains: (curve,
+    /// point) indices into content().curves.
+    [[nodiscard]] QPoint currentPoint() const { return currentPoint_; }
+    /// Shows the RSS and Monte Carlo curves beside the worst case, computing them first (the Monte
+    /// Carlo sweep with a progress dialog), or hides them.
+    void setMethodCurvesShown(bool shown);
+    [[nodiscard]] bool methodCurvesShown() const;
+    /// The series drawn for the methods (RSS dashed, Monte Carlo dotted, in the curves' colours).
+    [[nodiscard]] QList<QLineSeries*> methodSeries() const { return methodSeries_; }
+
+Q_SIGNALS:
+    /// The method curves were added, or their computation stopped (cancelled or failed).
+    void methodCurvesFinished();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void addMethodCurves();
+    [[nodiscard]] QPoint nearestPoint(const QPoint& viewPosition) const;
+    void setCurrentPoint(QPoint point);
     void forgetRecord();
     void buildChart();
     void placeAnnotations();
@@ -66,6 +96,16 @@ private:
     QChartView* view_ = nullptr;
     QGraphicsSimpleTextItem* noteBefore_ = nullptr;
     QGraphicsSimpleTextItem* noteAfter_ = nullptr;
+    /// The curve (index into content_.curves) of each drawn series, in drawing order.
+    QList<int> drawnCurves_;
+    QList<QLineSeries*> drawnSeries_;
+    ComputedModel computedModel_;
+    MethodResults* methods_ = nullptr;
+    QList<QLineSeries*> methodSeries_;
+    QList<QLineSeries*> methodKeys_;
+    bool legendShownAlone_ = false;
+    QPoint currentPoint_{0, 0};
+    QScatterSeries* currentMarker_ = nullptr;
 };
 
 } // namespace tolvane

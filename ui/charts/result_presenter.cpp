@@ -84,6 +84,7 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
     {
         const BusyCursor busy;
         if (ComputeConfigurationCommand(config) == 0) return false;
+        computedModel_ = KeepComputedModel(ConfigurationCommandModel(config));
     }
     dialog->hide();
     presentResults(display, dialog);
@@ -102,6 +103,8 @@ bool ResultPresenter::computeModel(QDialog* dialog) {
     {
         const BusyCursor busy;
         if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
+        computedModel_ =
+            KeepComputedModel(ModelCommandModel(state.currentModel, state.currentConfig));
     }
     dialog->hide();
     presentResults(display, dialog);
@@ -109,6 +112,7 @@ bool ResultPresenter::computeModel(QDialog* dialog) {
 }
 
 void ResultPresenter::prepareComputation() {
+    computedModel_.reset();
     if (replaceMode_) closeAllCharts();
 }
 
@@ -181,6 +185,7 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
         return nullptr;
     }
     auto* window = new PlotWindow(content, record);
+    window->setComputedModel(computedModel_);
     area_->addSubWindow(window);
     window->show();
     const int offset = PlotWindow::kOffsetPerKind * kind;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/charts/chart_explanation.h"
+
 #include <QList>
 #include <QObject>
 
@@ -81,6 +83,8 @@ private:
 
     QMdiArea* area_;
     bool replaceMode_ = true;
+    /// The model of the computation being shown, kept by its charts to explain their points.
+    ComputedModel computedModel_;
 };
 
 } // namespace tolvane
