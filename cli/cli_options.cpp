@@ -23,26 +23,16 @@ template <typename Integer> bool ParseInteger(const std::string& text, Integer* 
     return ec == std::errc() && ptr == end;
 }
 
-/// Reads the value of one option of `command`; false with `problem` set when the option is not
-/// one of the command's or its value is refused.
-bool ReadOption(const std::string& command, const std::string& option, const std::string& value,
-                Options* options, std::string* problem) {
+/// Reads the value of a method or budget option; false with `problem` set when the option is
+/// none of those of the command or its value is refused.
+bool ReadMethodOption(const std::string& command, const std::string& option,
+                      const std::string& value, Options* options, std::string* problem) {
     const bool budget = options->command == Command::Budget;
     const auto refuse = [&](const std::string& why) {
         *problem = "invalid value \"" + value + "\" for " + option + ": " + why;
         return false;
     };
-    if (option == "--output") {
-        options->outputPath = value;
-    } else if (option == "--database" && options->command != Command::ComputeModel) {
-        options->databasePath = value;
-    } else if (option == "--format" && !budget) {
-        if (value != "table" && value != "csv") {
-            *problem = "unknown format \"" + value + "\" (table or csv)";
-            return false;
-        }
-        options->format = value == "csv" ? OutputFormat::Csv : OutputFormat::Table;
-    } else if (option == "--method" && !budget) {
+    if (option == "--method" && !budget) {
         if (value == "worst")
             options->method = UncertaintyMethod::WorstCase;
         else if (value == "rss")
@@ -90,6 +80,9 @@ const char* UsageText() {
            "  tolvane-cli compute-model  MODEL.mdl  [--output PATH] [--format table|csv]\n"
            "                             [--method worst|rss|montecarlo] [--trials N] "
            "[--seed S]\n"
+           "  tolvane-cli compute-measured CONFIG.cfg MEASUREMENT.s1p|.s2p [--database DB.unc]\n"
+           "              [--limits FILE.lim] [--rule guarded|simple] [--output PATH]\n"
+           "              [--format table|csv]\n"
            "  tolvane-cli budget CONFIG.cfg --frequency GHZ --value DB [--parameter S11|S21]\n"
            "                     [--database DB.unc] [--trials N] [--seed S] [--output PATH]\n"
            "  tolvane-cli --help\n"
@@ -98,6 +91,11 @@ const char* UsageText() {
            "compute-config  computes a configuration file against the component database\n"
            "                (default \"uncdata.unc\" in the current directory)\n"
            "compute-model   computes a model file with its own coverage factors\n"
+           "compute-measured  computes the uncertainty of every point of a Touchstone file\n"
+           "                with the configuration's set-up and judges it against the limits\n"
+           "                of --limits under the decision rule of --rule (default guarded:\n"
+           "                accepted only where the whole uncertainty interval meets the\n"
+           "                limit; simple: where the measured value meets it)\n"
            "budget          explains one point of a configuration: each error term's deviation\n"
            "                alone and without it and its share, then the worst-case, RSS and\n"
            "                Monte Carlo upper deviations, as csv (linear magnitudes); the point\n"
@@ -108,6 +106,7 @@ const char* UsageText() {
            "--format        \"table\" (default): the tab-separated table of \"Output Tabular "
            "Data...\";\n"
            "                \"csv\": one row per frequency and DUT value, linear magnitudes\n"
+           "                (compute-measured: one row per frequency and parameter, in dB)\n"
            "--method        how the upper bounds are formed: \"worst\" (default) adds every error\n"
            "                in its worst phase, \"rss\" combines the terms root-sum-square,\n"
            "                \"montecarlo\" takes the 97.5 % quantile over random phases\n"
@@ -117,7 +116,8 @@ const char* UsageText() {
            "                same results\n"
            "\n"
            "Messages go to standard error as \"Error: ...\" or \"Help: ...\". Exit status: 0 on\n"
-           "success, 1 when reading or computing failed, 2 for a usage error.\n";
+           "success, 1 when reading or computing failed, 2 for a usage error, 3 when\n"
+           "compute-measured computed a measurement that its rule does not accept.\n";
 }
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
@@ -138,6 +138,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         options->command = Command::ComputeConfig;
     } else if (command == "compute-model") {
         options->command = Command::ComputeModel;
+    } else if (command == "compute-measured") {
+        options->command = Command::ComputeMeasured;
     } else if (command == "budget") {
         options->command = Command::Budget;
         options->outputPath = "-";
@@ -146,34 +148,61 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         return false;
     }
 
-    bool haveInput = false;
+    const bool measured = options->command == Command::ComputeMeasured;
+    const bool budget = options->command == Command::Budget;
+    const std::size_t filesNeeded = measured ? 2 : 1;
+    std::size_t files = 0;
     bool haveFrequency = false;
     bool haveValue = false;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool isOption = argument.size() > 1 && argument.rfind("--", 0) == 0;
         if (!isOption) {
-            if (haveInput) {
+            if (files == filesNeeded) {
                 *problem = "unexpected argument \"" + argument + "\"";
                 return false;
             }
-            options->inputPath = argument;
-            haveInput = true;
+            (files == 0 ? options->inputPath : options->measurementPath) = argument;
+            ++files;
             continue;
         }
         if (i + 1 >= arguments.size()) {
             *problem = "option " + argument + " needs a value";
             return false;
         }
-        if (!ReadOption(command, argument, arguments[++i], options, problem)) return false;
+        const std::string& value = arguments[++i];
+        if (argument == "--output") {
+            options->outputPath = value;
+        } else if (argument == "--format" && !budget && (value == "table" || value == "csv")) {
+            options->format = value == "csv" ? OutputFormat::Csv : OutputFormat::Table;
+        } else if (argument == "--format" && !budget) {
+            *problem = "unknown format \"" + value + "\" (table or csv)";
+            return false;
+        } else if (argument == "--database" && options->command != Command::ComputeModel) {
+            options->databasePath = value;
+        } else if (argument == "--limits" && measured) {
+            options->limitsPath = value;
+        } else if (argument == "--rule" && measured && (value == "guarded" || value == "simple")) {
+            options->rule = value == "simple" ? DecisionRule::Simple : DecisionRule::Guarded;
+        } else if (argument == "--rule" && measured) {
+            *problem = "unknown decision rule \"" + value + "\" (guarded or simple)";
+            return false;
+        } else if (measured || !ReadMethodOption(command, argument, value, options, problem)) {
+            if (measured) *problem = "unknown option " + argument + " for " + command;
+            return false;
+        }
         haveFrequency = haveFrequency || argument == "--frequency";
         haveValue = haveValue || argument == "--value";
     }
-    if (!haveInput) {
+    if (files == 0) {
         *problem = command + " needs a file to compute";
         return false;
     }
-    if (options->command == Command::Budget && (!haveFrequency || !haveValue)) {
+    if (files < filesNeeded) {
+        *problem = command + " needs a configuration and a measurement file";
+        return false;
+    }
+    if (budget && (!haveFrequency || !haveValue)) {
         *problem = "budget needs --frequency and --value";
         return false;
     }

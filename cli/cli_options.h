@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/uncertainty_methods.h"
+#include "engine/verdict.h"
 
 #include <cstdint>
 #include <optional>
@@ -9,13 +10,16 @@
 
 namespace tolvane::cli {
 
-enum class Command { ComputeConfig, ComputeModel, Budget, Help, Version };
+enum class Command { ComputeConfig, ComputeModel, ComputeMeasured, Budget, Help, Version };
 enum class OutputFormat { Table, Csv };
 
 /// What the command line asks for.
 struct Options {
     Command command = Command::Help;
-    std::string inputPath; ///< the configuration or model file
+    std::string inputPath;       ///< the configuration or model file
+    std::string measurementPath; ///< compute-measured: the Touchstone file
+    std::string limitsPath;      ///< compute-measured: the limit file, empty for none
+    DecisionRule rule = DecisionRule::Guarded;
     std::string databasePath = "uncdata.unc";
     std::string outputPath = "uncertainty.dat"; ///< "-" is standard output
     OutputFormat format = OutputFormat::Table;

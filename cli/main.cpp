@@ -8,15 +8,19 @@
 #include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
+#include "engine/measured_dut.h"
 #include "engine/model.h"
 #include "engine/program_state.h"
 #include "files/config_file.h"
 #include "files/database_file.h"
 #include "files/export.h"
 #include "files/file_error.h"
+#include "files/limit_file.h"
+#include "files/measured_export.h"
 #include "files/model_file.h"
 #include "files/safe_file_writer.h"
 #include "files/startup.h"
+#include "files/touchstone_file.h"
 
 #include "tolvane/version.h"
 
@@ -28,7 +32,7 @@
 namespace tolvane::cli {
 namespace {
 
-enum ExitStatus { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2 };
+enum ExitStatus { kExitSuccess = 0, kExitFailure = 1, kExitUsage = 2, kExitNotAccepted = 3 };
 
 /// Counts the error boxes so that a file read "successfully" with line errors still fails.
 int gErrorCount = 0;
@@ -109,8 +113,8 @@ MethodOptions ComputationMethod(const Options& options) {
     return method;
 }
 
-/// Reads the database and the configuration file into the program's current configuration.
-bool ReadConfiguration(const Options& options) {
+/// The database and the configuration file, read cleanly into the program's state.
+bool ReadDatabaseAndConfiguration(const Options& options) {
     if (!ReadCleanly([&] { return ReadUncertaintyFile(options.databasePath.c_str()); }))
         return false;
     ProgramState& state = GlobalProgramState();
@@ -121,9 +125,41 @@ bool ReadConfiguration(const Options& options) {
 }
 
 bool ComputeConfigurationFile(const Options& options) {
-    return ReadConfiguration(options) &&
+    return ReadDatabaseAndConfiguration(options) &&
            ComputeConfigurationCommand(GlobalProgramState().currentConfig,
                                        ComputationMethod(options)) != 0;
+}
+
+/// The file name of `path`, for the titles of the results.
+std::string FileName(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+/// compute-measured: the bounds of every measured point with the configuration's set-up, judged
+/// against the limits under the rule, written in the chosen format.
+int ComputeMeasuredFile(const Options& options) {
+    Measurement measurement;
+    std::vector<Limit> limits;
+    MeasuredResults results;
+    if (!ReadDatabaseAndConfiguration(options) ||
+        ReadTouchstoneFile(options.measurementPath.c_str(), &measurement) == 0 ||
+        (!options.limitsPath.empty() && ReadLimitFile(options.limitsPath.c_str(), &limits) == 0) ||
+        ComputeMeasuredCommand(GlobalProgramState().currentConfig, measurement, limits,
+                               options.rule, &results) == 0)
+        return kExitFailure;
+    results.measurementName = FileName(options.measurementPath);
+    if (!options.limitsPath.empty()) results.limitsName = FileName(options.limitsPath);
+    const MeasuredFormat format =
+        options.format == OutputFormat::Csv ? MeasuredFormat::Csv : MeasuredFormat::Table;
+    const bool written =
+        options.outputPath == "-"
+            ? ExportMeasuredToStream(results, format, stdout, "standard output") != 0
+            : ExportMeasuredToFile(results, format, options.outputPath.c_str()) != 0;
+    if (!written) return kExitFailure;
+    if (results.summary.limitsApply)
+        std::fprintf(stderr, "%s\n%s\n", OverallVerdictText(results).c_str(),
+                     WorstMarginText(results).c_str());
+    return results.summary.accepted ? kExitSuccess : kExitNotAccepted;
 }
 
 bool ComputeModelFile(const Options& options) {
@@ -137,7 +173,7 @@ bool ComputeModelFile(const Options& options) {
 
 /// The budget of the configuration's point to `path` ("-": standard output) as csv.
 bool WriteBudget(const Options& options) {
-    if (!ReadConfiguration(options)) return false;
+    if (!ReadDatabaseAndConfiguration(options)) return false;
     constexpr double kHzPerGHz = 1e9;
     const UncertaintyPoint point =
         SweepPoint(options.frequencyGHz * kHzPerGHz, options.valueDb, options.parameter);
@@ -178,6 +214,7 @@ int Run(const Options& options) {
     }
     if (options.command == Command::Budget)
         return WriteBudget(options) ? kExitSuccess : kExitFailure;
+    if (options.command == Command::ComputeMeasured) return ComputeMeasuredFile(options);
     const bool computed = options.command == Command::ComputeConfig
                               ? ComputeConfigurationFile(options)
                               : ComputeModelFile(options);
@@ -192,6 +229,8 @@ bool OutputSparesTheInputs(const Options& options, std::string* problem) {
     if (options.outputPath == "-") return true;
     std::vector<std::string> inputs{options.inputPath};
     if (options.command != Command::ComputeModel) inputs.push_back(options.databasePath);
+    if (options.command == Command::ComputeMeasured) inputs.push_back(options.measurementPath);
+    if (!options.limitsPath.empty()) inputs.push_back(options.limitsPath);
     for (const std::string& input : inputs) {
         std::error_code error;
         if (std::filesystem::equivalent(options.outputPath, input, error)) {

@@ -54,12 +54,11 @@ bool PrepareDriftTables(CableInfo* cable, int n) {
            SetFVNumPairs(cable->DCbTp, n);
 }
 
-/// Pair j of a drift table: the frequency and length × coefficient × ΔT × f / 1e9, multiplied in
-/// that order in double precision and stored as a float.
+/// Pair j of a drift table: the frequency and its drift.
 bool SetDriftPair(FVInfo* table, int j, double frequencyHz, double lengthM, float coef,
                   double tempVarC) {
-    const double drift = lengthM * coef * tempVarC * frequencyHz / kHzPerGHz;
-    return SetFVFreq(table, j, frequencyHz) && SetFVValueAt(table, j, static_cast<float>(drift));
+    return SetFVFreq(table, j, frequencyHz) &&
+           SetFVValueAt(table, j, CableDriftAt(lengthM, coef, tempVarC, frequencyHz));
 }
 
 } // namespace
@@ -140,6 +139,10 @@ int MakeCableFVs(CableInfo* cable, int numFreqs, const double* frequenciesHz) {
             return Fail(kCableMsgCalledRoutine, kRoutine);
     }
     return 1;
+}
+
+float CableDriftAt(double lengthM, float coefficient, double tempVarC, double frequencyHz) {
+    return static_cast<float>(lengthM * coefficient * tempVarC * frequencyHz / kHzPerGHz);
 }
 
 int GetCableFVInterpType(const CableInfo* cable, int code, int* type) {

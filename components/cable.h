@@ -67,6 +67,11 @@ void DeallocateCableArrays(CableInfo* cable);
 /// are unchanged; a later failure leaves them resized and partly filled.
 [[nodiscard]] int MakeCableFVs(CableInfo* cable, int numFreqs, const double* frequenciesHz);
 
+/// The drift MakeCableFVs stores at one frequency: length × coefficient × ΔT × f / 1e9, multiplied
+/// in that order in double precision and rounded to a float.
+[[nodiscard]] float CableDriftAt(double lengthM, float coefficient, double tempVarC,
+                                 double frequencyHz);
+
 // The drift tables by table code (kCableDCbTm, kCableDCbTp). These report only a null record and
 // an unknown code; every other check is the table's own.
 [[nodiscard]] int GetCableFVInterpType(const CableInfo* cable, int code, int* type);

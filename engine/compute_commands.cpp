@@ -139,7 +139,9 @@ ModelHandle ConfigurationCommandModel(ConfigInfo* config) {
     const SavedFrequencyList<ConfigInfo> saved(config);
     if (userSweep && !ApplyUserSweep(dut, config, SetConfigNumFreqs, SetConfigFreq)) return nullptr;
     ModelHandle model(CreateModelInfo());
-    if (model == nullptr || BuildConfigModel(config, model.get()) == 0) return nullptr;
+    if (model == nullptr ||
+        BuildModelFromConfig(config, ConfigFrequencies(config), model.get(), nullptr) == 0)
+        return nullptr;
     return model;
 }
 

@@ -13,9 +13,12 @@
 #include "engine/program_state.h"
 #include "engine/uncertainty_methods.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
+#include <span>
+#include <string>
 
 namespace tolvane {
 namespace {
@@ -50,26 +53,26 @@ void TraceConfigCoverageFactors(const ConfigInfo* config) {
 }
 
 /// Fills cable `cable` (1 or 2) of the model from the configuration and builds its drift tables
-/// at the configuration's frequencies.
-bool BuildCable(const ConfigInfo* config, int cable, CableInfo* record) {
+/// at the model's frequencies.
+bool BuildCable(const ConfigInfo* config, int cable, std::span<const double> frequenciesHz,
+                CableInfo* record) {
     RecordName dielectric{};
     float lengthM = 0.0f;
     float tempVarC = 0.0f;
-    int numFreqs = 0;
     return GetConfigDielName(config, cable, dielectric.data(),
                              static_cast<int>(dielectric.size())) &&
            SetCableDielName(record, dielectric.data()) &&
            GetConfigCableLength(config, cable, &lengthM) && SetCableLength(record, lengthM) &&
            GetConfigTempVar(config, &tempVarC) && SetCableTempVar(record, tempVarC) &&
-           GetConfigNumFreqs(config, &numFreqs) &&
-           MakeCableFVs(record, numFreqs, config->frequenciesHz.data());
+           MakeCableFVs(record, static_cast<int>(frequenciesHz.size()), frequenciesHz.data());
 }
 
 /// The calibration kit, its connector on both ports, the cables, the VNA and the averaging and
 /// IF-bandwidth conditions (steps before the port-power check). Returns the list's VNA record
 /// whose limits the power is checked against, or null after the failing routine has reported.
-const VNAInfo* BuildComponents(const ConfigInfo* config, ModelInfo* model,
-                               const RecordName& calName, const RecordName& vnaName) {
+const VNAInfo* BuildComponents(const ConfigInfo* config, std::span<const double> frequenciesHz,
+                               ModelInfo* model, const RecordName& calName,
+                               const RecordName& vnaName) {
     const CalInfo* kit = FindCalInfo(calName.data());
     if (kit == nullptr || CopyCalInfo(kit, model->calKit) == 0) return nullptr;
 
@@ -83,7 +86,8 @@ const VNAInfo* BuildComponents(const ConfigInfo* config, ModelInfo* model,
         CopyConnInfo(connector, model->connector2) == 0)
         return nullptr;
 
-    if (!BuildCable(config, 1, model->cable1) || !BuildCable(config, 2, model->cable2))
+    if (!BuildCable(config, 1, frequenciesHz, model->cable1) ||
+        !BuildCable(config, 2, frequenciesHz, model->cable2))
         return nullptr;
 
     const VNAInfo* vna = FindVNAInfo(vnaName.data());
@@ -102,37 +106,32 @@ const VNAInfo* BuildComponents(const ConfigInfo* config, ModelInfo* model,
     return vna;
 }
 
-/// The configuration's DUT and frequency list into the model.
-bool CopyDUTAndFrequencies(const ConfigInfo* config, ModelInfo* model) {
+/// The configuration's DUT and the frequencies into the model.
+bool CopyDUTAndFrequencies(const ConfigInfo* config, std::span<const double> frequenciesHz,
+                           ModelInfo* model) {
     DUTInfo* dut = nullptr;
-    int numFreqs = 0;
+    const auto numFreqs = static_cast<int>(frequenciesHz.size());
     if (GetConfigDUT(config, &dut) == 0 || CopyDUTInfo(dut, model->dut) == 0 ||
-        GetConfigNumFreqs(config, &numFreqs) == 0 || SetModelNumFreqs(model, numFreqs) == 0)
+        SetModelNumFreqs(model, numFreqs) == 0)
         return false;
-    for (int i = 0; i < numFreqs; ++i) {
-        double frequencyHz = 0.0;
-        if (GetConfigFreq(config, i, &frequencyHz) == 0 || SetModelFreq(model, i, frequencyHz) == 0)
-            return false;
-    }
+    for (int i = 0; i < numFreqs; ++i)
+        if (SetModelFreq(model, i, frequenciesHz[static_cast<std::size_t>(i)]) == 0) return false;
     return true;
 }
 
-/// "VNA / kit", then " / Reflection Only" or " / Transmission Only" when the DUT type says so.
-std::string ComposePlotSubtitle(const ConfigInfo* config, const RecordName& vnaName,
-                                const RecordName& calName) {
-    std::string subtitle = std::string(vnaName.data()) + " / " + calName.data();
+/// " / Reflection Only" or " / Transmission Only" when the configuration's DUT type says so.
+std::string DUTTypeSuffix(const ConfigInfo* config) {
     DUTInfo* dut = nullptr;
     int type = 0;
     if (GetConfigDUT(config, &dut) != 0 && GetDUTType(dut, &type) != 0) {
-        if (type == DUT_REFLECTION_ONLY)
-            subtitle += " / Reflection Only";
-        else if (type == DUT_TRANSMISSION_ONLY)
-            subtitle += " / Transmission Only";
+        if (type == DUT_REFLECTION_ONLY) return " / Reflection Only";
+        if (type == DUT_TRANSMISSION_ONLY) return " / Transmission Only";
     }
-    return subtitle;
+    return {};
 }
 
-/// The advice after a failed computation: the frequency range first, then the port power.
+} // namespace
+
 void ShowComputationAdvice(const ModelInfo* model) {
     int flag = 0;
     if (GetModelFreqRangeError(model, &flag) == 0) return;
@@ -141,19 +140,14 @@ void ShowComputationAdvice(const ModelInfo* model) {
     if (flag == 1) ShowHelpMessage(kPowerAdvice);
 }
 
-} // namespace
-
-int BuildConfigModel(const ConfigInfo* config, ModelInfo* model) {
-    if (config == nullptr) {
-        ReportComputeConfigError(kMsgNullInfo);
-        return 0;
-    }
+int BuildModelFromConfig(const ConfigInfo* config, std::span<const double> frequenciesHz,
+                         ModelInfo* model, std::string* setUp) {
     RecordName calName{};
     RecordName vnaName{};
     const VNAInfo* vna = nullptr;
     if (GetConfigCalName(config, calName.data(), static_cast<int>(calName.size())) != 0 &&
         GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size())) != 0)
-        vna = BuildComponents(config, model, calName, vnaName);
+        vna = BuildComponents(config, frequenciesHz, model, calName, vnaName);
 
     float powerDbm = 0.0f;
     float minPowerDbm = 0.0f;
@@ -172,10 +166,12 @@ int BuildConfigModel(const ConfigInfo* config, ModelInfo* model) {
         ReportComputeConfigError(kConfigMsgPowerTooLarge);
         return 0;
     }
-    if (SetModelPower(model, powerDbm) == 0 || !CopyDUTAndFrequencies(config, model)) {
+    if (SetModelPower(model, powerDbm) == 0 ||
+        !CopyDUTAndFrequencies(config, frequenciesHz, model)) {
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
+    if (setUp != nullptr) *setUp = std::string(vnaName.data()) + " / " + calName.data();
     return 1;
 }
 
@@ -193,13 +189,10 @@ int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
-    if (BuildConfigModel(config, model.get()) == 0) return 0;
+    std::string setUp;
+    if (BuildModelFromConfig(config, ConfigFrequencies(config), model.get(), &setUp) == 0) return 0;
 
-    RecordName calName{};
-    RecordName vnaName{};
-    (void)GetConfigCalName(config, calName.data(), static_cast<int>(calName.size()));
-    (void)GetConfigVNAName(config, vnaName.data(), static_cast<int>(vnaName.size()));
-    GlobalProgramState().plotSubtitle = ComposePlotSubtitle(config, vnaName, calName);
+    GlobalProgramState().plotSubtitle = setUp + DUTTypeSuffix(config);
 
     if (ComputeModelByMethod(model.get(), CurrentResult(), options) == 0) {
         ShowComputationAdvice(model.get());
@@ -208,24 +201,30 @@ int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options
     return 1;
 }
 
+std::span<const double> ConfigFrequencies(const ConfigInfo* config) {
+    // A configuration holds at most 5000 frequencies; a count outside its list is refused by the
+    // cables' drift tables and the model with their own messages.
+    const auto numFreqs = static_cast<std::size_t>(
+        std::clamp(config->numFreqs, 0, static_cast<int>(config->frequenciesHz.size())));
+    return {config->frequenciesHz.data(), numFreqs};
+}
+
 int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
                        const MonteCarloOptions& monteCarlo, PointExplanation* explanation) {
     if (config == nullptr) {
         ReportComputeConfigError(kMsgNullInfo);
         return 0;
     }
-    // The configuration with the point's frequency alone: the cable drift tables are made at it.
-    ConfigInfo atPoint = *config;
-    atPoint.numFreqs = 1;
-    atPoint.frequenciesHz[0] = point.frequencyHz;
     TemporaryModel model(CreateModelInfo());
     if (model == nullptr) {
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
+    // The set-up at the point's frequency alone: the cable drift tables are made at it.
+    const double frequencyHz[] = {point.frequencyHz};
     CoverageFactors k{};
     const DUTInfo* dut = model->dut;
-    if (BuildConfigModel(&atPoint, model.get()) == 0 ||
+    if (BuildModelFromConfig(config, frequencyHz, model.get(), nullptr) == 0 ||
         GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7], &k[8],
                               &k[9], &k[10], &k[11]) == 0)
         return 0;

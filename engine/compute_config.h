@@ -2,6 +2,9 @@
 
 #include "engine/uncertainty_methods.h"
 
+#include <span>
+#include <string>
+
 namespace tolvane {
 
 struct ConfigInfo;
@@ -23,10 +26,8 @@ int ComputeConfig(const ConfigInfo* config);
 /// ComputeConfig with the method of `options` (ComputeConfig is its worst case).
 int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options);
 
-/// The model ComputeConfig computes, built into `model` (fresh from CreateModelInfo) with the
-/// configuration's frequencies, DUT and coverage factors; the port power is checked. Reports
-/// under "ComputeConfig: " as ComputeConfig does; 1 on success.
-int BuildConfigModel(const ConfigInfo* config, ModelInfo* model);
+/// The configuration's frequency list as ComputeConfig computes it.
+[[nodiscard]] std::span<const double> ConfigFrequencies(const ConfigInfo* config);
 
 /// ExplainPoint for a point of the configuration's set-up at any frequency: the model is built as
 /// ComputeConfig builds it for a list of that one frequency (the cable drift is made at it), with
@@ -34,5 +35,19 @@ int BuildConfigModel(const ConfigInfo* config, ModelInfo* model);
 /// the frequency advice after a term table that does not cover the frequency.
 int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
                        const MonteCarloOptions& monteCarlo, PointExplanation* explanation);
+
+/// The model ComputeConfig computes, built into `model` (a new model) for `frequenciesHz` instead
+/// of the configuration's list: the components copied by name, the cables' drift tables made at
+/// those frequencies, the port power checked, the configuration's DUT and the frequencies copied.
+/// `setUp`, when not null, receives "VNA / kit", the start of ComputeConfig's plot subtitle.
+/// Reports under "ComputeConfig: " as ComputeConfig does; 1 on success, 0 on failure.
+[[nodiscard]] int BuildModelFromConfig(const ConfigInfo* config,
+                                       std::span<const double> frequenciesHz, ModelInfo* model,
+                                       std::string* setUp);
+
+/// The advice after a failed computation of a model built from a configuration: a "Help" box with
+/// the frequency advice when a term table did not cover the frequencies, then the port-power
+/// advice when the model's power flag says so.
+void ShowComputationAdvice(const ModelInfo* model);
 
 } // namespace tolvane

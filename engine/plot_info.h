@@ -5,7 +5,7 @@
 
 namespace tolvane {
 
-/// What a chart window shows. Kinds 1 to 4 are plotted against the DUT value, 5 and 6 against
+/// What a chart window shows. Kinds 1 to 4 are plotted against the DUT value, 5 to 8 against
 /// frequency (a frequency chart also has a quantity 1 to 4, numbered like kinds 1 to 4, which is
 /// not kept in the record).
 enum PlotKind : int {
@@ -15,6 +15,8 @@ enum PlotKind : int {
     kPlotTransmissionPhase = 4,
     kPlotFrequencyMagnitude = 5,
     kPlotFrequencyPhase = 6,
+    kPlotMeasuredMagnitude = 7, ///< a measured DUT's magnitude with its band against frequency
+    kPlotMeasuredPhase = 8,     ///< and its phase
 };
 
 /// One open chart window. The record is in the program's plot list exactly as long as its window

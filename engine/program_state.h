@@ -3,11 +3,13 @@
 #include "core/info_list.h"
 
 #include <array>
+#include <memory>
 #include <string>
 
 namespace tolvane {
 
 struct ConfigInfo;
+struct MeasuredResults;
 struct ModelInfo;
 struct UncertaintyInfo;
 
@@ -22,6 +24,9 @@ struct ProgramState {
     InfoList* plots = nullptr;
     /// The result table; records are created at start-up and reused, never replaced.
     std::array<UncertaintyInfo*, kResultSlots> results{};
+    /// The slots that hold a measured DUT's results instead of their record's: set by the
+    /// measured computation, emptied when another computation fills the slot.
+    std::array<std::shared_ptr<const MeasuredResults>, kResultSlots> measuredResults{};
     /// The slot the next computation fills and new charts read (0 at start).
     int currentResultSlot = 0;
     /// How many slots, from slot 0, hold results to export (0 at start).

@@ -5,6 +5,7 @@
 #include "engine/program_state.h"
 #include "engine/uncertainty.h"
 #include "files/file_error.h"
+#include "files/measured_export.h"
 #include "files/safe_file_writer.h"
 
 #include <cstdarg>
@@ -256,9 +257,12 @@ int ExportResultSlots(const char* chosenPath) {
     const std::string path = chosenPath == nullptr ? "" : chosenPath;
     for (int slot = 0; slot < state.resultCount && slot < kResultSlots; ++slot) {
         const std::string slotPath = NumberedExportPath(path, slot, state.resultCount);
-        if (ExportUncertaintyToFile(state.results[static_cast<std::size_t>(slot)],
-                                    slotPath.c_str()) == 0)
-            return 0;
+        const auto index = static_cast<std::size_t>(slot);
+        const int written = state.measuredResults[index] != nullptr
+                                ? ExportMeasuredToFile(*state.measuredResults[index],
+                                                       MeasuredFormat::Table, slotPath.c_str())
+                                : ExportUncertaintyToFile(state.results[index], slotPath.c_str());
+        if (written == 0) return 0;
     }
     return 1;
 }

@@ -29,8 +29,9 @@ int ExportUncertaintyToStream(const UncertaintyInfo* results, std::FILE* stream,
                                              int resultCount);
 
 /// Exports the result slots 0 to (result count - 1) of the program's result table, in slot order,
-/// under their numbered names; stops at the first export that fails. With a result count of 0
-/// nothing is written. 1 when every slot was written.
+/// under their numbered names (a slot holding a measured DUT's results writes its table); stops at
+/// the first export that fails. With a result count of 0 nothing is written. 1 when every slot was
+/// written.
 int ExportResultSlots(const char* chosenPath);
 
 } // namespace tolvane

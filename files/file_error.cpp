@@ -21,6 +21,10 @@ const char* RoutinePrefix(std::uint32_t routine) {
         return "WriteModelFile: ";
     case kRoutineExportUncertaintyToFile:
         return "ExportUncertaintyToFile: ";
+    case kRoutineReadTouchstoneFile:
+        return "ReadTouchstoneFile: ";
+    case kRoutineReadLimitFile:
+        return "ReadLimitFile: ";
     default:
         return "";
     }
@@ -78,6 +82,19 @@ std::string ComposeFileErrorText(ErrorCode code, const char* path, const char* l
 
 void ReportFileError(ErrorCode code, const char* path, const char* line) {
     ShowErrorMessage(ComposeFileErrorText(code, path, line).c_str());
+}
+
+std::string ComposeRefusalText(FileRoutine routine, const std::string& path, int lineNumber,
+                               const std::string& reason, const std::string& line) {
+    std::string text = std::string(RoutinePrefix(routine)) + "File:" + path + "\n";
+    if (lineNumber <= 0) return text + reason;
+    return text + "Line " + std::to_string(lineNumber) + ": " + reason + "\n" +
+           WithoutLineFeed(line.c_str());
+}
+
+void ReportFileRefusal(FileRoutine routine, const std::string& path, int lineNumber,
+                       const std::string& reason, const std::string& line) {
+    ShowErrorMessage(ComposeRefusalText(routine, path, lineNumber, reason, line).c_str());
 }
 
 } // namespace tolvane

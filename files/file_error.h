@@ -2,6 +2,8 @@
 
 #include "core/error_report.h"
 
+#include <string>
+
 namespace tolvane {
 
 /// Routine numbers of the File module's reporter.
@@ -12,6 +14,8 @@ enum FileRoutine : std::uint32_t {
     kRoutineReadModelFile = 4,
     kRoutineWriteModelFile = 5,
     kRoutineExportUncertaintyToFile = 6,
+    kRoutineReadTouchstoneFile = 7,
+    kRoutineReadLimitFile = 8,
 };
 
 /// Message numbers of the File module (1 to 5 are the common ones).
@@ -35,5 +39,16 @@ enum FileMessage : std::uint32_t {
 
 /// Shows ComposeFileErrorText through the common error box.
 void ReportFileError(ErrorCode code, const char* path, const char* line = nullptr);
+
+/// The text of a refused file: the routine, "File:" and the path, then "Line <n>: " and the
+/// reason followed by the line itself, or the reason alone when no line is to blame (`lineNumber`
+/// 0).
+[[nodiscard]] std::string ComposeRefusalText(FileRoutine routine, const std::string& path,
+                                             int lineNumber, const std::string& reason,
+                                             const std::string& line);
+
+/// Shows ComposeRefusalText through the common error box.
+void ReportFileRefusal(FileRoutine routine, const std::string& path, int lineNumber,
+                       const std::string& reason, const std::string& line = {});
 
 } // namespace tolvane

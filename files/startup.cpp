@@ -6,6 +6,7 @@
 #include "components/vna.h"
 #include "core/component_lists.h"
 #include "engine/config.h"
+#include "engine/measured_dut.h"
 #include "engine/model.h"
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
@@ -78,6 +79,8 @@ void ShutDown() {
     for (UncertaintyInfo*& slot : state.results)
         if (UncertaintyInfo* results = std::exchange(slot, nullptr))
             DestroyUncertaintyInfo(results);
+    for (auto& measured : state.measuredResults)
+        measured.reset();
 }
 
 int ReadPreference(int* value, const char* path) {

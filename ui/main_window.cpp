@@ -4,6 +4,7 @@
 #include "tolvane/version.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/artwork.h"
+#include "ui/charts/measured_session.h"
 #include "ui/charts/result_presenter.h"
 #include "ui/configuration/configuration_dialog.h"
 #include "ui/file_commands.h"
@@ -11,6 +12,7 @@
 #include "ui/model/model_dialog.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -29,7 +31,8 @@ namespace tolvane {
 
 MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     : QMainWindow(parent), preferencePath_(preferencePath), area_(new QMdiArea(this)),
-      presenter_(new ResultPresenter(area_, this)) {
+      presenter_(new ResultPresenter(area_, this)),
+      measured_(new MeasuredSession(presenter_, this)) {
     setWindowTitle(QString::fromUtf8(kProductTitle));
     // Every window of the program (dialogs, charts) shows the program's icon.
     QApplication::setWindowIcon(ApplicationIcon());
@@ -64,6 +67,20 @@ void MainWindow::createActions() {
     recallModelAct_ = make("Recall Model...", [this] {
         if (RecallModel(this)) Q_EMIT modelReplaced();
     });
+    openMeasurementAct_ =
+        make("Open &Measurement...", [this] { measured_->openMeasurement(this); });
+    openLimitsAct_ = make("Open &Limits...", [this] { measured_->openLimits(this); });
+    // The decision rule of the verdicts: guarded (the start state) or simple.
+    auto* rules = new QActionGroup(this);
+    guardedRuleAct_ =
+        make("&Guarded Decision Rule", [this] { measured_->setRule(DecisionRule::Guarded); });
+    simpleRuleAct_ =
+        make("&Simple Decision Rule", [this] { measured_->setRule(DecisionRule::Simple); });
+    for (QAction* rule : {guardedRuleAct_, simpleRuleAct_}) {
+        rule->setCheckable(true);
+        rules->addAction(rule);
+    }
+    guardedRuleAct_->setChecked(true);
     printPlotsAct_ = make("Print Plots", [this] { printPlots(); });
     outputTabularDataAct_ = make("Output Tabular Data...", [this] { OutputTabularData(this); });
     exitAct_ = make("E&xit", [this] { close(); });
@@ -85,6 +102,8 @@ void MainWindow::createActions() {
 
     aboutAct_ = make("&About..", [this] { about(); });
     helpContentsAct_ = make("Help &Contents...", [this] { ShowHelpTopic(this, kHelpContents); });
+    helpMeasuredAct_ =
+        make("Measured DUTs and &Limits...", [this] { ShowHelpTopic(this, kHelpMeasuredDut); });
 
     // Keys 1 and 2 choose the background tile while the main window is active.
     auto* tileOne = new QShortcut(QKeySequence(Qt::Key_1), this);
@@ -101,6 +120,11 @@ void MainWindow::createMenus() {
     file->addSeparator();
     file->addAction(saveModelAct_);
     file->addAction(recallModelAct_);
+    file->addSeparator();
+    file->addAction(openMeasurementAct_);
+    file->addAction(openLimitsAct_);
+    file->addAction(guardedRuleAct_);
+    file->addAction(simpleRuleAct_);
     file->addSeparator();
     file->addAction(printPlotsAct_);
     file->addAction(outputTabularDataAct_);
@@ -124,6 +148,7 @@ void MainWindow::createMenus() {
     help->addAction(aboutAct_);
     help->addSeparator();
     help->addAction(helpContentsAct_);
+    help->addAction(helpMeasuredAct_);
 }
 
 void MainWindow::createDialogs() {

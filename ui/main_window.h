@@ -10,6 +10,7 @@ class QMenu;
 namespace tolvane {
 
 class ConfigurationDialog;
+class MeasuredSession;
 class ModelDialog;
 class ResultPresenter;
 
@@ -28,6 +29,7 @@ public:
     [[nodiscard]] ConfigurationDialog* configurationDialog() const { return configDialog_; }
     [[nodiscard]] ModelDialog* modelDialog() const { return modelDialog_; }
     [[nodiscard]] QMdiArea* plotArea() const { return area_; }
+    [[nodiscard]] MeasuredSession* measuredSession() const { return measured_; }
 
     [[nodiscard]] bool backgroundEnabled() const { return backgroundEnabled_; }
     /// 1 or 2: which of the two background tiles is painted.
@@ -69,6 +71,7 @@ private:
     QString preferencePath_;
     QMdiArea* area_;
     ResultPresenter* presenter_;
+    MeasuredSession* measured_;
     ConfigurationDialog* configDialog_ = nullptr;
     ModelDialog* modelDialog_ = nullptr;
     bool backgroundEnabled_ = false;
@@ -79,6 +82,10 @@ private:
     QAction* recallConfigurationAct_ = nullptr;
     QAction* saveModelAct_ = nullptr;
     QAction* recallModelAct_ = nullptr;
+    QAction* openMeasurementAct_ = nullptr;
+    QAction* openLimitsAct_ = nullptr;
+    QAction* guardedRuleAct_ = nullptr;
+    QAction* simpleRuleAct_ = nullptr;
     QAction* printPlotsAct_ = nullptr;
     QAction* outputTabularDataAct_ = nullptr;
     QAction* exitAct_ = nullptr;
@@ -92,6 +99,7 @@ private:
     QAction* closeAllAct_ = nullptr;
     QAction* aboutAct_ = nullptr;
     QAction* helpContentsAct_ = nullptr;
+    QAction* helpMeasuredAct_ = nullptr;
 };
 
 } // namespace tolvane

@@ -318,5 +318,91 @@ TEST_F(CliTest, BudgetAndMethodOptionsAreChecked) {
     }
 }
 
+class ComputeMeasuredTest : public CliTest {
+protected:
+    void SetUp() override {
+        copyShippedFiles();
+        for (const char* name : {"bandpass_filter.s2p", "bandpass_filter.lim"})
+            fs::copy_file(fs::path(TOLVANE_SHIPPED_DATA_DIR) / name, dir_.path() / name);
+    }
+    static std::vector<std::string> rows(const std::string& text) {
+        std::vector<std::string> all;
+        std::istringstream in(text);
+        for (std::string row; std::getline(in, row);)
+            all.push_back(row);
+        return all;
+    }
+};
+
+TEST_F(ComputeMeasuredTest, CsvHasOneRowPerFrequencyAndParameterAndTheRuleSetsTheExitStatus) {
+    const std::string command = "compute-measured default.cfg bandpass_filter.s2p --format csv "
+                                "--output - --limits bandpass_filter.lim";
+    const ProgramRun guarded = run(command);
+    EXPECT_EQ(guarded.status, 3) << guarded.err; // conditional passes are not accepted
+    EXPECT_NE(guarded.err.find("Overall verdict: conditional pass; not accepted under the guarded "
+                               "decision rule.\n"),
+              std::string::npos);
+    const std::vector<std::string> csv = rows(guarded.out);
+    ASSERT_EQ(csv.size(), 1u + 221 * 4);
+    EXPECT_EQ(csv[0], "frequency_hz,parameter,measured_db,measured_deg,lower_db,upper_db,"
+                      "phase_unc_deg,verdict");
+    EXPECT_EQ(csv[1].rfind("500000000,S11,-0.0434999987,107.835,", 0), 0u) << csv[1];
+    EXPECT_EQ(csv[1].back(), ','); // no limit at 0.5 GHz for S11
+    // S21 at 0.5 GHz lies far below the noise: no lower bound, and still under the -40 dB
+    // limit.
+    EXPECT_EQ(csv[2].rfind("500000000,S21,-112.418404,-81.165,-inf,", 0), 0u) << csv[2];
+    EXPECT_EQ(csv[2].substr(csv[2].size() - 5), ",pass");
+    EXPECT_EQ(csv[3].rfind("500000000,S12,", 0), 0u);
+    EXPECT_EQ(csv[4].rfind("500000000,S22,", 0), 0u);
+    EXPECT_NE(guarded.out.find(",conditional pass\n"), std::string::npos);
+
+    EXPECT_EQ(run(command + " --rule simple").status, 0);
+    const ProgramRun noLimits = run("compute-measured default.cfg bandpass_filter.s2p --output -");
+    EXPECT_EQ(noLimits.status, 0) << noLimits.err;
+    EXPECT_EQ(noLimits.out.find("Overall verdict"), std::string::npos);
+    EXPECT_NE(noLimits.out.find("No limit applies to the measurement.\n"), std::string::npos);
+}
+
+TEST_F(ComputeMeasuredTest, TableEndsWithTheVerdictAndFailuresExitWithOneOrTwo) {
+    ASSERT_EQ(run("compute-measured default.cfg bandpass_filter.s2p --limits bandpass_filter.lim "
+                  "--rule simple")
+                  .status,
+              0);
+    const std::vector<std::string> table = rows(dir_.read("uncertainty.dat"));
+    ASSERT_EQ(table.size(), 8u + 221 + 3);
+    EXPECT_EQ(table[0], "Measured DUT Uncertainty Data");
+    EXPECT_EQ(table[4], "Limits:\tbandpass_filter.lim\tsimple decision rule");
+    EXPECT_EQ(table[8].rfind("0.500000\t      -0.043\t  107.835\t", 0), 0u) << table[8];
+    EXPECT_EQ(table[230], "Overall verdict: conditional pass; accepted under the simple decision "
+                          "rule.");
+    EXPECT_EQ(table[231].rfind("Worst margin: -0.", 0), 0u);
+    fs::remove(dir_.path() / "uncertainty.dat");
+
+    dir_.write("high.s1p", "1 0.1 0\n30 0.1 0\n");
+    ProgramRun result = run("compute-measured default.cfg high.s1p --output -");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_TRUE(result.out.empty());
+    EXPECT_NE(result.err.find("Error: CheckModel: Maximum frequency of CDR term is too low.\n"
+                              "Help: Suggestion: Adjust the minimum and maximum frequencies "
+                              "using the \"Frequency\" button.\n"),
+              std::string::npos);
+    dir_.write("bad.lim", "S11 max -15 1 6\nS21 mid -1 1 2\n");
+    result = run("compute-measured default.cfg bandpass_filter.s2p --limits bad.lim");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Error: ReadLimitFile: File:bad.lim\nLine 2: \"mid\" is neither max "
+                              "nor min.\nS21 mid -1 1 2\n"),
+              std::string::npos);
+    EXPECT_EQ(run("compute-measured default.cfg nowhere.s2p").status, 1);
+    EXPECT_FALSE(fs::exists(dir_.path() / "uncertainty.dat"));
+
+    for (const char* usage : {"compute-measured default.cfg",
+                              "compute-measured default.cfg "
+                              "bandpass_filter.s2p --rule strict",
+                              "compute-measured default.cfg bandpass_filter.s2p --output "
+                              "bandpass_filter.s2p",
+                              "compute-model default.mdl --limits bandpass_filter.lim"})
+        EXPECT_EQ(run(usage).status, 2) << usage;
+}
+
 } // namespace
 } // namespace tolvane

@@ -211,7 +211,7 @@ TEST(FileErrorText, ComposesPrefixMessagePathAndLine) {
               "ExportUncertaintyToFile: Invalid number of DUT values.");
     EXPECT_EQ(text(kFileMsgUncertaintyType, 6, nullptr),
               "ExportUncertaintyToFile: Invalid uncertainty type.");
-    EXPECT_EQ(text(kMsgNullInfo, 7, nullptr), "NULL info pointer.") << "unknown routine";
+    EXPECT_EQ(text(kMsgNullInfo, 9, nullptr), "NULL info pointer.") << "unknown routine";
     EXPECT_EQ(text(0x0A, 2, nullptr), "ReadConfigFile: ") << "0x0A to 0x0F are not used";
 }
 

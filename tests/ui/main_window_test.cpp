@@ -65,12 +65,15 @@ private Q_SLOTS:
         QCOMPARE(popups[1]->text(), QStringLiteral("&Windows"));
         QCOMPARE(popups[2]->text(), QStringLiteral("&Help"));
         QCOMPARE(MenuItems(popups[0]->menu()),
-                 QStringList({QStringLiteral("Save Configuration..."),
-                              QStringLiteral("Recall Configuration..."), QStringLiteral("-"),
-                              QStringLiteral("Save Model..."), QStringLiteral("Recall Model..."),
-                              QStringLiteral("-"), QStringLiteral("Print Plots"),
-                              QStringLiteral("Output Tabular Data..."), QStringLiteral("-"),
-                              QStringLiteral("E&xit")}));
+                 QStringList(
+                     {QStringLiteral("Save Configuration..."),
+                      QStringLiteral("Recall Configuration..."), QStringLiteral("-"),
+                      QStringLiteral("Save Model..."), QStringLiteral("Recall Model..."),
+                      QStringLiteral("-"), QStringLiteral("Open &Measurement..."),
+                      QStringLiteral("Open &Limits..."), QStringLiteral("*&Guarded Decision Rule"),
+                      QStringLiteral("&Simple Decision Rule"), QStringLiteral("-"),
+                      QStringLiteral("Print Plots"), QStringLiteral("Output Tabular Data..."),
+                      QStringLiteral("-"), QStringLiteral("E&xit")}));
         // Without "pref.txt" the background starts off.
         QCOMPARE(MenuItems(popups[1]->menu()),
                  QStringList({QStringLiteral("&Configuration..."),
@@ -82,7 +85,8 @@ private Q_SLOTS:
                               QStringLiteral("Close All Plot Windows")}));
         QCOMPARE(MenuItems(popups[2]->menu()),
                  QStringList({QStringLiteral("&About.."), QStringLiteral("-"),
-                              QStringLiteral("Help &Contents...")}));
+                              QStringLiteral("Help &Contents..."),
+                              QStringLiteral("Measured DUTs and &Limits...")}));
         for (QAction* popup : popups)
             for (QAction* item : popup->menu()->actions())
                 QVERIFY(item->isEnabled());

@@ -72,6 +72,22 @@ QString TitleHtml(const ChartContent& content) {
 
 PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent)
     : QMdiSubWindow(parent), content_(content), record_(record) {
+    adoptRecord();
+    buildChart();
+    resize(kWidth, kHeight);
+}
+
+PlotWindow::PlotWindow(QChart* chart, const QString& title, int kind, PlotInfo* record,
+                       QWidget* parent)
+    : QMdiSubWindow(parent), record_(record) {
+    content_.kind = kind;
+    content_.title = title;
+    adoptRecord();
+    showChart(chart);
+    resize(kWidth, kHeight);
+}
+
+void PlotWindow::adoptRecord() {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(content_.title);
     setWindowIcon(QApplication::windowIcon());
@@ -79,8 +95,6 @@ PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* p
         record_->kind = content_.kind;
         record_->chartWindow = this;
     }
-    buildChart();
-    resize(kWidth, kHeight);
 }
 
 PlotWindow::~PlotWindow() {
@@ -171,7 +185,10 @@ void PlotWindow::buildChart() {
         }
         connect(chart, &QChart::plotAreaChanged, this, [this] { placeAnnotations(); });
     }
+    showChart(chart);
+}
 
+void PlotWindow::showChart(QChart* chart) {
     view_ = new QChartView(chart);
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setContextMenuPolicy(Qt::NoContextMenu);

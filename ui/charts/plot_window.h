@@ -42,6 +42,10 @@ public:
     /// `record` is in the plot list already; the window stores itself in it, and removes and
     /// destroys it when the window is closed or destroyed. Placed by its creator.
     PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent = nullptr);
+    /// A chart its creator built (the charts of a measured DUT): the window takes `chart` and
+    /// shows it as a chart of `kind` entitled `title`.
+    PlotWindow(QChart* chart, const QString& title, int kind, PlotInfo* record,
+               QWidget* parent = nullptr);
     ~PlotWindow() override;
 
     /// The window's record; null once the window has been closed.
@@ -87,7 +91,9 @@ private:
     [[nodiscard]] QPoint nearestPoint(const QPoint& viewPosition) const;
     void setCurrentPoint(QPoint point);
     void forgetRecord();
+    void adoptRecord();
     void buildChart();
+    void showChart(QChart* chart);
     void placeAnnotations();
     void askAndSaveImage();
 

@@ -11,6 +11,7 @@
 #include "ui/charts/plot_window.h"
 #include "ui/charts/user_dut_results_dialog.h"
 
+#include <QChart>
 #include <QDialog>
 #include <QMdiArea>
 #include <QPageLayout>
@@ -36,6 +37,13 @@ bool ReadDisplay(const DUTInfo* dut, ResultDisplay* display) {
     if (GetDUTType(dut, &type) == 0 || GetDUTFreqSweep(dut, &sweep) == 0) return false;
     *display = ResultDisplayFor(type, sweep);
     return true;
+}
+
+/// The slot a configuration or model computation fills holds its record's results from then on.
+void ForgetMeasuredResult() {
+    ProgramState& state = GlobalProgramState();
+    if (state.currentResultSlot >= 0 && state.currentResultSlot < kResultSlots)
+        state.measuredResults[static_cast<std::size_t>(state.currentResultSlot)].reset();
 }
 
 QString PlotSubtitle() {
@@ -77,6 +85,7 @@ void ResultPresenter::setReplaceMode(bool replace) {
 
 bool ResultPresenter::computeConfiguration(QDialog* dialog) {
     prepareComputation();
+    ForgetMeasuredResult();
     ConfigInfo* config = GlobalProgramState().currentConfig;
     DUTInfo* dut = nullptr;
     ResultDisplay display = ResultDisplay::Reflection;
@@ -93,6 +102,7 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
 
 bool ResultPresenter::computeModel(QDialog* dialog) {
     prepareComputation();
+    ForgetMeasuredResult();
     ProgramState& state = GlobalProgramState();
     // The coverage factors the command copies in do not change the DUT's type or sweep.
     void* dut = nullptr;
@@ -191,6 +201,27 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
     const int offset = PlotWindow::kOffsetPerKind * kind;
     window->setGeometry(offset, offset, PlotWindow::kWidth, PlotWindow::kHeight);
     return window;
+}
+
+PlotWindow* ResultPresenter::addChart(QChart* chart, const QString& title, int kind) {
+    PlotInfo* record = CreatePlotInfo();
+    if (record == nullptr || AddInfoListItem(GlobalProgramState().plots, record) == 0) {
+        if (record != nullptr) {
+            ReportCreatePlotFailure();
+            (void)DestroyPlotInfo(record);
+        }
+        delete chart;
+        return nullptr;
+    }
+    auto* window = new PlotWindow(chart, title, kind, record);
+    area_->addSubWindow(window);
+    window->show();
+    return window;
+}
+
+void ResultPresenter::finishPresentation() {
+    tileCharts();
+    advanceResultSlot();
 }
 
 QList<PlotWindow*> ResultPresenter::charts() const {

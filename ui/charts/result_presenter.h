@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 
+class QChart;
 class QDialog;
 class QMdiArea;
 class QPrinter;
@@ -67,6 +68,14 @@ public:
     /// slot and adds its record to the plot list. Null after reporting when the record cannot be
     /// made or the results cannot be read.
     PlotWindow* createPlot(int kind, int quantity = 0);
+
+    /// Shows `chart` (built by its creator) in a new chart window of `kind` entitled `title` and
+    /// adds its record to the plot list. Null after reporting when the record cannot be made; the
+    /// chart is then deleted.
+    PlotWindow* addChart(QChart* chart, const QString& title, int kind);
+    /// Last step of a computation that made its own charts (a measured DUT): tiles them and
+    /// advances the current result slot and the result count.
+    void finishPresentation();
 
     /// The open charts in plot-list order.
     [[nodiscard]] QList<PlotWindow*> charts() const;

@@ -25,6 +25,7 @@ enum HelpContext : int {
     kHelpConnectorRepeatabilityPages = 15,
     kHelpModelDut = 16,
     kHelpTestsetPages = 17,
+    kHelpMeasuredDut = 18,
 };
 
 /// The program's one help function, called by every "Help" button and "Help Contents...". Shows

@@ -58,6 +58,7 @@ const QList<QPair<int, QString>> kContextTopics = {
     {kHelpConnectorRepeatabilityPages, QStringLiteral("Connector Repeatability")},
     {kHelpModelDut, QStringLiteral("Model DUT")},
     {kHelpTestsetPages, QStringLiteral("Testset")},
+    {kHelpMeasuredDut, QStringLiteral("Measured DUTs, Limits and Decision Rules")},
 };
 
 // The content of the element with the given id ("<pre id=...>...</pre>"), decoded.
@@ -213,12 +214,13 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("The Main Window and Menu"),
                               QStringLiteral("Configuration"), QStringLiteral("Uncertainty Model"),
                               QStringLiteral("Results: Charts, Lists and Printing"),
+                              QStringLiteral("Measured DUTs, Limits and Decision Rules"),
                               QStringLiteral("Computation of Uncertainty"),
                               QStringLiteral("Messages"), QStringLiteral("File Formats")}));
         const ContentsEntry& configuration = contents[0].children[1];
         QCOMPARE(configuration.local, QStringLiteral("configuration.htm"));
         QCOMPARE(configuration.children.size(), 5);
-        const ContentsEntry& files = contents[0].children[6];
+        const ContentsEntry& files = contents[0].children[7];
         QVERIFY(files.local.isEmpty());
         QCOMPARE(files.children[0].local, QStringLiteral("file_database.htm"));
     }

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "engine/measured_dut.h"
+
+#include <QColor>
+#include <QList>
+#include <QPointF>
+#include <QString>
+
+#include <array>
+#include <span>
+
+class QChart;
+
+namespace tolvane {
+
+/// What the chart of one measured parameter draws, against frequency in GHz: the measured trace,
+/// the band between its lower and upper bounds, the limit lines and the points outside `pass`.
+struct MeasuredChartData {
+    QString title;      ///< "S21 Magnitude", "S21 Phase"
+    QString yAxisLabel; ///< "Magnitude (dB)", "Phase (deg.)"
+    QList<QPointF> measured;
+    /// The band's edges, point for point; a lower bound of 0 (-inf dB) lies on the axis bottom.
+    QList<QPointF> lower;
+    QList<QPointF> upper;
+    struct Line {
+        QString label; ///< "S21 min -1.1 dB"
+        QList<QPointF> points;
+    };
+    QList<Line> limits;
+    /// The measured points whose verdict is conditional pass, conditional fail or fail.
+    std::array<QList<QPointF>, 3> marked;
+    double xMin = 0.0, xMax = 0.0; ///< GHz
+    double yMin = 0.0, yMax = 0.0; ///< the axis range
+};
+
+/// At most this many points of a trace or a band edge are drawn: a trace of 100,000 frequencies
+/// is drawn as the lowest and highest value of each of this many groups of neighbours, which
+/// looks the same and draws in a moment. Marked points are all drawn.
+inline constexpr int kMaxDrawnMeasuredPoints = 4000;
+
+/// The verdicts a chart marks, in the order of MeasuredChartData::marked.
+inline constexpr std::array<Verdict, 3> kMarkedVerdicts = {Verdict::ConditionalPass,
+                                                           Verdict::ConditionalFail, Verdict::Fail};
+
+/// The colour of a verdict's marks (and of the overall verdict): amber, orange, red; green for a
+/// pass.
+[[nodiscard]] QColor VerdictColour(Verdict verdict);
+
+/// The magnitude chart of `parameter` (which the results must hold), with the limits on it.
+[[nodiscard]] MeasuredChartData MeasuredMagnitudeChartData(const MeasuredResults& results,
+                                                           SParameter parameter,
+                                                           std::span<const Limit> limits);
+/// The phase chart of `parameter`: the measured phase with its plus/minus band.
+[[nodiscard]] MeasuredChartData MeasuredPhaseChartData(const MeasuredResults& results,
+                                                       SParameter parameter);
+
+/// The chart's title block: title, the set-up and measurement, and the overall verdict in its
+/// colour (HTML for QChart::setTitle).
+[[nodiscard]] QString MeasuredChartTitle(const MeasuredChartData& data,
+                                         const MeasuredResults& results);
+
+/// A new chart drawing `data` under `titleHtml`, for a chart window to own.
+[[nodiscard]] QChart* BuildMeasuredChart(const MeasuredChartData& data, const QString& titleHtml);
+
+} // namespace tolvane

@@ -1,0 +1,115 @@
+#include "ui/charts/measured_session.h"
+
+#include "engine/plot_info.h"
+#include "engine/program_state.h"
+#include "files/limit_file.h"
+#include "files/touchstone_file.h"
+#include "ui/busy_cursor.h"
+#include "ui/charts/measured_chart.h"
+#include "ui/charts/result_presenter.h"
+#include "ui/help/help.h"
+
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace tolvane {
+namespace {
+
+/// An existing file, from Qt's own file dialog: it carries a Help button that opens the topic on
+/// measured DUTs and limits.
+QString AskForFile(QWidget* parent, const QString& caption, const QString& filter) {
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        buttons->addButton(QDialogButtonBox::Help);
+        QObject::connect(buttons, &QDialogButtonBox::helpRequested, &dialog,
+                         [&dialog] { ShowHelpTopic(&dialog, kHelpMeasuredDut); });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+MeasuredSession::MeasuredSession(ResultPresenter* presenter, QObject* parent)
+    : QObject(parent), presenter_(presenter) {}
+
+void MeasuredSession::openMeasurement(QWidget* parent) {
+    const QString path = AskForFile(
+        parent, QStringLiteral("Open Measurement"),
+        QStringLiteral("Touchstone files (*.s1p *.s2p *.S1P *.S2P *.ts);;All files (*)"));
+    if (!path.isEmpty()) (void)openMeasurementFrom(path);
+}
+
+void MeasuredSession::openLimits(QWidget* parent) {
+    const QString path = AskForFile(parent, QStringLiteral("Open Limits"),
+                                    QStringLiteral("Limit files (*.lim *.LIM);;All files (*)"));
+    if (!path.isEmpty()) (void)openLimitsFrom(path);
+}
+
+bool MeasuredSession::openMeasurementFrom(const QString& path) {
+    Measurement read;
+    {
+        const BusyCursor busy;
+        if (ReadTouchstoneFile(QFile::encodeName(path).constData(), &read) == 0) return false;
+    }
+    measurement_ = std::move(read);
+    measurementName_ = QFileInfo(path).fileName();
+    return compute();
+}
+
+bool MeasuredSession::openLimitsFrom(const QString& path) {
+    std::vector<Limit> read;
+    if (ReadLimitFile(QFile::encodeName(path).constData(), &read) == 0) return false;
+    limits_ = std::move(read);
+    limitsName_ = QFileInfo(path).fileName();
+    if (hasMeasurement()) (void)compute();
+    return true;
+}
+
+void MeasuredSession::setRule(DecisionRule rule) {
+    if (rule == rule_) return;
+    rule_ = rule;
+    if (hasMeasurement()) (void)compute();
+}
+
+bool MeasuredSession::compute() {
+    if (!hasMeasurement()) return false;
+    presenter_->prepareComputation();
+    auto results = std::make_shared<MeasuredResults>();
+    {
+        const BusyCursor busy;
+        if (ComputeMeasuredCommand(GlobalProgramState().currentConfig, measurement_, limits_, rule_,
+                                   results.get()) == 0)
+            return false;
+    }
+    results->measurementName = measurementName_.toStdString();
+    results->limitsName = limitsName_.toStdString();
+    ProgramState& state = GlobalProgramState();
+    if (state.currentResultSlot >= 0 && state.currentResultSlot < kResultSlots)
+        state.measuredResults[static_cast<std::size_t>(state.currentResultSlot)] = results;
+    results_ = results;
+    showCharts(*results);
+    return true;
+}
+
+void MeasuredSession::showCharts(const MeasuredResults& results) {
+    const BusyCursor busy;
+    for (SParameter parameter : kAllSParameters) {
+        if (!results.has(parameter)) continue;
+        const MeasuredChartData magnitude = MeasuredMagnitudeChartData(results, parameter, limits_);
+        (void)presenter_->addChart(
+            BuildMeasuredChart(magnitude, MeasuredChartTitle(magnitude, results)), magnitude.title,
+            kPlotMeasuredMagnitude);
+        const MeasuredChartData phase = MeasuredPhaseChartData(results, parameter);
+        (void)presenter_->addChart(BuildMeasuredChart(phase, MeasuredChartTitle(phase, results)),
+                                   phase.title, kPlotMeasuredPhase);
+    }
+    presenter_->finishPresentation();
+}
+
+} // namespace tolvane
