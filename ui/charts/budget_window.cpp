@@ -53,7 +53,7 @@ void SetRow(QTableWidget* table, int row, const QStringList& cells) {
 }
 
 int TableHeight(const QTableWidget* table) {
-    int height = table->horizontalHeader()->height() + 2 * table->frameWidth();
+    int height = table->horizontalHeader()->sizeHint().height() + 2 * table->frameWidth();
     for (int row = 0; row < table->rowCount(); ++row)
         height += table->rowHeight(row);
     return height;
@@ -120,6 +120,7 @@ BudgetWindow::BudgetWindow(const PointExplanation& explanation, const QString& p
     chart->setAnimationOptions(QChart::NoAnimation);
     auto* termAxis = new QBarCategoryAxis;
     termAxis->append(categories);
+    termAxis->setTruncateLabels(false);
     auto* shareAxis = new QValueAxis;
     shareAxis->setRange(0.0, 100.0);
     shareAxis->setLabelFormat(QStringLiteral("%.0f"));
@@ -146,6 +147,7 @@ BudgetWindow::BudgetWindow(const PointExplanation& explanation, const QString& p
 
     const MonteCarloOptions& mc = explanation_.monteCarloOptions;
     methods_ = MakeTable({QStringLiteral("Method"), QStringLiteral("Upper deviation (linear)"),
+                          QStringLiteral("Lower deviation (linear)"),
                           QStringLiteral("Magnitude uncertainty (dB)"),
                           QStringLiteral("Phase uncertainty (degrees)")},
                          3, this);
@@ -154,26 +156,33 @@ BudgetWindow::BudgetWindow(const PointExplanation& explanation, const QString& p
                                3);
     };
     SetRow(methods_, 0,
-           {QStringLiteral("Worst case"), Linear(b.worstCaseDeviation),
-            Decibels(b.worstCaseDeviation, b.nominal),
-            QStringLiteral("%1 = %2 + %3 cable phase drift")
-                .arg(QString::number(b.phaseDeg, 'f', 3), QString::number(b.asinPhaseDeg, 'f', 3),
-                     QString::number(b.cablePhaseDriftDeg, 'f', 3))});
+           {QStringLiteral("Worst case"), Linear(b.worstCaseDeviation), QString(),
+            Decibels(b.worstCaseDeviation, b.nominal), QString::number(b.phaseDeg, 'f', 3)});
     SetRow(methods_, 1,
-           {QStringLiteral("RSS"), Linear(b.rssDeviation), Decibels(b.rssDeviation, b.nominal),
-            phase(b.rssDeviation)});
+           {QStringLiteral("RSS"), Linear(b.rssDeviation), QString(),
+            Decibels(b.rssDeviation, b.nominal), phase(b.rssDeviation)});
     SetRow(methods_, 2,
-           {QStringLiteral("Monte Carlo 95 % (%1 trials, seed %2; lower %3)")
-                .arg(mc.trials)
-                .arg(mc.seed)
-                .arg(Linear(explanation_.monteCarlo.lowerDeviation)),
-            Linear(explanation_.monteCarlo.upperDeviation),
+           {QStringLiteral("Monte Carlo 95 %"), Linear(explanation_.monteCarlo.upperDeviation),
+            Linear(explanation_.monteCarlo.lowerDeviation),
             Decibels(explanation_.monteCarlo.upperDeviation, b.nominal),
             phase(explanation_.monteCarlo.upperDeviation)});
     for (QTableWidget* table : {terms_, methods_}) {
+        table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        table->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         table->resizeColumnsToContents();
+        table->resizeRowsToContents();
         table->setFixedHeight(TableHeight(table));
     }
+    auto* note = new QLabel(
+        QStringLiteral("Worst-case phase: arcsine part %1\u00b0 + cable phase drift %2\u00b0; "
+                       "the other methods add the same drift to their arcsine part. "
+                       "Monte Carlo: %3 trials, seed %4.")
+            .arg(QString::number(b.asinPhaseDeg, 'f', 3),
+                 QString::number(b.cablePhaseDriftDeg, 'f', 3))
+            .arg(mc.trials)
+            .arg(mc.seed),
+        this);
+    note->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* save =
@@ -190,14 +199,20 @@ BudgetWindow::BudgetWindow(const PointExplanation& explanation, const QString& p
     layout->addWidget(bars_, 1);
     layout->addWidget(terms_);
     layout->addWidget(methods_);
+    layout->addWidget(note);
     layout->addWidget(buttons);
-    resize(760, 860);
+    resize(860, 900);
 }
 
 QString BudgetWindow::budgetText() const {
-    return QStringLiteral("Uncertainty budget: %1\nnominal magnitude\t%2\n\n%3\n\n%4\n")
-        .arg(point_, QString::number(explanation_.budget.nominal, 'g', 9), TableText(terms_),
-             TableText(methods_));
+    const UncertaintyBudget& b = explanation_.budget;
+    return QStringLiteral("Uncertainty budget: %1\nnominal magnitude\t%2\n\n%3\n\n%4\n\n"
+                          "worst-case phase: arcsine part\t%5\tcable phase drift\t%6\n"
+                          "Monte Carlo trials\t%7\tseed\t%8\n")
+        .arg(point_, QString::number(b.nominal, 'g', 9), TableText(terms_), TableText(methods_),
+             QString::number(b.asinPhaseDeg, 'f', 3), QString::number(b.cablePhaseDriftDeg, 'f', 3))
+        .arg(explanation_.monteCarloOptions.trials)
+        .arg(explanation_.monteCarloOptions.seed);
 }
 
 bool BudgetWindow::saveImage(const QString& path) {

@@ -419,9 +419,9 @@ void PlotWindow::addMethodCurves() {
     yAxis->setRange(yMin, yMax);
     // The legend says which line style is which method.
     const std::pair<QString, Qt::PenStyle> keys[] = {
-        {QStringLiteral("worst case"), Qt::SolidLine},
-        {QStringLiteral("RSS"), Qt::DashLine},
-        {QStringLiteral("Monte Carlo 95 %"), Qt::DotLine}};
+        {QStringLiteral("worst case (solid)"), Qt::SolidLine},
+        {QStringLiteral("RSS (dashed)"), Qt::DashLine},
+        {QStringLiteral("Monte Carlo 95 % (dotted)"), Qt::DotLine}};
     // A chart of too many curves for a legend names the methods only.
     if (!legendShownAlone_)
         for (QLineSeries* series : drawnSeries_)
@@ -434,6 +434,7 @@ void PlotWindow::addMethodCurves() {
         shown->addSeries(key);
         methodKeys_.append(key);
     }
+    shown->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     shown->legend()->setVisible(true);
 }
 
