@@ -1,5 +1,8 @@
 #include "cli/cli_options.h"
 
+#include "engine/plan.h"
+#include "engine/plan_values.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -85,6 +88,9 @@ const char* UsageText() {
            "              [--format table|csv]\n"
            "  tolvane-cli budget CONFIG.cfg --frequency GHZ --value DB [--parameter S11|S21]\n"
            "                     [--database DB.unc] [--trials N] [--seed S] [--output PATH]\n"
+           "  tolvane-cli plan CONFIG.cfg --vary ifbw|averages|power|cable-length|kit|vna\n"
+           "                  [--values LIST] --point GHZ:DB[:S11|S21] ... [--target DB]\n"
+           "                  [--cable 1|2|both] [--database DB.unc] [--output PATH]\n"
            "  tolvane-cli --help\n"
            "  tolvane-cli --version\n"
            "\n"
@@ -114,11 +120,98 @@ const char* UsageText() {
            "                for a budget; 100 to 1000000)\n"
            "--seed S        seed of the Monte Carlo trials (default 1): the same seed gives the\n"
            "                same results\n"
+           "plan            varies one set-up choice of a configuration and writes, as csv, the\n"
+           "                worst-case magnitude uncertainty (dB) at each point and the\n"
+           "                estimated sweep time of each value (default output \"plan.csv\")\n"
+           "--values LIST   values separated by commas (Hz, averaging factor, dBm, m, or kit or\n"
+           "                analyzer names); default: every value the set-up offers\n"
+           "--point         frequency in GHz and DUT value in dB, reflection (S11) or\n"
+           "                transmission (S21); 1 to 5 points\n"
+           "--target DB     names the value of the smallest sweep time whose uncertainty is at\n"
+           "                most DB at every point (on standard error)\n"
            "\n"
            "Messages go to standard error as \"Error: ...\" or \"Help: ...\". Exit status: 0 on\n"
            "success, 1 when reading or computing failed, 2 for a usage error, 3 when\n"
            "compute-measured computed a measurement that its rule does not accept.\n";
 }
+
+namespace {
+
+std::vector<std::string> SplitAtCommas(const std::string& list) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = list.find(',', start);
+        parts.push_back(list.substr(start, comma - start));
+        if (comma == std::string::npos) return parts;
+        start = comma + 1;
+    }
+}
+
+/// The plan's own options; false with `problem` set for an unknown option or a malformed value.
+bool ParsePlanOption(const std::string& argument, const std::string& value, Options* options,
+                     std::string* problem) {
+    if (argument == "--vary") {
+        options->varied = value;
+    } else if (argument == "--values") {
+        options->valueTexts = SplitAtCommas(value);
+    } else if (argument == "--point") {
+        options->pointTexts.push_back(value);
+    } else if (argument == "--cable" && (value == "1" || value == "2" || value == "both")) {
+        options->cable = value;
+    } else if (argument == "--cable") {
+        *problem = "unknown cable \"" + value + "\" (1, 2 or both)";
+        return false;
+    } else if (argument == "--target") {
+        char* end = nullptr;
+        const double target = std::strtod(value.c_str(), &end);
+        if (value.empty() || *end != '\0' || !std::isfinite(target)) {
+            *problem = "invalid target \"" + value + "\" (a number of dB)";
+            return false;
+        }
+        options->targetDb = target;
+    } else {
+        *problem = "unknown option " + argument + " for plan";
+        return false;
+    }
+    return true;
+}
+
+/// The plan's options together: a known quantity, values of its kind, 1 to 5 points of the form
+/// GHZ:DB[:S11|S21].
+bool CheckPlanOptions(const Options& options, std::string* problem) {
+    const std::optional<PlanQuantity> quantity = PlanQuantityFromKeyword(options.varied);
+    if (!quantity) {
+        *problem = options.varied.empty()
+                       ? "plan needs --vary"
+                       : "unknown quantity \"" + options.varied +
+                             "\" (ifbw, averages, power, cable-length, kit or vna)";
+        return false;
+    }
+    for (const std::string& text : options.valueTexts) {
+        if (!ParsePlanValue(*quantity, text)) {
+            *problem = "invalid value \"" + text + "\" for " + options.varied;
+            return false;
+        }
+    }
+    if (options.pointTexts.empty() || options.pointTexts.size() > kMaxPlanPoints) {
+        *problem = "plan needs 1 to 5 --point options";
+        return false;
+    }
+    for (const std::string& text : options.pointTexts) {
+        if (!ParsePlanPoint(text, PlanPort::Reflection)) {
+            *problem = "invalid point \"" + text + "\" (GHZ:DB, GHZ:DB:S11 or GHZ:DB:S21)";
+            return false;
+        }
+    }
+    if (options.cable != "both" && *quantity != PlanQuantity::CableLength) {
+        *problem = "--cable goes with --vary cable-length";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
                   std::string* problem) {
@@ -143,6 +236,9 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
     } else if (command == "budget") {
         options->command = Command::Budget;
         options->outputPath = "-";
+    } else if (command == "plan") {
+        options->command = Command::Plan;
+        options->outputPath = kDefaultPlanOutput;
     } else {
         *problem = "unknown command \"" + command + "\"";
         return false;
@@ -180,6 +276,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
             return false;
         } else if (argument == "--database" && options->command != Command::ComputeModel) {
             options->databasePath = value;
+        } else if (options->command == Command::Plan) {
+            if (!ParsePlanOption(argument, value, options, problem)) return false;
         } else if (argument == "--limits" && measured) {
             options->limitsPath = value;
         } else if (argument == "--rule" && measured && (value == "guarded" || value == "simple")) {
@@ -206,7 +304,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         *problem = "budget needs --frequency and --value";
         return false;
     }
-    return true;
+    return options->command != Command::Plan || CheckPlanOptions(*options, problem);
 }
 
 } // namespace tolvane::cli

@@ -10,7 +10,7 @@
 
 namespace tolvane::cli {
 
-enum class Command { ComputeConfig, ComputeModel, ComputeMeasured, Budget, Help, Version };
+enum class Command { ComputeConfig, ComputeModel, ComputeMeasured, Budget, Plan, Help, Version };
 enum class OutputFormat { Table, Csv };
 
 /// What the command line asks for.
@@ -31,7 +31,17 @@ struct Options {
     double frequencyGHz = 0.0;
     float valueDb = 0.0f;
     MeasuredParameter parameter = MeasuredParameter::S11;
+
+    // plan: checked for form here; the values and points are read against the configuration.
+    std::string varied;                  ///< --vary keyword ("ifbw", ...)
+    std::vector<std::string> valueTexts; ///< --values, split at the commas; empty: the defaults
+    std::vector<std::string> pointTexts; ///< each --point as given
+    std::optional<double> targetDb;      ///< --target
+    std::string cable = "both";          ///< --cable for cable-length: "1", "2" or "both"
 };
+
+/// Where plan writes without --output.
+inline constexpr const char* kDefaultPlanOutput = "plan.csv";
 
 /// Reads the arguments after the program name. Returns false with `problem` set when they do not
 /// form a valid command line.

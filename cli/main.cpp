@@ -3,6 +3,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/csv_output.h"
+#include "cli/plan_output.h"
 #include "core/message_sink.h"
 #include "engine/compute_commands.h"
 #include "engine/compute_config.h"
@@ -10,6 +11,8 @@
 #include "engine/config.h"
 #include "engine/measured_dut.h"
 #include "engine/model.h"
+#include "engine/plan.h"
+#include "engine/plan_values.h"
 #include "engine/program_state.h"
 #include "files/config_file.h"
 #include "files/database_file.h"
@@ -24,6 +27,7 @@
 
 #include "tolvane/version.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -76,10 +80,12 @@ template <typename Read> bool ReadCleanly(Read read) {
     return read() != 0 && gErrorCount == errorsBefore;
 }
 
-bool WriteCsv(const UncertaintyInfo* results, const std::string& path) {
-    // The export's own messages, so that both formats fail alike.
+/// Writes csv through `write` to `path` ("-" is standard output), replacing a file only when all
+/// of it was written.
+template <typename Write> bool WriteCsvTo(const std::string& path, Write write) {
+    // The export's own messages, so that every format fails alike.
     if (path == "-") {
-        if (WriteResultsCsv(results, stdout) && std::fflush(stdout) == 0) return true;
+        if (write(stdout) && std::fflush(stdout) == 0) return true;
         ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
                         "standard output");
         return false;
@@ -90,12 +96,16 @@ bool WriteCsv(const UncertaintyInfo* results, const std::string& path) {
                         path.c_str());
         return false;
     }
-    if (!WriteResultsCsv(results, writer.stream()) || !writer.commit()) {
+    if (!write(writer.stream()) || !writer.commit()) {
         ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
                         path.c_str());
         return false;
     }
     return true;
+}
+
+bool WriteCsv(const UncertaintyInfo* results, const std::string& path) {
+    return WriteCsvTo(path, [results](std::FILE* out) { return WriteResultsCsv(results, out); });
 }
 
 bool WriteResults(const Options& options) {
@@ -128,6 +138,68 @@ bool ComputeConfigurationFile(const Options& options) {
     return ReadDatabaseAndConfiguration(options) &&
            ComputeConfigurationCommand(GlobalProgramState().currentConfig,
                                        ComputationMethod(options)) != 0;
+}
+
+/// The plan of the command line against the configuration read: the points measure what the
+/// configuration's DUT does unless they say; without --values, every value the set-up offers.
+Plan PlanOfOptions(const Options& options, const ConfigInfo* config) {
+    Plan plan;
+    plan.quantity = *PlanQuantityFromKeyword(options.varied);
+    plan.cable = options.cable == "1"   ? PlanCable::Cable1
+                 : options.cable == "2" ? PlanCable::Cable2
+                                        : PlanCable::Both;
+    for (const std::string& text : options.valueTexts)
+        plan.values.push_back(*ParsePlanValue(plan.quantity, text));
+    if (options.valueTexts.empty()) plan.values = DefaultPlanValues(config, plan.quantity);
+    for (const std::string& text : options.pointTexts)
+        plan.points.push_back(*ParsePlanPoint(text, DefaultPlanPort(config)));
+    return plan;
+}
+
+/// Every point not computed, and the best value for the target, on standard error.
+void ReportPlanOutcome(const Options& options, const Plan& plan, const PlanResult& result) {
+    for (std::size_t v = 0; v < result.values.size(); ++v) {
+        for (std::size_t p = 0; p < result.values[v].points.size(); ++p) {
+            const PlanPointResult& point = result.values[v].points[p];
+            if (point.computed) continue;
+            WriteMessageToStandardError(MessageKind::Error,
+                                        "value " + PlanValueText(plan.quantity, plan.values[v]) +
+                                            " at point " + options.pointTexts[p] + ": " +
+                                            point.failure);
+        }
+    }
+    if (!options.targetDb) return;
+    const std::optional<std::size_t> best = FindBestPlanValue(result, *options.targetDb);
+    if (!best) {
+        std::fprintf(stderr, "No value meets the target of %g dB at every point.\n",
+                     *options.targetDb);
+        return;
+    }
+    const PlanValueResult& chosen = result.values[*best];
+    std::fprintf(stderr,
+                 "Best value for the target of %g dB: %s (sweep time %.6g s, largest "
+                 "uncertainty %.4f dB)\n",
+                 *options.targetDb,
+                 PrintableText(PlanValueText(plan.quantity, plan.values[*best])).c_str(),
+                 chosen.sweepTimeS, static_cast<double>(chosen.largestUncertaintyDb()));
+}
+
+/// Plans the configuration file; true when the table was written and holds at least one figure.
+bool PlanConfigurationFile(const Options& options) {
+    if (!ReadDatabaseAndConfiguration(options)) return false;
+    const ConfigInfo* config = GlobalProgramState().currentConfig;
+    const Plan plan = PlanOfOptions(options, config);
+    PlanResult result;
+    if (ComputePlan(config, plan, &result) == 0) return false;
+    ReportPlanOutcome(options, plan, result);
+    if (!WriteCsvTo(options.outputPath, [&](std::FILE* out) {
+            return WritePlanCsv(plan, result, options.pointTexts, out);
+        }))
+        return false;
+    return std::any_of(result.values.begin(), result.values.end(), [](const PlanValueResult& v) {
+        return std::any_of(v.points.begin(), v.points.end(),
+                           [](const PlanPointResult& p) { return p.computed; });
+    });
 }
 
 /// The file name of `path`, for the titles of the results.
@@ -214,6 +286,8 @@ int Run(const Options& options) {
     }
     if (options.command == Command::Budget)
         return WriteBudget(options) ? kExitSuccess : kExitFailure;
+    if (options.command == Command::Plan)
+        return PlanConfigurationFile(options) ? kExitSuccess : kExitFailure;
     if (options.command == Command::ComputeMeasured) return ComputeMeasuredFile(options);
     const bool computed = options.command == Command::ComputeConfig
                               ? ComputeConfigurationFile(options)

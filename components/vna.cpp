@@ -16,6 +16,7 @@ enum VNAMessage : std::uint32_t {
     kVNAMsgCalledRoutine = 6,
     kVNAMsgNotFound = 7,
     kVNAMsgIFBWIndex = 8,
+    kVNAMsgSweepTimeConstant = 9,
 };
 
 constexpr NumberedText kRoutineTexts[] = {
@@ -37,6 +38,7 @@ constexpr NumberedText kMessageTexts[] = {
     {kVNAMsgCalledRoutine, "Error in a called routine."},
     {kVNAMsgNotFound, "a VNA of the chosen type does not exist."},
     {kVNAMsgIFBWIndex, "invalid IF bandwidth list index."},
+    {kVNAMsgSweepTimeConstant, "invalid sweep time constant."},
 };
 
 int Fail(std::uint32_t message, std::uint32_t routine) {
@@ -214,6 +216,21 @@ int GetVNADefaultPower(const VNAInfo* vna, float* powerDbm) {
 }
 int SetVNADefaultPower(VNAInfo* vna, float powerDbm) {
     return SetField(vna, &VNAInfo::defaultPowerDbm, powerDbm);
+}
+
+int GetVNASweepSettlingFactor(const VNAInfo* vna, float* factor) {
+    return GetField(vna, &VNAInfo::sweepSettlingFactor, factor);
+}
+int SetVNASweepSettlingFactor(VNAInfo* vna, float factor) {
+    if (vna != nullptr && !(factor > 0.0f)) return Fail(kVNAMsgSweepTimeConstant, kRoutineSet);
+    return SetField(vna, &VNAInfo::sweepSettlingFactor, factor);
+}
+int GetVNASweepPointOverhead(const VNAInfo* vna, float* overheadUs) {
+    return GetField(vna, &VNAInfo::sweepPointOverheadUs, overheadUs);
+}
+int SetVNASweepPointOverhead(VNAInfo* vna, float overheadUs) {
+    if (vna != nullptr && !(overheadUs >= 0.0f)) return Fail(kVNAMsgSweepTimeConstant, kRoutineSet);
+    return SetField(vna, &VNAInfo::sweepPointOverheadUs, overheadUs);
 }
 
 int GetVNANumIFBWs(const VNAInfo* vna, int* count) {

@@ -16,15 +16,25 @@ enum VNATableCode : int {
     kVNATableNRc = 3, ///< receiver noise against frequency, dBm
 };
 
+/// Sweep-time constants an analyzer has when its database entry does not give them: each point
+/// takes exactly its averaging factor over the IF bandwidth, with no overhead.
+inline constexpr float kDefaultSweepSettlingFactor = 1.0f;
+inline constexpr float kDefaultSweepPointOverheadUs = 0.0f;
+
 /// One network-analyzer model of the component database. The record owns its IF-bandwidth list
 /// (each item an owned `float`, in Hz, in database order) and its three tables; a table or the
 /// list is null only when its creation failed.
 struct VNAInfo {
-    int nrcAverages = 0;              ///< averaging factor at which NRc is specified
-    float nrcIfBandwidthHz = 0.0f;    ///< IF bandwidth at which NRc is specified
-    float minPowerDbm = -30.0f;       ///< lowest port power the VNA accepts
-    float maxPowerDbm = 10.0f;        ///< highest port power the VNA accepts
-    float defaultPowerDbm = 0.0f;     ///< port power proposed when the VNA is chosen
+    int nrcAverages = 0;           ///< averaging factor at which NRc is specified
+    float nrcIfBandwidthHz = 0.0f; ///< IF bandwidth at which NRc is specified
+    float minPowerDbm = -30.0f;    ///< lowest port power the VNA accepts
+    float maxPowerDbm = 10.0f;     ///< highest port power the VNA accepts
+    float defaultPowerDbm = 0.0f;  ///< port power proposed when the VNA is chosen
+    /// Multiplies the acquisition time of a point (averaging factor / IF bandwidth) in the sweep
+    /// time estimate: the analyzer's settling beyond the ideal acquisition.
+    float sweepSettlingFactor = kDefaultSweepSettlingFactor;
+    /// Fixed time per point and sweep direction in the sweep time estimate, in microseconds.
+    float sweepPointOverheadUs = kDefaultSweepPointOverheadUs;
     InfoList* ifBandwidths = nullptr; ///< items are `float*` in Hz, owned by the record
     FVInfo* ssr = nullptr;
     PVInfo* src = nullptr;
@@ -62,6 +72,12 @@ void DeallocateVNAArrays(VNAInfo* vna);
 [[nodiscard]] int SetVNAMaxPower(VNAInfo* vna, float powerDbm);
 [[nodiscard]] int GetVNADefaultPower(const VNAInfo* vna, float* powerDbm);
 [[nodiscard]] int SetVNADefaultPower(VNAInfo* vna, float powerDbm);
+/// The sweep-time constants; the setters refuse a factor not above 0 and a negative overhead
+/// ("invalid sweep time constant."), leaving the record unchanged.
+[[nodiscard]] int GetVNASweepSettlingFactor(const VNAInfo* vna, float* factor);
+[[nodiscard]] int SetVNASweepSettlingFactor(VNAInfo* vna, float factor);
+[[nodiscard]] int GetVNASweepPointOverhead(const VNAInfo* vna, float* overheadUs);
+[[nodiscard]] int SetVNASweepPointOverhead(VNAInfo* vna, float overheadUs);
 
 /// Number of IF bandwidths the VNA offers.
 [[nodiscard]] int GetVNANumIFBWs(const VNAInfo* vna, int* count);

@@ -340,6 +340,10 @@ void SetCoverageTraceStream(std::FILE* stream) {
     gTraceStream = stream;
 }
 
+std::FILE* CoverageTraceStream() {
+    return gTraceStream;
+}
+
 void TraceCoverageFactors(const CoverageFactors& factors) {
     if (gTraceStream == nullptr) return;
     static constexpr const char* kFormats[kNumCoverageFactors] = {

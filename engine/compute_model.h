@@ -32,6 +32,8 @@ int ComputeModelWithFactors(ModelInfo* model, const CoverageFactors& k, Uncertai
 /// Where ComputeModel writes its trace of the twelve coverage factors ("directivity = 4.0 " ...):
 /// standard output until a program chooses another stream; null writes no trace.
 void SetCoverageTraceStream(std::FILE* stream);
+/// The stream the trace goes to now (null for none).
+[[nodiscard]] std::FILE* CoverageTraceStream();
 /// Writes the trace of the coverage factors, in CoverageFactor order, to the trace stream.
 void TraceCoverageFactors(const CoverageFactors& factors);
 

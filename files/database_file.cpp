@@ -228,12 +228,24 @@ bool DatabaseReader::takeVNASectionLine(const std::string& line) {
     switch (section_) {
     case kSectionPower: {
         // Minimum, maximum and default port power in dBm; a fourth number must be there and is
-        // not kept.
+        // not kept. Then, optionally, the sweep-time settling factor and the fixed time per
+        // point in microseconds: behind the numbers every reader takes, so that a reader which
+        // stops at the fourth reads the line as before. A line without them keeps the defaults;
+        // one with a value the record would refuse does not parse.
+        const char* text = line.c_str();
         float minDbm = 0.0f, maxDbm = 0.0f, defaultDbm = 0.0f, unused = 0.0f;
-        if (!ScanNumbers(line, &minDbm, &maxDbm, &defaultDbm, &unused)) return false;
+        if (!ScanNumber(text, &minDbm) || !ScanNumber(text, &maxDbm) ||
+            !ScanNumber(text, &defaultDbm) || !ScanNumber(text, &unused))
+            return false;
+        float settlingFactor = kDefaultSweepSettlingFactor;
+        float pointOverheadUs = kDefaultSweepPointOverheadUs;
+        if (ScanNumber(text, &settlingFactor)) (void)ScanNumber(text, &pointOverheadUs);
+        if (!(settlingFactor > 0.0f) || !(pointOverheadUs >= 0.0f)) return false;
         (void)SetVNAMinPower(vna, minDbm);
         (void)SetVNAMaxPower(vna, maxDbm);
         (void)SetVNADefaultPower(vna, defaultDbm);
+        (void)SetVNASweepSettlingFactor(vna, settlingFactor);
+        (void)SetVNASweepPointOverhead(vna, pointOverheadUs);
         endVNASection();
         return true;
     }

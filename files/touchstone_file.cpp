@@ -72,7 +72,10 @@ private:
     bool end(const TextLine& line, std::string_view arg);
     bool passOver(const TextLine& line, std::string_view arg);
 
-    [[nodiscard]] std::size_t valuesPerRecord() const { return ports_ == 1 ? 3 : 9; }
+    /// A frequency and its pairs: S11 alone, the full two-port matrix or one triangle of it.
+    [[nodiscard]] std::size_t valuesPerRecord() const {
+        return ports_ == 1 ? 3 : triangle_ == Triangle::None ? 9 : 7;
+    }
 
     static const Keyword kKeywords[];
 
@@ -85,7 +88,9 @@ private:
     double hzPerUnit_ = 1e9;
     DataFormat format_ = DataFormat::MagnitudeAngle;
     std::optional<bool> order12_21_; ///< version 2 two-port data order
-    int announcedFrequencies_ = 0;   ///< version 2 "[Number of Frequencies]"
+    /// Version 2 "[Matrix Format]": a symmetric matrix may be given by one triangle.
+    enum class Triangle { None, Lower, Upper } triangle_ = Triangle::None;
+    int announcedFrequencies_ = 0; ///< version 2 "[Number of Frequencies]"
     Section section_ = Section::Header;
 
     std::vector<double> record_; ///< the values of the record being read
@@ -196,7 +201,12 @@ bool TouchstoneReader::reference(const TextLine& line, std::string_view arg) {
 }
 
 bool TouchstoneReader::matrixFormat(const TextLine& line, std::string_view arg) {
-    if (UpperCase(arg) != "FULL") return refuse(line, "only the full matrix format is read.");
+    const std::string format = UpperCase(arg);
+    if (format != "FULL" && format != "LOWER" && format != "UPPER")
+        return refuse(line, "the matrix format is neither Full, Lower nor Upper.");
+    triangle_ = format == "FULL"    ? Triangle::None
+                : format == "LOWER" ? Triangle::Lower
+                                    : Triangle::Upper;
     return true;
 }
 
@@ -332,12 +342,19 @@ bool TouchstoneReader::completeRecord() {
         return refuse(first, "more frequencies than \"[Number of Frequencies]\" announced.");
 
     // The pairs in file order: S11 alone, or S11 S21 S12 S22 (version 1 and 21_12) or S11 S12 S21
-    // S22 (12_21).
+    // S22 (12_21); a lower triangle is S11 S21 S22, an upper one S11 S12 S22.
     static constexpr std::array<SParameter, 4> kOrder21_12 = {SParameter::S11, SParameter::S21,
                                                               SParameter::S12, SParameter::S22};
     static constexpr std::array<SParameter, 4> kOrder12_21 = {SParameter::S11, SParameter::S12,
                                                               SParameter::S21, SParameter::S22};
-    const auto& order = order12_21_.value_or(false) ? kOrder12_21 : kOrder21_12;
+    static constexpr std::array<SParameter, 4> kLower = {SParameter::S11, SParameter::S21,
+                                                         SParameter::S22, SParameter::S22};
+    static constexpr std::array<SParameter, 4> kUpper = {SParameter::S11, SParameter::S12,
+                                                         SParameter::S22, SParameter::S22};
+    const auto& order = triangle_ == Triangle::Lower   ? kLower
+                        : triangle_ == Triangle::Upper ? kUpper
+                        : order12_21_.value_or(false)  ? kOrder12_21
+                                                       : kOrder21_12;
     MeasuredPoint point;
     point.frequencyHz = frequencyHz;
     for (std::size_t pair = 0; 1 + 2 * pair < record_.size(); ++pair) {
@@ -359,6 +376,11 @@ bool TouchstoneReader::completeRecord() {
         if (!(value.magnitudeDb <= kLargestMagnitudeDb))
             return refuse(first, "a magnitude above 1000 dB.");
     }
+    // A triangle gives the symmetric matrix of a reciprocal device.
+    if (triangle_ == Triangle::Lower)
+        point.s[Index(SParameter::S12)] = point.s[Index(SParameter::S21)];
+    if (triangle_ == Triangle::Upper)
+        point.s[Index(SParameter::S21)] = point.s[Index(SParameter::S12)];
     points_.push_back(point);
     record_.clear();
     return true;

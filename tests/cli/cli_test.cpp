@@ -1,3 +1,4 @@
+#include "engine/compute_model.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -315,6 +316,66 @@ TEST_F(CliTest, BudgetAndMethodOptionsAreChecked) {
         const ProgramRun result = run(arguments);
         EXPECT_EQ(result.status, 2) << arguments;
         EXPECT_EQ(result.err.rfind("tolvane-cli: ", 0), 0u) << arguments;
+    }
+}
+
+TEST_F(CliTest, PlanWritesOneRowPerValueAndPointWithTheComputedUncertainty) {
+    copyShippedFiles();
+    const ProgramRun plan = run("plan default.cfg --vary averages --values 1,1024 --point 26.5:-40 "
+                                "--point 10:-3:s21 --target 20 --output -");
+    ASSERT_EQ(plan.status, 0) << plan.err;
+    std::istringstream rows(plan.out);
+    std::string header, row;
+    std::getline(rows, header);
+    EXPECT_EQ(header, "value,point,uncertainty_db,sweep_time_s");
+    std::vector<std::string> prefixes;
+    while (std::getline(rows, row))
+        prefixes.push_back(row.substr(0, row.find(',', row.find(',') + 1)));
+    EXPECT_EQ(prefixes, (std::vector<std::string>{"1,26.5:-40", "1,10:-3:s21", "1024,26.5:-40",
+                                                  "1024,10:-3:s21"}));
+    // The first figure is what compute-config stores at 26.5 GHz (the last frequency) for
+    // -40 dB (the first value), shown as the table shows it.
+    const ProgramRun normal = run("compute-config default.cfg --format csv --output -");
+    ASSERT_EQ(normal.status, 0);
+    const std::string stored = normal.out.substr(normal.out.find("\n26500000000,0,") + 15);
+    const float nominal = std::stof(stored);
+    const float upper = std::stof(stored.substr(stored.find(',') + 1));
+    const std::string first = plan.out.substr(header.size() + 1);
+    EXPECT_EQ(std::stof(first.substr(first.find(":-40,") + 5)),
+              LinearToDB(upper) - LinearToDB(nominal));
+    // A two-port sweep of 6 points at 100 Hz with the analyzer's 1.15 and 25 us: 2 x 6 x
+    // 0.011525.
+    EXPECT_NE(first.find(",0.1383\n"), std::string::npos) << first;
+    EXPECT_NE(plan.err.find("Best value for the target of 20 dB: 1 (sweep time 0.1383 s"),
+              std::string::npos)
+        << plan.err;
+
+    // Values that cannot be computed leave their figure empty and say why; with none
+    // computed the plan fails.
+    const ProgramRun analyzers = run("plan default.cfg --vary vna --point 10:-20 --output -");
+    EXPECT_EQ(analyzers.status, 0);
+    EXPECT_NE(analyzers.out.find("\nVNA 8.5 GHz,10:-20,,"), std::string::npos);
+    EXPECT_NE(analyzers.err.find("Error: value VNA 8.5 GHz at point 10:-20: CheckModel: Maximum "
+                                 "frequency of SSR term is too low.\n"),
+              std::string::npos);
+    EXPECT_EQ(run("plan default.cfg --vary vna --values \"VNA 8.5 GHz\" --point 10:-20").status, 1);
+    EXPECT_EQ(run("plan missing.cfg --vary ifbw --point 10:-20").status, 1);
+}
+
+TEST_F(CliTest, PlanUsageErrorsExitWithTwo) {
+    copyShippedFiles();
+    for (const char* arguments :
+         {"plan default.cfg --point 1:-20", "plan default.cfg --vary speed --point 1:-20",
+          "plan default.cfg --vary ifbw", "plan default.cfg --vary ifbw --point 1:-20:S12",
+          "plan default.cfg --vary averages --values 1,3.5 --point 1:-20",
+          "plan default.cfg --vary ifbw --point 1:-20 --cable 1",
+          "plan default.cfg --vary ifbw --point 1:-20 --target low",
+          "plan default.cfg --vary ifbw --point 1:0 --point 2:0 --point 3:0 --point 4:0 "
+          "--point 5:0 --point 6:0",
+          "plan default.cfg --vary ifbw --point 1:-20 --output uncdata.unc"}) {
+        const ProgramRun result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_NE(result.err.find("Usage:"), std::string::npos) << arguments;
     }
 }
 

@@ -244,6 +244,48 @@ TEST_F(DatabaseFixture, AVNAIsCompleteWhenItsSectionsAddUpTo45) {
     EXPECT_EQ(minDbm, -25.0f) << "a section given twice is read twice";
 }
 
+/// A VNA block whose POWER line is `powerLine`.
+std::string VNAWithPowerLine(const std::string& name, const std::string& powerLine) {
+    return "VNA\n" + name + "\nPOWER\n" + powerLine + "\n" + kVNAHead.substr(23) + "IFBW\n1\n10\n";
+}
+
+/// Every field of a VNA the sweep-time columns could disturb, the two constants last.
+std::vector<float> VNAFields(const VNAInfo* vna) {
+    std::vector<float> f(7);
+    int averages = 0;
+    EXPECT_TRUE(GetVNAMinPower(vna, &f[0]) && GetVNAMaxPower(vna, &f[1]) &&
+                GetVNADefaultPower(vna, &f[2]) && GetVNANRcIFBW(vna, &f[3]) &&
+                GetVNANRcAverages(vna, &averages) && GetVNASweepSettlingFactor(vna, &f[5]) &&
+                GetVNASweepPointOverhead(vna, &f[6]));
+    f[4] = float(averages);
+    return f;
+}
+
+TEST_F(DatabaseFixture, SweepTimeColumnsFollowThePowerNumbersAndAreOptional) {
+    testing::CapturedMessages captured;
+    // Without them the line reads as it always has, with the documented defaults 1 and 0 us;
+    // with them (written "%.9g", as a tool would) every other field reads the same.
+    ASSERT_EQ(read(VNAWithPowerLine("Old", "-30 10 0 0") +
+                   VNAWithPowerLine("New", "-30 10 0 0 1.14999998 37.5") +
+                   VNAWithPowerLine("Factor only", "-30 10 0 0 2") +
+                   VNAWithPowerLine("Comment", "-30 10 0 0 (resolution)")),
+              1);
+    EXPECT_TRUE(captured.all().empty());
+    ASSERT_EQ(VNANames(lists), (Texts{"Old", "New", "Factor only", "Comment"}));
+    const auto fields = [&](int i) { return VNAFields(GetInfoListRecord<VNAInfo>(lists.vnas, i)); };
+    EXPECT_EQ(fields(0), (std::vector<float>{-30, 10, 0, 100, 10, 1.0f, 0.0f}));
+    EXPECT_EQ(fields(1), (std::vector<float>{-30, 10, 0, 100, 10, 1.15f, 37.5f}));
+    EXPECT_EQ(fields(2), (std::vector<float>{-30, 10, 0, 100, 10, 2.0f, 0.0f}));
+    EXPECT_EQ(fields(3), fields(0));
+
+    // A factor not above 0 or a negative time is a damaged line.
+    ASSERT_EQ(read(VNAWithPowerLine("Zero", "-30 10 0 0 0 5")), 1);
+    ASSERT_EQ(read(VNAWithPowerLine("Negative", "-30 10 0 0 1 -5")), 1);
+    EXPECT_EQ(captured.errors(),
+              (Texts{ParseError(path, "-30 10 0 0 0 5"), ParseError(path, "-30 10 0 0 1 -5")}));
+    EXPECT_EQ(VNANames(lists).size(), 4u);
+}
+
 TEST_F(DatabaseFixture, AVNAWithoutItsIFBWSectionIsDroppedAtTheNextBlock) {
     testing::CapturedMessages captured;
     ASSERT_EQ(read(kDielectric + kVNAHead + "CALIBRATION\nK\nN\n1\nLINEAR\n1e9 0 0 0 0 0 0\n" +

@@ -71,6 +71,14 @@ TEST_F(TouchstoneFileTest, Version2KeywordsAndDataOrder) {
     ASSERT_EQ(read("a.s2p", header + "[Two-Port Data Order] 21_12\n" + body), 1);
     EXPECT_EQ(at(1, SParameter::S21).angleDeg, 1);
     EXPECT_EQ(at(1, SParameter::S12).angleDeg, 2);
+    // One triangle of a symmetric matrix: S11, S21 (or S12), S22.
+    ASSERT_EQ(read("a.s2p", header +
+                                "[Two-Port Data Order] 12_21\n[Matrix Format] Lower\n"
+                                "[Number of Frequencies] 1\n[Network Data]\n1 0.1 0 0.2 1 0.4 3\n"),
+              1);
+    EXPECT_EQ(at(0, SParameter::S12).angleDeg, 1);
+    EXPECT_EQ(at(0, SParameter::S21).angleDeg, 1);
+    EXPECT_EQ(at(0, SParameter::S22).angleDeg, 3);
     EXPECT_TRUE(captured_.all().empty());
 }
 

@@ -78,7 +78,8 @@ void ResultPresenter::setReplaceMode(bool replace) {
     int frequencies = 0;
     UncertaintyInfo* first = state.results[0];
     const bool slotZeroFilled =
-        first != nullptr && GetUncertaintyNumFreqs(first, &frequencies) != 0 && frequencies >= 1;
+        state.measuredResults[0] != nullptr ||
+        (first != nullptr && GetUncertaintyNumFreqs(first, &frequencies) != 0 && frequencies >= 1);
     state.currentResultSlot = slotZeroFilled ? 1 : 0;
     state.resultCount = slotZeroFilled ? 1 : 0;
 }

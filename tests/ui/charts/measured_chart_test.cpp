@@ -14,8 +14,10 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QDir>
+#include <QImage>
 #include <QLineSeries>
 #include <QMdiArea>
+#include <QPrinter>
 #include <QScatterSeries>
 #include <QTest>
 
@@ -166,6 +168,22 @@ private Q_SLOTS:
         QCOMPARE(presenter_->charts().size(), 8);
         QVERIFY(
             presenter_->charts()[0]->chart()->title().contains(u"; accepted under the simple"_s));
+    }
+
+    void chartsPrintAndSaveAndTheirSlotIsKeptWhenReplaceModeIsLeft() {
+        QVERIFY(session_->openMeasurementFrom(kShipped + u"/bandpass_filter.s2p"_s));
+        testing::TempDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(dir.file("plots.pdf")));
+        QCOMPARE(presenter_->printCharts(&printer), 8);
+        const QString image = QString::fromStdString(dir.file("s11.png"));
+        QVERIFY(presenter_->charts()[0]->saveImage(image));
+        QVERIFY(!QImage(image).isNull());
+
+        presenter_->setReplaceMode(false);
+        QCOMPARE(GlobalProgramState().currentResultSlot, 1);
+        QCOMPARE(GlobalProgramState().resultCount, 1);
     }
 
     void aRefusedFileKeepsTheMeasurementAndItsCharts() {
