@@ -62,8 +62,21 @@ void BM_ChartFromResult(benchmark::State& state) {
 BENCHMARK(BM_ChartFromResult)
     ->Args({201, 91})
     ->Args({5000, 91})
+    ->Args({5000, 1001})
     ->Args({6, 100000})
     ->Unit(benchmark::kMillisecond);
+
+// The part of it that reads the result (axis ranges over every frequency, the curves drawn).
+void BM_ChartContentOnly(benchmark::State& state) {
+    const auto result = MakeResult(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        ChartContent content;
+        if (!ReadDutValueChart(result.get(), kPlotReflectionMagnitude, QString(), &content))
+            std::abort();
+        benchmark::DoNotOptimize(content);
+    }
+}
+BENCHMARK(BM_ChartContentOnly)->Args({5000, 1001})->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tolvane

@@ -2,11 +2,14 @@
 // compute: cable drift tables as long as the frequency list, the other tables of 200 entries.
 
 #include "bench_model.h"
+#include "core/worker_pool.h"
 #include "engine/compute_model.h"
 #include "engine/model.h"
 #include "engine/uncertainty.h"
 
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 namespace tolvane {
 namespace {
@@ -18,11 +21,20 @@ benchmark::Counter PerPoint(int numFreqs, int numValues) {
                                   benchmark::Counter::kInvert);
 }
 
+// The thread count of the third argument: 0 for every hardware thread.
+void UseThreads(benchmark::State& state) {
+    const auto threads = static_cast<unsigned>(state.range(2));
+    SetComputeModelThreads(threads);
+    state.SetLabel(threads == 1 ? "1 thread"
+                                : "all threads (" + std::to_string(HardwareThreads()) + ")");
+}
+
 // The same set-up computed again into the same result slot, whose arrays then keep their size.
 void BM_ComputeModel(benchmark::State& state) {
     const int numFreqs = static_cast<int>(state.range(0));
     const int numValues = static_cast<int>(state.range(1));
     SetCoverageTraceStream(nullptr);
+    UseThreads(state);
     ModelInfo* model = BenchModel(numFreqs, numValues);
     UncertaintyInfo* result = CreateUncertaintyInfo();
     Require(ComputeModel(model, result)); // the slot's first computation, not timed
@@ -41,6 +53,7 @@ void BM_ComputeModelNewRecord(benchmark::State& state) {
     const int numFreqs = static_cast<int>(state.range(0));
     const int numValues = static_cast<int>(state.range(1));
     SetCoverageTraceStream(nullptr);
+    UseThreads(state);
     ModelInfo* model = BenchModel(numFreqs, numValues);
     for (auto _ : state) {
         UncertaintyInfo* result = CreateUncertaintyInfo();
@@ -52,11 +65,16 @@ void BM_ComputeModelNewRecord(benchmark::State& state) {
     (void)DestroyModelInfo(model);
 }
 
-BENCHMARK(BM_ComputeModel)->Args({201, 91})->Args({5000, 1001})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ComputeModelNewRecord)
-    ->Args({201, 91})
-    ->Args({5000, 1001})
-    ->Unit(benchmark::kMillisecond);
+// Frequencies, DUT values, threads (1, or 0 for all). The small case stays on one thread either
+// way.
+void Sizes(benchmark::internal::Benchmark* benchmark) {
+    benchmark->ArgsProduct({{201}, {91}, {1, 0}})
+        ->ArgsProduct({{5000}, {1001}, {1, 0}})
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+BENCHMARK(BM_ComputeModel)->Apply(Sizes);
+BENCHMARK(BM_ComputeModelNewRecord)->Apply(Sizes);
 
 } // namespace
 } // namespace tolvane

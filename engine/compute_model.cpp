@@ -5,16 +5,22 @@
 #include "components/connector.h"
 #include "components/vna.h"
 #include "core/bulk_array.h"
+#include "core/message_sink.h"
+#include "core/worker_pool.h"
 #include "engine/model.h"
 #include "engine/term_lookup.h"
 #include "engine/uncertainty.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
+#include <utility>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <immintrin.h>
@@ -39,12 +45,50 @@ int Fail(std::uint32_t message) {
     return 0;
 }
 
+/// 0: every hardware thread for work large enough to gain from it; else exactly that many.
+std::atomic<unsigned> gComputeThreads{0};
+
+/// Below this many points per thread the threads cost more than they save.
+constexpr std::size_t kMinPointsPerThread = 50000;
+
+unsigned ThreadsFor(std::size_t numFreqs, std::size_t numValues) {
+    const unsigned chosen = gComputeThreads.load(std::memory_order_relaxed);
+    if (chosen != 0) return chosen;
+    const std::size_t byWork = numFreqs * numValues / kMinPointsPerThread;
+    return static_cast<unsigned>(std::clamp<std::size_t>(byWork, 1, HardwareThreads()));
+}
+
+/// Holds back the messages shown while it lives and shows them, in order, when it goes.
+class HeldMessages {
+public:
+    HeldMessages()
+        : previous_(InstallMessageSink([this](MessageKind kind, const std::string& text) {
+              held_.emplace_back(kind, text);
+          })) {}
+    ~HeldMessages() {
+        InstallMessageSink(std::move(previous_));
+        for (const auto& [kind, text] : held_) {
+            if (kind == MessageKind::Error)
+                ShowErrorMessage(text.c_str());
+            else
+                ShowHelpMessage(text.c_str());
+        }
+    }
+    HeldMessages(const HeldMessages&) = delete;
+    HeldMessages& operator=(const HeldMessages&) = delete;
+
+private:
+    std::vector<std::pair<MessageKind, std::string>> held_;
+    MessageSink previous_;
+};
+
 double K(const CoverageFactors& k, CoverageFactor which) {
     return static_cast<double>(k[static_cast<std::size_t>(which)]);
 }
 
 // What the computation needs of each DUT value, whatever the frequency, in one array per
-// quantity so that neighbouring values load together.
+// quantity so that neighbouring values load together: a view of arrays shared by every worker
+// and of the scratch arrays of one worker (the relative bounds of the row it computes).
 struct DUTValueTerms {
     enum Array {
         kS11, // the DUT's S-parameters as linear magnitudes (float values)
@@ -55,12 +99,18 @@ struct DUTValueTerms {
         kTransWatts,   // and for S21
         kReflReceiver, // 1 + (GainToLinear(SRc at that power) - 1) / kRx
         kTransReceiver,
-        kReflRelative, // (UR - m) / m at most 1, of the frequency being computed
+        kReflRelative, // (UR - m) / m at most 1, of the row being computed (scratch)
         kTransRelative,
         kNumArrays
     };
-    double* array(Array which) { return values.get() + std::size_t(which) * count; }
-    std::unique_ptr<double[]> values;
+    static constexpr std::size_t kNumShared = kReflRelative;
+    static constexpr std::size_t kNumScratch = kNumArrays - kNumShared;
+    double* array(Array which) const {
+        return which >= kReflRelative ? scratch + std::size_t(which - kReflRelative) * count
+                                      : shared + std::size_t(which) * count;
+    }
+    double* shared = nullptr;
+    double* scratch = nullptr;
     std::size_t count = 0;
 };
 
@@ -112,8 +162,9 @@ inline bool AllOne(Quad x) {
     return _mm256_movemask_pd(_mm256_cmp_pd(x, _mm256_set1_pd(1.0), _CMP_EQ_OQ)) == 0xF;
 }
 #include "engine/compute_model_lanes.inc"
-std::size_t ComputeQuadMagnitudesFrom(const FrequencyTerms& terms, double k, DUTValueTerms& values,
-                                      const UncertaintyRow& row, std::size_t j, std::size_t count) {
+std::size_t ComputeQuadMagnitudesFrom(const FrequencyTerms& terms, double k,
+                                      const DUTValueTerms& values, const UncertaintyRow& row,
+                                      std::size_t j, std::size_t count) {
     return ComputeMagnitudesFrom<Quad>(terms, k, values, row, j, count);
 }
 } // namespace avx
@@ -141,14 +192,22 @@ struct TermLookups {
     FrequencyTermLookup cxt, ssr, nrc, cable1Tp, cable2Tp;
 };
 
+/// The rows a computation works on besides the result arrays: the terms of every frequency and
+/// the row each is stored in.
+struct FrequencyRows {
+    std::unique_ptr<FrequencyTerms[]> terms;
+    std::unique_ptr<UncertaintyRow[]> rows;
+};
+
 // A computation in progress: the model's scalars read once, the coverage factors, and the
 // DUT-value terms filled while the first frequency is computed.
 class Computation {
 public:
     Computation(const ModelInfo& model, const CoverageFactors& k, float noiseOffsetDb,
-                DUTValueTerms& values, UncertaintyInfo* result)
+                const DUTValueTerms& values, const FrequencyRows& plan, unsigned threads,
+                UncertaintyInfo* result)
         : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), lookups_(model), values_(values),
-          result_(result) {}
+          plan_(plan), threads_(threads), result_(result) {}
 
     [[nodiscard]] int run();
     /// How many entries, in row-major order, run has stored.
@@ -159,13 +218,17 @@ private:
     [[nodiscard]] int lookUpSourceSide(double f, FrequencyTerms& terms) const;
     [[nodiscard]] int readDUTValue(std::size_t j);
     [[nodiscard]] int lookUpReceiver(std::size_t j);
-    void computeRow(const FrequencyTerms& terms, const UncertaintyRow& row, std::size_t count);
+    void computeRow(const FrequencyTerms& terms, const UncertaintyRow& row, std::size_t count,
+                    const DUTValueTerms& values) const;
+    void computeRows(std::size_t first, std::size_t end) const;
 
     const ModelInfo& model_;
     const CoverageFactors& k_;
     const float noiseOffsetDb_;
     const TermLookups lookups_;
-    DUTValueTerms& values_;
+    const DUTValueTerms values_; // with the scratch arrays of worker 0
+    const FrequencyRows& plan_;
+    const unsigned threads_;
     UncertaintyInfo* const result_;
     // Held between reading a DUT value and looking its receiver terms up.
     float reflectionPowerDbm_ = 0.0f;
@@ -241,20 +304,20 @@ int Computation::lookUpReceiver(std::size_t j) {
 // time, then the phases, so that the arcsine calls do not interrupt the magnitudes. The reflected
 // wave passes cable 1 twice; the transmitted wave passes each cable once.
 void Computation::computeRow(const FrequencyTerms& terms, const UncertaintyRow& row,
-                             std::size_t count) {
+                             std::size_t count, const DUTValueTerms& values) const {
     const double k = K(k_, kCoverageK);
     std::size_t j = 0;
 #if TOLVANE_AVX_LANES
-    if (ProcessorHasAvx()) j = avx::ComputeQuadMagnitudesFrom(terms, k, values_, row, j, count);
+    if (ProcessorHasAvx()) j = avx::ComputeQuadMagnitudesFrom(terms, k, values, row, j, count);
 #endif
-    j = baseline::ComputeMagnitudesFrom<baseline::Pair>(terms, k, values_, row, j, count);
-    (void)baseline::ComputeMagnitudesFrom<double>(terms, k, values_, row, j, count);
+    j = baseline::ComputeMagnitudesFrom<baseline::Pair>(terms, k, values, row, j, count);
+    (void)baseline::ComputeMagnitudesFrom<double>(terms, k, values, row, j, count);
     // A relative bound clamped at 1 (common for the parameter a one-type DUT does not have, at
     // -140 dB) takes the library's own arcsine of 1, evaluated once.
     static const double asinOfOne = std::asin(1.0);
     const auto arcsine = [](double x) { return x == 1.0 ? asinOfOne : std::asin(x); };
-    const double* reflRelative = values_.array(DUTValueTerms::kReflRelative);
-    const double* transRelative = values_.array(DUTValueTerms::kTransRelative);
+    const double* reflRelative = values.array(DUTValueTerms::kReflRelative);
+    const double* transRelative = values.array(DUTValueTerms::kTransRelative);
     for (j = 0; j < count; ++j) {
         const double phaseR =
             arcsine(reflRelative[j]) * kDegreesPerRadian + 2.0 * terms.phaseDrift1Deg;
@@ -265,38 +328,65 @@ void Computation::computeRow(const FrequencyTerms& terms, const UncertaintyRow& 
     }
 }
 
+// Rows first to end - 1, whose terms are ready, shared out over the workers a few rows at a
+// time. Each row is computed alone, from the same terms, whichever worker takes it.
+void Computation::computeRows(std::size_t first, std::size_t end) const {
+    constexpr std::size_t kRowsPerChunk = 8;
+    const std::size_t chunks = (end - first + kRowsPerChunk - 1) / kRowsPerChunk;
+    RunOnWorkers(chunks, threads_, [&](std::size_t chunk, unsigned worker) {
+        DUTValueTerms values = values_;
+        values.scratch += std::size_t{worker} * DUTValueTerms::kNumScratch * values.count;
+        const std::size_t chunkEnd = std::min(end, first + (chunk + 1) * kRowsPerChunk);
+        for (std::size_t i = first + chunk * kRowsPerChunk; i < chunkEnd; ++i)
+            computeRow(plan_.terms[i], plan_.rows[i], values.count, values);
+    });
+}
+
 // Every lookup gives the same value for every DUT value at one frequency, and the DUT and
 // receiver terms the same value at every frequency, so each is evaluated once: the frequency
 // terms at the first DUT value of each frequency, the DUT-value terms during the first frequency.
 // The lookups run in the order a point reads them, so a failing lookup is met at the same point,
 // after the same messages, and with the same points stored before it, as when every point looks
 // every term up.
+//
+// The first frequency is computed as it is looked up. The terms of the others are looked up
+// ahead, in frequency order, up to the first failing lookup, whose messages are held back; the
+// rows before it are then computed on every worker, and only then are the messages shown.
 int Computation::run() {
-    for (int i = 0; i < model_.numFreqs; ++i) {
-        const double f = model_.frequenciesHz[static_cast<std::size_t>(i)];
-        const bool firstFrequency = i == 0;
-        FrequencyTerms terms{};
-        if (!lookUpLoadSide(f, terms)) return Fail(kModelMsgCalledRoutine);
-        if (firstFrequency && !readDUTValue(0)) return Fail(kModelMsgCalledRoutine);
-        if (!lookUpSourceSide(f, terms)) return Fail(kModelMsgCalledRoutine);
-        if (firstFrequency && !lookUpReceiver(0)) return Fail(kModelMsgCalledRoutine);
-
-        // The row is checked where its first pair is stored.
-        UncertaintyRow row;
-        if (!GetUncertaintyRow(result_, i, &row)) return Fail(kModelMsgCalledRoutine);
-        std::size_t ready = values_.count;
-        if (firstFrequency) {
-            for (std::size_t j = 1; j < values_.count; ++j) {
-                if (!readDUTValue(j) || !lookUpReceiver(j)) {
-                    ready = j;
-                    break;
-                }
-            }
+    const double f0 = model_.frequenciesHz[0];
+    FrequencyTerms& firstTerms = plan_.terms[0];
+    if (!lookUpLoadSide(f0, firstTerms)) return Fail(kModelMsgCalledRoutine);
+    if (!readDUTValue(0)) return Fail(kModelMsgCalledRoutine);
+    if (!lookUpSourceSide(f0, firstTerms)) return Fail(kModelMsgCalledRoutine);
+    if (!lookUpReceiver(0)) return Fail(kModelMsgCalledRoutine);
+    // The row is checked where its first pair is stored.
+    if (!GetUncertaintyRow(result_, 0, &plan_.rows[0])) return Fail(kModelMsgCalledRoutine);
+    std::size_t ready = values_.count;
+    for (std::size_t j = 1; j < values_.count; ++j) {
+        if (!readDUTValue(j) || !lookUpReceiver(j)) {
+            ready = j;
+            break;
         }
-        computeRow(terms, row, ready);
-        stored_ += ready;
-        if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
     }
+    computeRow(firstTerms, plan_.rows[0], ready, values_);
+    stored_ = ready;
+    if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
+
+    const auto numFreqs = static_cast<std::size_t>(model_.numFreqs);
+    std::size_t looked = 1; // frequencies whose terms and row are ready
+    {
+        const HeldMessages held;
+        for (; looked < numFreqs; ++looked) {
+            const double f = model_.frequenciesHz[looked];
+            FrequencyTerms& terms = plan_.terms[looked];
+            if (!lookUpLoadSide(f, terms) || !lookUpSourceSide(f, terms) ||
+                !GetUncertaintyRow(result_, static_cast<int>(looked), &plan_.rows[looked]))
+                break;
+        }
+        computeRows(1, looked);
+        stored_ = looked * values_.count;
+    }
+    if (looked < numFreqs) return Fail(kModelMsgCalledRoutine);
     return 1;
 }
 
@@ -487,19 +577,31 @@ int ComputeCheckedModel(const ModelInfo* model, const CoverageFactors& k, Uncert
     int numValues = 0;
     if (!NumberOfDUTValues(dut, &type, &numValues)) return 0;
 
-    // The only allocation besides the result arrays: the terms of each DUT value.
-    DUTValueTerms values;
-    values.count = static_cast<std::size_t>(numValues);
+    // The only allocations besides the result arrays: the terms of each DUT value, the scratch
+    // rows of each worker, and the terms of each frequency.
+    const auto count = static_cast<std::size_t>(numValues);
+    const auto numFreqs = static_cast<std::size_t>(model->numFreqs);
+    const unsigned threads = ThreadsFor(numFreqs, count);
+    const std::size_t arraysPerValue =
+        DUTValueTerms::kNumShared + DUTValueTerms::kNumScratch * threads;
     // Beyond the machine's memory the system would grant these terms and the six result arrays
     // and end the program while they are written.
-    const std::size_t bytesPerValue = DUTValueTerms::kNumArrays * sizeof(double) +
-                                      static_cast<std::size_t>(model->numFreqs) * 6 * sizeof(float);
-    if (values.count > PhysicalMemoryBytes() / bytesPerValue) return Fail(kMsgAllocation);
-    values.values.reset(new (std::nothrow) double[DUTValueTerms::kNumArrays * values.count]);
-    if (values.values == nullptr) return Fail(kMsgAllocation);
+    const std::size_t bytesPerValue =
+        arraysPerValue * sizeof(double) + numFreqs * 6 * sizeof(float);
+    if (count > PhysicalMemoryBytes() / bytesPerValue) return Fail(kMsgAllocation);
+    const std::unique_ptr<double[]> storage(new (std::nothrow) double[arraysPerValue * count]);
+    FrequencyRows plan;
+    plan.terms.reset(new (std::nothrow) FrequencyTerms[numFreqs]);
+    plan.rows.reset(new (std::nothrow) UncertaintyRow[numFreqs]);
+    if (storage == nullptr || plan.terms == nullptr || plan.rows == nullptr)
+        return Fail(kMsgAllocation);
+    DUTValueTerms values;
+    values.shared = storage.get();
+    values.scratch = storage.get() + DUTValueTerms::kNumShared * count;
+    values.count = count;
 
     if (!DimensionResult(*model, type, numValues, result)) return 0;
-    Computation computation(*model, k, noiseOffsetDb, values, result);
+    Computation computation(*model, k, noiseOffsetDb, values, plan, threads, result);
     if (computation.run()) return 1;
     // The entries not reached read 0, as after dimensioning.
     ZeroUncertaintyFrom(result, computation.stored());
@@ -523,6 +625,10 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
 int ComputeModelWithFactors(ModelInfo* model, const CoverageFactors& k, UncertaintyInfo* result) {
     if (!CheckModel(model)) return 0;
     return ComputeCheckedModel(model, k, result);
+}
+
+void SetComputeModelThreads(unsigned threads) {
+    gComputeThreads.store(threads, std::memory_order_relaxed);
 }
 
 } // namespace tolvane

@@ -21,6 +21,9 @@ using CoverageFactors = std::array<float, kNumCoverageFactors>;
 /// `result`, which is re-dimensioned first. Reports under "ComputeModel: " (routine 6 of the Model
 /// module) and returns 0 on the first failure; 1 when every pair was stored. The model is not
 /// changed apart from the frequency-range flag of CheckModel, which runs first.
+///
+/// The frequencies are shared out over the hardware threads when the work is large enough; every
+/// result, message and failure is the same whatever the number of threads.
 int ComputeModel(ModelInfo* model, UncertaintyInfo* result);
 
 /// ComputeModel with the coverage factors `k` in place of those of the model's DUT, writing no
@@ -28,6 +31,11 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result);
 /// (a factor of exactly 1), no noise power, no phase drift. The budget and the statistical methods
 /// run the one computation this way.
 int ComputeModelWithFactors(ModelInfo* model, const CoverageFactors& k, UncertaintyInfo* result);
+
+/// How many threads ComputeModel uses: 0 (the start) for as many as the machine has, on work large
+/// enough to gain from them, one thread otherwise; any other number for exactly that many, on
+/// any work (tests and benchmarks compare thread counts).
+void SetComputeModelThreads(unsigned threads);
 
 /// Where ComputeModel writes its trace of the twelve coverage factors ("directivity = 4.0 " ...):
 /// standard output until a program chooses another stream; null writes no trace.

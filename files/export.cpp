@@ -7,8 +7,8 @@
 #include "files/file_error.h"
 #include "files/measured_export.h"
 #include "files/safe_file_writer.h"
+#include "files/text_output.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace tolvane {
@@ -87,30 +87,30 @@ bool Fetch(Getter get, const UncertaintyInfo* results, int i, int j, ShownResult
 /// record) and of the stream are told apart so the caller reports the right message.
 class TableWriter {
 public:
-    enum class Outcome { Written, GetterFailed, PrintFailed };
+    enum class Outcome { Written, GetterFailed, PrintFailed, Cancelled };
 
-    TableWriter(const UncertaintyInfo* results, const TableShape& shape, std::FILE* out)
-        : results_(results), shape_(shape), out_(out) {}
+    TableWriter(const UncertaintyInfo* results, const TableShape& shape, std::FILE* out,
+                const ExportCancelled& cancelled)
+        : results_(results), shape_(shape), out_(out), cancelled_(cancelled) {}
 
     Outcome write() {
         if (shape_.numDUTValues == 1)
             writeSweptFrequencyTable();
         else
             writeDUTValueTable();
-        if (getterFailed_) return Outcome::GetterFailed;
-        if (printFailed_ || std::ferror(out_) != 0) return Outcome::PrintFailed;
-        return Outcome::Written;
+        if (stopped_) return Outcome::Cancelled;
+        // What was written before a failed getter still goes out, as it did line by line.
+        if (!out_.flush()) return getterFailed_ ? Outcome::GetterFailed : Outcome::PrintFailed;
+        return getterFailed_ ? Outcome::GetterFailed : Outcome::Written;
     }
 
 private:
-    bool ok() const { return !getterFailed_ && !printFailed_; }
+    bool ok() const { return !getterFailed_ && !stopped_ && !out_.failed(); }
 
-    void print(const char* format, ...) __attribute__((format(printf, 2, 3))) {
-        if (!ok()) return;
-        va_list args;
-        va_start(args, format);
-        if (std::vfprintf(out_, format, args) < 0) printFailed_ = true;
-        va_end(args);
+    /// Asked once a line: false when the user has cancelled.
+    bool goOn() {
+        if (cancelled_ && cancelled_()) stopped_ = true;
+        return ok();
     }
 
     bool frequencyGHz(int i, double* frequency) {
@@ -125,74 +125,101 @@ private:
         return ok();
     }
 
+    // "%12.3f\t%9.3f" and the like: a tab, then each value right-aligned with three decimals.
+    void values(float first, int firstWidth, float second, int secondWidth) {
+        out_.text("\t");
+        out_.fixed(first, 3, firstWidth);
+        out_.text("\t");
+        out_.fixed(second, 3, secondWidth);
+    }
+
     void writeSweptFrequencyTable() {
-        print("Swept Frequency Uncertainty Data\n\n");
+        out_.text("Swept Frequency Uncertainty Data\n\n");
         ShownResult refl, trans;
         if (!fetch(GetUncertaintyTrans, 0, 0, &trans) || !fetch(GetUncertaintyRefl, 0, 0, &refl))
             return;
-        print("User Defined S-Parameters: S11 = %3.2f dB  S21 = %3.2f dB \n\n", refl.dutValueDb,
-              trans.dutValueDb);
-        print("\tS11\t\tS21\n");
-        print("Freq (GHz)\tMag.(dB)\tPhase(deg.)\tMag.(dB)\tPhase(deg.)\n");
-        for (int i = 0; i < shape_.numFreqs && ok(); ++i) {
+        out_.text("User Defined S-Parameters: S11 = ");
+        out_.fixed(refl.dutValueDb, 2, 3);
+        out_.text(" dB  S21 = ");
+        out_.fixed(trans.dutValueDb, 2, 3);
+        out_.text(" dB \n\n");
+        out_.text("\tS11\t\tS21\n");
+        out_.text("Freq (GHz)\tMag.(dB)\tPhase(deg.)\tMag.(dB)\tPhase(deg.)\n");
+        for (int i = 0; i < shape_.numFreqs && goOn(); ++i) {
             double frequency = 0.0;
             if (!frequencyGHz(i, &frequency)) return;
-            print("%4.6f", frequency);
+            out_.fixed(frequency, 6, 4);
             // A quantity the record's type does not hold is left blank, column widths kept.
             if (shape_.reflection) {
                 if (!fetch(GetUncertaintyRefl, i, 0, &refl)) return;
-                print("\t%12.3f\t%9.3f", refl.magnitudeDb, refl.phaseDeg);
+                values(refl.magnitudeDb, 12, refl.phaseDeg, 9);
             } else {
-                print("\t%12s\t%9s", "", "");
+                blanks();
             }
             if (shape_.transmission) {
                 if (!fetch(GetUncertaintyTrans, i, 0, &trans)) return;
-                print("\t%12.3f\t%9.3f\n", trans.magnitudeDb, trans.phaseDeg);
+                values(trans.magnitudeDb, 12, trans.phaseDeg, 9);
             } else {
-                print("\t%12s\t%9s\n", "", "");
+                blanks();
             }
+            out_.text("\n");
         }
+    }
+
+    void blanks() {
+        out_.text("\t");
+        out_.blank(12);
+        out_.text("\t");
+        out_.blank(9);
     }
 
     void writeDUTValueTable() {
         for (int i = 0; i < shape_.numFreqs && ok(); ++i) {
             double frequency = 0.0;
             if (!frequencyGHz(i, &frequency)) return;
-            print("Uncertainty at %.6lf GHz\t\t\t\t", frequency);
+            out_.text("Uncertainty at ");
+            out_.fixed(frequency, 6);
+            out_.text(" GHz\t\t\t\t");
         }
-        print("\n");
+        if (!ok()) return;
+        out_.text("\n");
         for (int i = 0; i < shape_.numFreqs; ++i) {
-            if (shape_.reflection) print("DUT S11 (dB)\tRefl (dB)\tRefl (deg)\t");
-            if (shape_.transmission) print("DUT S21 (dB)\tTrans (dB)\tTrans (deg)\t");
-            print("\t");
+            if (shape_.reflection) out_.text("DUT S11 (dB)\tRefl (dB)\tRefl (deg)\t");
+            if (shape_.transmission) out_.text("DUT S21 (dB)\tTrans (dB)\tTrans (deg)\t");
+            out_.text("\t");
         }
-        print("\n");
-        for (int j = 0; j < shape_.numDUTValues && ok(); ++j) {
+        out_.text("\n");
+        for (int j = 0; j < shape_.numDUTValues && goOn(); ++j) {
             for (int i = 0; i < shape_.numFreqs && ok(); ++i) {
                 ShownResult shown;
-                if (shape_.reflection && fetch(GetUncertaintyRefl, i, j, &shown))
-                    print("%12.3f\t%12.3f\t%9.3f\t", shown.dutValueDb, shown.magnitudeDb,
-                          shown.phaseDeg);
-                if (shape_.transmission && fetch(GetUncertaintyTrans, i, j, &shown))
-                    print("%12.3f\t%8.3f\t%9.3f\t", shown.dutValueDb, shown.magnitudeDb,
-                          shown.phaseDeg);
-                print("\t");
+                if (shape_.reflection && fetch(GetUncertaintyRefl, i, j, &shown)) {
+                    out_.fixed(shown.dutValueDb, 3, 12);
+                    values(shown.magnitudeDb, 12, shown.phaseDeg, 9);
+                    out_.text("\t");
+                }
+                if (shape_.transmission && fetch(GetUncertaintyTrans, i, j, &shown)) {
+                    out_.fixed(shown.dutValueDb, 3, 12);
+                    values(shown.magnitudeDb, 8, shown.phaseDeg, 9);
+                    out_.text("\t");
+                }
+                if (ok()) out_.text("\t");
             }
-            print("\n");
+            if (ok()) out_.text("\n");
         }
     }
 
     const UncertaintyInfo* results_;
     TableShape shape_;
-    std::FILE* out_;
+    TextOutput out_;
+    const ExportCancelled& cancelled_;
     bool getterFailed_ = false;
-    bool printFailed_ = false;
+    bool stopped_ = false;
 };
 
 /// Writes the table and reports a failure; true when everything was written.
 bool WriteTable(const UncertaintyInfo* results, const TableShape& shape, std::FILE* out,
-                const char* path) {
-    switch (TableWriter(results, shape, out).write()) {
+                const char* path, const ExportCancelled& cancelled = {}) {
+    switch (TableWriter(results, shape, out, cancelled).write()) {
     case TableWriter::Outcome::Written:
         return true;
     case TableWriter::Outcome::GetterFailed:
@@ -201,13 +228,16 @@ bool WriteTable(const UncertaintyInfo* results, const TableShape& shape, std::FI
     case TableWriter::Outcome::PrintFailed:
         ReportExportError(kFileMsgWriting, path);
         break;
+    case TableWriter::Outcome::Cancelled:
+        break;
     }
     return false;
 }
 
 } // namespace
 
-int ExportUncertaintyToFile(const UncertaintyInfo* results, const char* path) {
+int ExportUncertaintyToFile(const UncertaintyInfo* results, const char* path,
+                            const ExportCancelled& cancelled) {
     TableShape shape;
     if (!ReadTableShape(results, path, &shape)) return 0;
     SafeFileWriter writer(path == nullptr ? "" : path);
@@ -215,7 +245,7 @@ int ExportUncertaintyToFile(const UncertaintyInfo* results, const char* path) {
         ReportExportError(kFileMsgCreating, path);
         return 0;
     }
-    if (!WriteTable(results, shape, writer.stream(), path)) return 0;
+    if (!WriteTable(results, shape, writer.stream(), path, cancelled)) return 0;
     if (!writer.commit()) {
         ReportExportError(kFileMsgWriting, path);
         return 0;
@@ -252,16 +282,17 @@ std::string NumberedExportPath(const std::string& chosenPath, int slotIndex, int
     return chosenPath.substr(0, dot) + suffix + chosenPath.substr(dot);
 }
 
-int ExportResultSlots(const char* chosenPath) {
+int ExportResultSlots(const char* chosenPath, const ExportCancelled& cancelled) {
     const ProgramState& state = GlobalProgramState();
     const std::string path = chosenPath == nullptr ? "" : chosenPath;
     for (int slot = 0; slot < state.resultCount && slot < kResultSlots; ++slot) {
         const std::string slotPath = NumberedExportPath(path, slot, state.resultCount);
         const auto index = static_cast<std::size_t>(slot);
-        const int written = state.measuredResults[index] != nullptr
-                                ? ExportMeasuredToFile(*state.measuredResults[index],
-                                                       MeasuredFormat::Table, slotPath.c_str())
-                                : ExportUncertaintyToFile(state.results[index], slotPath.c_str());
+        const int written =
+            state.measuredResults[index] != nullptr
+                ? ExportMeasuredToFile(*state.measuredResults[index], MeasuredFormat::Table,
+                                       slotPath.c_str())
+                : ExportUncertaintyToFile(state.results[index], slotPath.c_str(), cancelled);
         if (written == 0) return 0;
     }
     return 1;

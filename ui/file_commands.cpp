@@ -6,8 +6,9 @@
 #include "files/config_file.h"
 #include "files/export.h"
 #include "files/model_file.h"
-#include "ui/busy_cursor.h"
+#include "ui/background_task.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 
@@ -97,8 +98,18 @@ bool RecallModelFrom(const QString& path) {
 }
 
 bool OutputTabularDataTo(const QString& path) {
-    const BusyCursor busy; // 20 slots of many DUT values are hundreds of megabytes of text
-    return ExportResultSlots(NativePath(path).constData()) != 0;
+    // 20 slots of many DUT values are hundreds of megabytes of text: written off the window
+    // thread; Cancel keeps the file being written as it was.
+    const QByteArray nativePath = NativePath(path);
+    bool written = false;
+    const bool completed =
+        RunInBackground(QApplication::activeWindow(), QStringLiteral("Writing the tables..."),
+                        [&](TaskControl& control) {
+                            written = ExportResultSlots(nativePath.constData(), [&control] {
+                                          return control.cancelRequested();
+                                      }) != 0;
+                        });
+    return completed && written;
 }
 
 } // namespace tolvane

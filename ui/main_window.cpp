@@ -2,6 +2,7 @@
 
 #include "files/startup.h"
 #include "tolvane/version.h"
+#include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/artwork.h"
 #include "ui/charts/measured_session.h"
@@ -46,6 +47,19 @@ MainWindow::MainWindow(const QString& preferencePath, QWidget* parent)
     createMenus();
     createDialogs();
     readPreferences();
+    connect(&BackgroundTasks::instance(), &BackgroundTasks::runningChanged, this,
+            &MainWindow::disableInputCommands);
+}
+
+void MainWindow::disableInputCommands(bool disabled) {
+    // What would change the inputs or the results of the work under way, or end the program
+    // in the middle of it.
+    for (QAction* action :
+         {saveConfigurationAct_, recallConfigurationAct_, saveModelAct_, recallModelAct_,
+          openMeasurementAct_, openLimitsAct_, guardedRuleAct_, simpleRuleAct_, printPlotsAct_,
+          outputTabularDataAct_, exitAct_, configurationAct_, configurationDutAct_, modelAct_,
+          replaceAct_, closeAllAct_})
+        action->setEnabled(!disabled);
 }
 
 MainWindow::~MainWindow() {
@@ -70,6 +84,9 @@ void MainWindow::createActions() {
     openMeasurementAct_ =
         make("Open &Measurement...", [this] { measured_->openMeasurement(this); });
     openLimitsAct_ = make("Open &Limits...", [this] { measured_->openLimits(this); });
+    clearLimitsAct_ = make("Clear Limits", [this] { measured_->clearLimits(); });
+    // The open measurement computed again, after the configuration has changed.
+    computeMeasurementAct_ = make("Compute Measurement", [this] { (void)measured_->compute(); });
     // The decision rule of the verdicts: guarded (the start state) or simple.
     auto* rules = new QActionGroup(this);
     guardedRuleAct_ =
@@ -123,6 +140,8 @@ void MainWindow::createMenus() {
     file->addSeparator();
     file->addAction(openMeasurementAct_);
     file->addAction(openLimitsAct_);
+    file->addAction(clearLimitsAct_);
+    file->addAction(computeMeasurementAct_);
     file->addAction(guardedRuleAct_);
     file->addAction(simpleRuleAct_);
     file->addSeparator();
@@ -260,6 +279,10 @@ void MainWindow::about() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (BackgroundTasks::instance().running()) {
+        event->ignore();
+        return;
+    }
     writePreferences();
     event->accept();
 }

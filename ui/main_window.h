@@ -67,6 +67,8 @@ private:
     void readPreferences();
     void writePreferences() const;
     void updateBackground();
+    /// While a background task runs, the commands that would change its inputs are disabled.
+    void disableInputCommands(bool disabled);
 
     QString preferencePath_;
     QMdiArea* area_;
@@ -84,6 +86,8 @@ private:
     QAction* recallModelAct_ = nullptr;
     QAction* openMeasurementAct_ = nullptr;
     QAction* openLimitsAct_ = nullptr;
+    QAction* clearLimitsAct_ = nullptr;
+    QAction* computeMeasurementAct_ = nullptr;
     QAction* guardedRuleAct_ = nullptr;
     QAction* simpleRuleAct_ = nullptr;
     QAction* printPlotsAct_ = nullptr;

@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <random>
 #include <string>
@@ -256,42 +257,51 @@ struct Outcome {
 // With `staleRecord` the fast computation writes into a record that holds other values of the same
 // dimensions, as a result slot does when the same set-up is computed again; otherwise into a new
 // one. Either way, whatever it does not store must read 0.
-void ExpectSameOutcome(ModelInfo* model, const std::string& label, bool staleRecord,
-                       int* failures) {
-    Outcome fast, plain;
+// The computation on `threads` threads (0: as many as the machine chooses) gives bit for bit the
+// results, messages and return value of the straightforward evaluation.
+void ExpectSameOutcome(ModelInfo* model, const std::string& label, bool staleRecord, int* failures,
+                       std::initializer_list<unsigned> threadCounts = {1, 0}) {
+    Outcome plain;
     {
         testing::CapturedMessages captured;
         plain.returned = StraightforwardCompute(model, plain.results.get());
         plain.messages = captured.all();
     }
-    if (staleRecord && plain.results->arrayFreqs > 0) {
-        UncertaintyInfo* stale = fast.results.get();
-        ASSERT_EQ(SetUncertaintyNumFreqs(stale, plain.results->numFreqs), 1);
-        ASSERT_EQ(SetUncertaintyNumDUTValues(stale, plain.results->numDUTValues), 1);
-        ASSERT_EQ(InitializeUncertainty(stale), 1);
-        for (auto* array : {&stale->reflNominal, &stale->reflUpperBound, &stale->reflPhaseDeg,
-                            &stale->transNominal, &stale->transUpperBound, &stale->transPhaseDeg})
-            std::fill(array->begin(), array->end(), -7.0f);
+    for (const unsigned threads : threadCounts) {
+        const std::string run = label + ", " + std::to_string(threads) + " threads";
+        Outcome fast;
+        if (staleRecord && plain.results->arrayFreqs > 0) {
+            UncertaintyInfo* stale = fast.results.get();
+            ASSERT_EQ(SetUncertaintyNumFreqs(stale, plain.results->numFreqs), 1);
+            ASSERT_EQ(SetUncertaintyNumDUTValues(stale, plain.results->numDUTValues), 1);
+            ASSERT_EQ(InitializeUncertainty(stale), 1);
+            for (auto* array :
+                 {&stale->reflNominal, &stale->reflUpperBound, &stale->reflPhaseDeg,
+                  &stale->transNominal, &stale->transUpperBound, &stale->transPhaseDeg})
+                std::fill(array->begin(), array->end(), -7.0f);
+        }
+        {
+            testing::CapturedMessages captured;
+            SetComputeModelThreads(threads);
+            fast.returned = ComputeModel(model, fast.results.get());
+            SetComputeModelThreads(0);
+            fast.messages = captured.all();
+        }
+        ASSERT_EQ(fast.returned, plain.returned) << run;
+        ASSERT_EQ(fast.messages, plain.messages) << run;
+        const UncertaintyInfo& a = *fast.results;
+        const UncertaintyInfo& b = *plain.results;
+        ASSERT_EQ(a.numFreqs, b.numFreqs) << run;
+        ASSERT_EQ(a.numDUTValues, b.numDUTValues) << run;
+        ASSERT_EQ(a.type, b.type) << run;
+        EXPECT_TRUE(SameBits(a.reflNominal, b.reflNominal)) << run;
+        EXPECT_TRUE(SameBits(a.reflUpperBound, b.reflUpperBound)) << run;
+        EXPECT_TRUE(SameBits(a.reflPhaseDeg, b.reflPhaseDeg)) << run;
+        EXPECT_TRUE(SameBits(a.transNominal, b.transNominal)) << run;
+        EXPECT_TRUE(SameBits(a.transUpperBound, b.transUpperBound)) << run;
+        EXPECT_TRUE(SameBits(a.transPhaseDeg, b.transPhaseDeg)) << run;
     }
-    {
-        testing::CapturedMessages captured;
-        fast.returned = ComputeModel(model, fast.results.get());
-        fast.messages = captured.all();
-    }
-    ASSERT_EQ(fast.returned, plain.returned) << label;
-    ASSERT_EQ(fast.messages, plain.messages) << label;
-    const UncertaintyInfo& a = *fast.results;
-    const UncertaintyInfo& b = *plain.results;
-    ASSERT_EQ(a.numFreqs, b.numFreqs) << label;
-    ASSERT_EQ(a.numDUTValues, b.numDUTValues) << label;
-    ASSERT_EQ(a.type, b.type) << label;
-    EXPECT_TRUE(SameBits(a.reflNominal, b.reflNominal)) << label;
-    EXPECT_TRUE(SameBits(a.reflUpperBound, b.reflUpperBound)) << label;
-    EXPECT_TRUE(SameBits(a.reflPhaseDeg, b.reflPhaseDeg)) << label;
-    EXPECT_TRUE(SameBits(a.transNominal, b.transNominal)) << label;
-    EXPECT_TRUE(SameBits(a.transUpperBound, b.transUpperBound)) << label;
-    EXPECT_TRUE(SameBits(a.transPhaseDeg, b.transPhaseDeg)) << label;
-    if (fast.returned == 0) ++*failures;
+    if (plain.returned == 0) ++*failures;
 }
 
 class DifferentialTest : public ::testing::Test {
@@ -306,7 +316,10 @@ TEST_F(DifferentialTest, ManySmallRandomModelsGiveIdenticalResultsAndMessages) {
     constexpr int kModels = 400;
     for (int n = 0; n < kModels; ++n) {
         ModelPtr model = models.next(12, 12, 12);
-        ExpectSameOutcome(model.get(), "model " + std::to_string(n), n % 2 == 0, &failures);
+        // Up to 12 frequencies on 2, 3 or 5 threads: odd splits, and more threads than
+        // frequencies, chunks of 8 rows, failures in every chunk.
+        ExpectSameOutcome(model.get(), "model " + std::to_string(n), n % 2 == 0, &failures,
+                          {1, 2 + unsigned(n % 3) + unsigned(n % 3 == 2)});
         if (HasFatalFailure()) return;
     }
     // Both paths are exercised: computations that fail part way and that complete.
@@ -319,7 +332,8 @@ TEST_F(DifferentialTest, LargeTablesFindTheSamePlacesByBisection) {
     int failures = 0;
     for (int n = 0; n < 6; ++n) {
         ModelPtr model = models.next(2000, 300, 5);
-        ExpectSameOutcome(model.get(), "large model " + std::to_string(n), n % 2 == 0, &failures);
+        ExpectSameOutcome(model.get(), "large model " + std::to_string(n), n % 2 == 0, &failures,
+                          {1, 2, 3});
         if (HasFatalFailure()) return;
     }
 }

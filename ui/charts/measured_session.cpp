@@ -71,6 +71,12 @@ bool MeasuredSession::openLimitsFrom(const QString& path) {
     return true;
 }
 
+void MeasuredSession::clearLimits() {
+    limits_.clear();
+    limitsName_.clear();
+    if (hasMeasurement()) (void)compute();
+}
+
 void MeasuredSession::setRule(DecisionRule rule) {
     if (rule == rule_) return;
     rule_ = rule;

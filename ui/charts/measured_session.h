@@ -34,6 +34,8 @@ public:
     /// Reads the limits of `path`; a refused file changes nothing. A measurement already open is
     /// computed again against them. True when the limits were read.
     bool openLimitsFrom(const QString& path);
+    /// Forgets the limits; a measurement already open is computed again without them.
+    void clearLimits();
     /// The rule of the next verdicts; a measurement already open is computed again.
     void setRule(DecisionRule rule);
     [[nodiscard]] DecisionRule rule() const { return rule_; }

@@ -7,6 +7,7 @@
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
 #include "engine/uncertainty.h"
+#include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/plot_window.h"
 #include "ui/charts/user_dut_results_dialog.h"
@@ -21,7 +22,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace tolvane {
 namespace {
@@ -85,38 +89,66 @@ void ResultPresenter::setReplaceMode(bool replace) {
 }
 
 bool ResultPresenter::computeConfiguration(QDialog* dialog) {
-    prepareComputation();
-    ForgetMeasuredResult();
     ConfigInfo* config = GlobalProgramState().currentConfig;
     DUTInfo* dut = nullptr;
     ResultDisplay display = ResultDisplay::Reflection;
-    if (GetConfigDUT(config, &dut) == 0 || !ReadDisplay(dut, &display)) return false;
-    {
-        const BusyCursor busy;
-        if (ComputeConfigurationCommand(config) == 0) return false;
-        computedModel_ = KeepComputedModel(ConfigurationCommandModel(config));
+    if (GetConfigDUT(config, &dut) == 0 || !ReadDisplay(dut, &display)) {
+        prepareComputation();
+        ForgetMeasuredResult();
+        return false;
     }
-    dialog->hide();
-    presentResults(display, dialog);
-    return true;
+    return computeAndPresent(dialog, display, [this, config] {
+        if (ComputeConfigurationCommand(config) == 0) return false;
+        pendingModel_ = KeepComputedModel(ConfigurationCommandModel(config));
+        return true;
+    });
 }
 
 bool ResultPresenter::computeModel(QDialog* dialog) {
-    prepareComputation();
-    ForgetMeasuredResult();
     ProgramState& state = GlobalProgramState();
     // The coverage factors the command copies in do not change the DUT's type or sweep.
     void* dut = nullptr;
     ResultDisplay display = ResultDisplay::Reflection;
     if (GetModelComponent(state.currentModel, kModelDUT, &dut) == 0 ||
-        !ReadDisplay(static_cast<const DUTInfo*>(dut), &display))
+        !ReadDisplay(static_cast<const DUTInfo*>(dut), &display)) {
+        prepareComputation();
+        ForgetMeasuredResult();
         return false;
-    {
-        const BusyCursor busy;
-        if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
-        computedModel_ =
-            KeepComputedModel(ModelCommandModel(state.currentModel, state.currentConfig));
     }
+    return computeAndPresent(dialog, display, [this, &state] {
+        if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
+        pendingModel_ =
+            KeepComputedModel(ModelCommandModel(state.currentModel, state.currentConfig));
+        return true;
+    });
+}
+
+bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
+                                        const std::function<bool()>& compute) {
+    // The computation fills the current slot off the window thread; what the slot held waits
+    // aside, so that Cancel puts it back as it was, with the charts and the subtitle.
+    ProgramState& state = GlobalProgramState();
+    UncertaintyInfo* slot = CurrentResult();
+    const std::unique_ptr<UncertaintyInfo, int (*)(UncertaintyInfo*)> previous(
+        CreateUncertaintyInfo(), DestroyUncertaintyInfo);
+    if (slot == nullptr || previous == nullptr) {
+        prepareComputation();
+        ForgetMeasuredResult();
+        return false;
+    }
+    std::swap(*slot, *previous);
+    const std::string previousSubtitle = state.plotSubtitle;
+    bool computed = false;
+    if (!RunInBackground(dialog, QStringLiteral("Computing the uncertainties..."),
+                         [&](TaskControl&) { computed = compute(); })) {
+        std::swap(*slot, *previous);
+        state.plotSubtitle = previousSubtitle;
+        return false;
+    }
+    prepareComputation();
+    ForgetMeasuredResult();
+    computedModel_ = std::exchange(pendingModel_, nullptr);
+    if (!computed) return false;
     dialog->hide();
     presentResults(display, dialog);
     return true;

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 class QChart;
 class QDialog;
 class QMdiArea;
@@ -31,12 +33,15 @@ enum class ResultDisplay {
 /// windows. The main window makes one and hands it to both dialogs, whose Compute buttons call
 /// computeConfiguration(this) or computeModel(this) and nothing else. Those run, in order:
 ///
+///     ... compute into the current result slot (engine/compute_commands.h), off the window
+///         thread with a progress dialog and Cancel (ui/background_task.h) ...
 ///     prepareComputation();                  // replace mode: close every chart
-///     ... compute into the current result slot (engine/compute_commands.h) ...
 ///     dialog->hide();                        // only when the computation succeeded
 ///     presentResults(ResultDisplayFor(dutType, freqSweep), dialog);   // charts, slot advance
 ///
 /// A failed computation stops after the first step and leaves the slot and the count as they are.
+/// A cancelled one leaves everything as it was before: the slot's results, the charts and the
+/// subtitle.
 class ResultPresenter : public QObject {
     Q_OBJECT
 public:
@@ -88,12 +93,18 @@ public:
     int printCharts(QPrinter* printer);
 
 private:
+    /// Runs `compute` (into the current slot) off the window thread, then, unless Cancel was
+    /// pressed, the first step and, on success, the last.
+    bool computeAndPresent(QDialog* dialog, ResultDisplay display,
+                           const std::function<bool()>& compute);
     void advanceResultSlot();
 
     QMdiArea* area_;
     bool replaceMode_ = true;
     /// The model of the computation being shown, kept by its charts to explain their points.
     ComputedModel computedModel_;
+    /// The model a computation in progress keeps, until its charts are made.
+    ComputedModel pendingModel_;
 };
 
 } // namespace tolvane

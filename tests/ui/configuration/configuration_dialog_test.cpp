@@ -2,6 +2,8 @@
 // "Compute Configuration" on the shipped database.
 
 #include "dialog_test_support.h"
+#include "ui/background_task.h"
+#include "ui/charts/plot_window.h"
 #include "ui/charts/result_presenter.h"
 #include "ui/configuration/configuration_dialog.h"
 #include "ui/message_boxes.h"
@@ -25,7 +27,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 using namespace tolvane;
 using namespace Qt::Literals::StringLiterals;
@@ -251,6 +255,37 @@ private Q_SLOTS:
         QCOMPARE(GlobalProgramState().currentResultSlot, 0);
         QCOMPARE(GlobalProgramState().resultCount, 1);
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    void cancelLeavesTheResultsChartsAndSubtitleAsTheyWere() {
+        QTest::mouseClick(dialog_->computeButton(), Qt::LeftButton);
+        const QList<PlotWindow*> charts = presenter_->charts();
+        QCOMPARE(charts.size(), 2);
+        const UncertaintyInfo* slot = GlobalProgramState().results[0];
+        const int numDUTValues = slot->numDUTValues;
+        const std::vector<float> upperBounds(slot->reflUpperBound.begin(),
+                                             slot->reflUpperBound.end());
+        const std::string subtitle = GlobalProgramState().plotSubtitle;
+
+        // Another set-up, computed and cancelled: everything stays as the first computation left
+        // it.
+        DUTInfo* dut = nullptr;
+        QVERIFY(GetConfigDUT(config(), &dut) && SetDUTReflNumValues(dut, 7));
+        dialog_->show();
+        const auto cancelAtOnce = connect(&BackgroundTasks::instance(),
+                                          &BackgroundTasks::runningChanged, [](bool running) {
+                                              if (running) BackgroundTasks::instance().cancel();
+                                          });
+        QTest::mouseClick(dialog_->computeButton(), Qt::LeftButton);
+        disconnect(cancelAtOnce);
+        QCOMPARE(presenter_->charts(), charts);
+        QCOMPARE(GlobalProgramState().results[0], slot);
+        QCOMPARE(slot->numDUTValues, numDUTValues);
+        QVERIFY(std::equal(upperBounds.begin(), upperBounds.end(), slot->reflUpperBound.begin(),
+                           slot->reflUpperBound.end()));
+        QCOMPARE(GlobalProgramState().plotSubtitle, subtitle);
+        QVERIFY(dialog_->isVisible());
+        QVERIFY(messages_->all().empty());
     }
 
     void theCursorShowsWorkUntilAMessageNeedsTheUser() {
