@@ -1,5 +1,6 @@
 #include "engine/uncertainty_methods.h"
 
+#include "core/worker_pool.h"
 #include "engine/compute_model.h"
 #include "engine/model.h"
 #include "engine/model_terms.h"
@@ -7,14 +8,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <new>
-#include <thread>
 #include <vector>
 
 namespace tolvane {
@@ -84,7 +81,7 @@ int ComputeRss(ModelInfo* model, UncertaintyInfo* result) {
     return 1;
 }
 
-// A Monte Carlo sweep shared by its threads: each takes the next frequency row.
+// A Monte Carlo sweep on the library's workers: each takes the next frequency row.
 class MonteCarloSweep {
 public:
     MonteCarloSweep(const ModelInfo& model, UncertaintyInfo& result, const MonteCarloTrials& trials,
@@ -92,51 +89,33 @@ public:
         : model_(model), result_(result), trials_(trials), progress_(progress),
           total_(static_cast<long long>(result.numFreqs) * result.numDUTValues) {}
 
-    // Runs on `threads` threads while this one reports the progress now and then (first with 0
-    // points done). False when a lookup failed or the progress callback cancelled.
-    bool run(int threads) {
+    // Runs on `threads` workers, this thread among them and the one that reports the progress
+    // (first with 0 points done, then after each of its rows). False when a lookup failed or the
+    // progress callback cancelled.
+    bool run(unsigned threads) {
         if (progress_ && !progress_(0, total_)) {
             cancelled_ = true;
             return false;
         }
-        runningWorkers_ = threads; // before any starts: none has finished yet
-        std::vector<std::thread> workers;
-        for (int t = 0; t < threads; ++t)
-            workers.emplace_back([this] { work(); });
-        {
-            std::unique_lock<std::mutex> lock(mutex_);
-            while (!finished_.wait_for(lock, std::chrono::milliseconds(50),
-                                       [this] { return runningWorkers_ == 0; })) {
-                lock.unlock();
-                if (progress_ && !progress_(donePoints_, total_)) cancelled_ = true;
-                lock.lock();
-            }
-        }
-        for (std::thread& worker : workers)
-            worker.join();
+        std::vector<std::vector<double>> work(threads);
+        RunOnWorkers(static_cast<std::size_t>(result_.numFreqs), threads,
+                     [&](std::size_t row, unsigned worker) {
+                         if (failed_ || cancelled_) return;
+                         if (!computeRow(static_cast<int>(row), work[worker])) {
+                             failed_ = true;
+                             return;
+                         }
+                         const long long done = donePoints_ += result_.numDUTValues;
+                         if (worker == 0 && progress_ && !progress_(done, total_))
+                             cancelled_ = true;
+                     });
         if (!failed_ && !cancelled_ && progress_) (void)progress_(total_, total_);
         return !failed_ && !cancelled_;
     }
     [[nodiscard]] bool cancelled() const { return cancelled_; }
 
 private:
-    void work() {
-        std::vector<double> work;
-        for (;;) {
-            const int row = nextRow_.fetch_add(1);
-            if (row >= result_.numFreqs || failed_ || cancelled_) break;
-            if (!computeRow(row, work)) {
-                failed_ = true;
-                break;
-            }
-            donePoints_ += result_.numDUTValues;
-        }
-        const std::lock_guard<std::mutex> lock(mutex_);
-        --runningWorkers_;
-        finished_.notify_one();
-    }
-
-    bool computeRow(int i, std::vector<double>& magnitudes) {
+    bool computeRow(int i, std::vector<double>& work) {
         UncertaintyRow row;
         if (GetUncertaintyRow(&result_, i, &row) == 0) return false;
         for (int j = 0; j < result_.numDUTValues; ++j) {
@@ -149,7 +128,7 @@ private:
                     LookUpTermMagnitudes(model_, point, &terms) == 0)
                     return false;
                 const CoverageInterval interval =
-                    EvaluateMonteCarlo(terms, parameter, trials_, magnitudes, true);
+                    EvaluateMonteCarlo(terms, parameter, trials_, work, true);
                 if (parameter == MeasuredParameter::S11)
                     ReplaceBound(row.reflNominal[at], interval.upperDeviation,
                                  row.reflUpperBound[at], row.reflPhaseDeg[at]);
@@ -166,13 +145,9 @@ private:
     const MonteCarloTrials& trials_;
     const MethodProgress& progress_;
     const long long total_;
-    std::atomic<int> nextRow_{0};
     std::atomic<long long> donePoints_{0};
     std::atomic<bool> failed_{false};
     std::atomic<bool> cancelled_{false};
-    std::mutex mutex_;
-    std::condition_variable finished_;
-    int runningWorkers_ = 0;
 };
 
 int ComputeMonteCarlo(ModelInfo* model, UncertaintyInfo* result, const MethodOptions& options) {
@@ -200,9 +175,8 @@ SweepOutcome ReplaceByMonteCarlo(const ModelInfo& model, UncertaintyInfo& result
     } catch (const std::bad_alloc&) {
         return SweepOutcome::OutOfMemory;
     }
-    int threads = options.threads;
-    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    threads = std::max(1, std::min(threads, result.numFreqs));
+    unsigned threads = options.threads > 0 ? unsigned(options.threads) : HardwareThreads();
+    threads = std::max(1u, std::min(threads, unsigned(std::max(result.numFreqs, 1))));
     MonteCarloSweep sweep(model, result, *trials, options.progress);
     if (sweep.run(threads)) return SweepOutcome::Done;
     return sweep.cancelled() ? SweepOutcome::Cancelled : SweepOutcome::Failed;

@@ -20,14 +20,14 @@ enum class UncertaintyMethod {
 /// "worst case", "rss", "monte carlo 95%": the method as the budget's csv names it.
 [[nodiscard]] const char* UncertaintyMethodName(UncertaintyMethod method);
 
-/// Called now and then during a long computation with the points done and the points in all;
-/// returning false cancels the computation.
+/// Called now and then during a long computation, on the thread that runs it, with the points
+/// done and the points in all; returning false cancels the computation.
 using MethodProgress = std::function<bool(long long done, long long total)>;
 
 struct MethodOptions {
     UncertaintyMethod method = UncertaintyMethod::WorstCase;
     MonteCarloOptions monteCarlo{kDefaultSweepTrials, kDefaultMonteCarloSeed};
-    /// Threads of a Monte Carlo sweep; 0 takes every processor the machine has.
+    /// Threads of a Monte Carlo sweep (the library's workers); 0 takes every hardware thread.
     int threads = 0;
     MethodProgress progress;
 };
