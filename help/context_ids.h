@@ -15,3 +15,4 @@
 #define IDH_MODEL_DUT 16
 #define IDH_TESTSET 17
 #define IDH_MEASURED_DUT 18
+#define IDH_PLANNER 19

@@ -158,8 +158,6 @@ bool RunInBackground(QWidget* parent, const QString& label,
             dialog->setWindowModality(Qt::WindowModal);
             dialog->setAutoReset(false);
             dialog->setAutoClose(false);
-            dialog->setMinimumDuration(0);
-            dialog->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(dialog, &QProgressDialog::canceled, &loop,
                              [&control] { control.requestCancel(); });
             blocker->allow(dialog);
@@ -178,7 +176,9 @@ bool RunInBackground(QWidget* parent, const QString& label,
     if (!finished.load()) control.requestCancel();
     worker.join();
     poll.stop();
-    if (!dialog.isNull()) dialog->close();
+    // Deleted rather than closed: a closed progress dialog shows itself again when its own
+    // timer for showing fires later.
+    delete dialog.data();
     busy.reset();
     blocker.reset();
 

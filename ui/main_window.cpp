@@ -11,6 +11,7 @@
 #include "ui/file_commands.h"
 #include "ui/help/help.h"
 #include "ui/model/model_dialog.h"
+#include "ui/planner/planner_window.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -105,6 +106,7 @@ void MainWindow::createActions() {
     configurationAct_ = make("&Configuration...", [this] { showConfigurationDialog(); });
     configurationDutAct_ = make("Configuration &DUT...", [this] { showConfigurationDut(); });
     modelAct_ = make("&Model...", [this] { showModelDialog(); });
+    plannerAct_ = make("&Planner...", [this] { showPlanner(); });
     replaceAct_ = new QAction(QStringLiteral("Replace Existing Plot Windows"), this);
     replaceAct_->setCheckable(true);
     replaceAct_->setChecked(true);
@@ -154,6 +156,7 @@ void MainWindow::createMenus() {
     windows->addAction(configurationAct_);
     windows->addAction(configurationDutAct_);
     windows->addAction(modelAct_);
+    windows->addAction(plannerAct_);
     windows->addSeparator();
     windows->addAction(replaceAct_);
     windows->addSeparator();
@@ -175,8 +178,13 @@ void MainWindow::createDialogs() {
     modelDialog_ = new ModelDialog(presenter_, this);
     connect(this, &MainWindow::configurationReplaced, configDialog_, &ConfigurationDialog::refresh);
     connect(this, &MainWindow::modelReplaced, modelDialog_, &ModelDialog::refresh);
+    planner_ = new PlannerWindow(this);
+    connect(this, &MainWindow::configurationReplaced, planner_, &PlannerWindow::refresh);
+    connect(planner_, &PlannerWindow::configurationChanged, configDialog_,
+            &ConfigurationDialog::refresh);
     configDialog_->show();
     modelDialog_->hide();
+    planner_->hide();
 }
 
 void MainWindow::readPreferences() {
@@ -238,6 +246,12 @@ void MainWindow::showConfigurationDialog() {
 void MainWindow::showConfigurationDut() {
     showConfigurationDialog();
     configDialog_->editDut();
+}
+
+void MainWindow::showPlanner() {
+    planner_->show();
+    planner_->raise();
+    planner_->activateWindow();
 }
 
 void MainWindow::showModelDialog() {

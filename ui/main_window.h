@@ -12,6 +12,7 @@ namespace tolvane {
 class ConfigurationDialog;
 class MeasuredSession;
 class ModelDialog;
+class PlannerWindow;
 class ResultPresenter;
 
 /// The program's frame: the menu, the area whose sub-windows are the charts, the two modeless
@@ -28,6 +29,7 @@ public:
     [[nodiscard]] ResultPresenter* presenter() const { return presenter_; }
     [[nodiscard]] ConfigurationDialog* configurationDialog() const { return configDialog_; }
     [[nodiscard]] ModelDialog* modelDialog() const { return modelDialog_; }
+    [[nodiscard]] PlannerWindow* planner() const { return planner_; }
     [[nodiscard]] QMdiArea* plotArea() const { return area_; }
     [[nodiscard]] MeasuredSession* measuredSession() const { return measured_; }
 
@@ -54,6 +56,7 @@ public Q_SLOTS:
     void showConfigurationDialog();
     void showConfigurationDut();
     void showModelDialog();
+    void showPlanner();
     void printPlots();
     void about();
 
@@ -76,6 +79,7 @@ private:
     MeasuredSession* measured_;
     ConfigurationDialog* configDialog_ = nullptr;
     ModelDialog* modelDialog_ = nullptr;
+    PlannerWindow* planner_ = nullptr;
     bool backgroundEnabled_ = false;
     int backgroundTile_ = 1;
     QPixmap tiles_[2];
@@ -96,6 +100,7 @@ private:
     QAction* configurationAct_ = nullptr;
     QAction* configurationDutAct_ = nullptr;
     QAction* modelAct_ = nullptr;
+    QAction* plannerAct_ = nullptr;
     QAction* replaceAct_ = nullptr;
     QAction* backgroundAct_ = nullptr;
     QAction* tileAct_ = nullptr;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -82,6 +84,26 @@ TEST_F(CliTest, TableOnStandardOutputEqualsTheFileAndCsvHasOneRowPerValue) {
     EXPECT_EQ(lines(csv.out), 1 + 6 * 91);
     EXPECT_EQ(first.rfind("50000000,0,1.00000001e-07,", 0), 0u) << first;
     EXPECT_NE(first.find(",9.99999975e-05,"), std::string::npos) << first;
+
+    // Rows in order, frequency by frequency, and every number as printf writes it ("%.17g" of
+    // the frequency, "%.9g" of each float, both of which read back exactly).
+    std::string row = first;
+    for (int n = 0; n < 6 * 91; ++n, std::getline(rows, row)) {
+        std::istringstream fields(row);
+        std::string field;
+        std::string expected;
+        char printed[64];
+        for (int column = 0; std::getline(fields, field, ','); ++column) {
+            if (column == 0)
+                std::snprintf(printed, sizeof printed, "%.17g", std::stod(field));
+            else if (column == 1)
+                std::snprintf(printed, sizeof printed, "%d", n % 91);
+            else
+                std::snprintf(printed, sizeof printed, "%.9g", double(std::stof(field)));
+            expected += (column == 0 ? "" : ",") + std::string(printed);
+        }
+        ASSERT_EQ(row, expected);
+    }
 }
 
 TEST_F(CliTest, MessagesGoToStandardErrorAndFailuresExitWithOne) {

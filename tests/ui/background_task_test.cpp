@@ -93,6 +93,7 @@ private Q_SLOTS:
                 WaitForCancel(control);
             });
         QVERIFY(!completed);
+        QVERIFY(window.findChildren<QProgressDialog*>().isEmpty()); // gone, not merely closed
         QVERIFY(!shownEarly);
         QCOMPARE(label, QStringLiteral("Computing"));
         QVERIFY(field->text().isEmpty());

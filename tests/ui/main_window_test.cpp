@@ -6,6 +6,7 @@
 #include "ui/configuration/configuration_dialog.h"
 #include "ui/main_window.h"
 #include "ui/model/model_dialog.h"
+#include "ui/planner/planner_window.h"
 
 #include "engine/program_state.h"
 
@@ -78,13 +79,13 @@ private Q_SLOTS:
                          QStringLiteral("-"), QStringLiteral("E&xit")}));
         // Without "pref.txt" the background starts off.
         QCOMPARE(MenuItems(popups[1]->menu()),
-                 QStringList({QStringLiteral("&Configuration..."),
-                              QStringLiteral("Configuration &DUT..."), QStringLiteral("&Model..."),
-                              QStringLiteral("-"), QStringLiteral("*Replace Existing Plot Windows"),
-                              QStringLiteral("-"), QStringLiteral("Enable Background"),
-                              QStringLiteral("-"), QStringLiteral("Tile Plot Windows"),
-                              QStringLiteral("Cascade Plot Windows"),
-                              QStringLiteral("Close All Plot Windows")}));
+                 QStringList(
+                     {QStringLiteral("&Configuration..."), QStringLiteral("Configuration &DUT..."),
+                      QStringLiteral("&Model..."), QStringLiteral("&Planner..."),
+                      QStringLiteral("-"), QStringLiteral("*Replace Existing Plot Windows"),
+                      QStringLiteral("-"), QStringLiteral("Enable Background"), QStringLiteral("-"),
+                      QStringLiteral("Tile Plot Windows"), QStringLiteral("Cascade Plot Windows"),
+                      QStringLiteral("Close All Plot Windows")}));
         QCOMPARE(MenuItems(popups[2]->menu()),
                  QStringList({QStringLiteral("&About.."), QStringLiteral("-"),
                               QStringLiteral("Help &Contents..."),
@@ -118,6 +119,9 @@ private Q_SLOTS:
         QVERIFY(config->isVisible());
         FindAction(&window, QStringLiteral("&Model..."))->trigger();
         QVERIFY(model->isVisible());
+        QVERIFY(!window.planner()->isVisible());
+        FindAction(&window, QStringLiteral("&Planner..."))->trigger();
+        QVERIFY(window.planner()->isVisible());
     }
 
     void preferenceDecidesTheBackground_data() {

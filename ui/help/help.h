@@ -26,6 +26,7 @@ enum HelpContext : int {
     kHelpModelDut = 16,
     kHelpTestsetPages = 17,
     kHelpMeasuredDut = 18,
+    kHelpPlanner = 19,
 };
 
 /// The program's one help function, called by every "Help" button and "Help Contents...". Shows

@@ -59,6 +59,7 @@ const QList<QPair<int, QString>> kContextTopics = {
     {kHelpModelDut, QStringLiteral("Model DUT")},
     {kHelpTestsetPages, QStringLiteral("Testset")},
     {kHelpMeasuredDut, QStringLiteral("Measured DUTs, Limits and Decision Rules")},
+    {kHelpPlanner, QStringLiteral("Planner")},
 };
 
 // The content of the element with the given id ("<pre id=...>...</pre>"), decoded.
@@ -210,17 +211,18 @@ private Q_SLOTS:
         QStringList chapters;
         for (const ContentsEntry& chapter : contents[0].children)
             chapters << chapter.name;
-        QCOMPARE(chapters,
-                 QStringList({QStringLiteral("The Main Window and Menu"),
-                              QStringLiteral("Configuration"), QStringLiteral("Uncertainty Model"),
-                              QStringLiteral("Results: Charts, Lists and Printing"),
-                              QStringLiteral("Measured DUTs, Limits and Decision Rules"),
-                              QStringLiteral("Computation of Uncertainty"),
-                              QStringLiteral("Messages"), QStringLiteral("File Formats")}));
+        QCOMPARE(
+            chapters,
+            QStringList({QStringLiteral("The Main Window and Menu"),
+                         QStringLiteral("Configuration"), QStringLiteral("Uncertainty Model"),
+                         QStringLiteral("Results: Charts, Lists and Printing"),
+                         QStringLiteral("Measured DUTs, Limits and Decision Rules"),
+                         QStringLiteral("Planner"), QStringLiteral("Computation of Uncertainty"),
+                         QStringLiteral("Messages"), QStringLiteral("File Formats")}));
         const ContentsEntry& configuration = contents[0].children[1];
         QCOMPARE(configuration.local, QStringLiteral("configuration.htm"));
         QCOMPARE(configuration.children.size(), 5);
-        const ContentsEntry& files = contents[0].children[7];
+        const ContentsEntry& files = contents[0].children.back();
         QVERIFY(files.local.isEmpty());
         QCOMPARE(files.children[0].local, QStringLiteral("file_database.htm"));
     }
