@@ -256,6 +256,14 @@ int AddVNAIFBW(VNAInfo* vna, float ifBandwidthHz) {
     return 1;
 }
 
+int ClearVNAIFBWs(VNAInfo* vna) {
+    if (vna == nullptr) return Fail(kMsgNullInfo, kRoutineSet);
+    FreeIFBandwidths(vna->ifBandwidths);
+    vna->ifBandwidths = CreateInfoList();
+    if (vna->ifBandwidths == nullptr) return Fail(kMsgAllocation, kRoutineSet);
+    return 1;
+}
+
 int GetVNAFVInterpType(const VNAInfo* vna, int code, int* type) {
     return ForwardFV(vna, code, kRoutineGet,
                      [&](const FVInfo* table) { return GetFVInterpType(table, type); });

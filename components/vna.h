@@ -85,6 +85,8 @@ void DeallocateVNAArrays(VNAInfo* vna);
 [[nodiscard]] int GetVNAIFBW(const VNAInfo* vna, int index, float* ifBandwidthHz);
 /// Appends an IF bandwidth in Hz at the tail of the list; the value is not checked.
 [[nodiscard]] int AddVNAIFBW(VNAInfo* vna, float ifBandwidthHz);
+/// Empties the list of IF bandwidths (an editor putting a saved record back refills it).
+[[nodiscard]] int ClearVNAIFBWs(VNAInfo* vna);
 
 // The frequency tables (codes 1 SSr and 3 NRc). The VNA module reports a null record and an
 // unknown code; every other check is the table's own.

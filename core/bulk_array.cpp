@@ -5,6 +5,8 @@
 #include <unistd.h>
 #endif
 
+#include <cstdio>
+
 namespace tolvane {
 
 void* AllocateBulk(std::size_t bytes) {
@@ -31,6 +33,22 @@ std::size_t PhysicalMemoryBytes() noexcept {
         return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageBytes);
 #endif
     return std::size_t(-1);
+}
+
+std::size_t AvailableMemoryBytes() noexcept {
+#if defined(__linux__)
+    // "MemAvailable:   123456 kB"
+    if (std::FILE* meminfo = std::fopen("/proc/meminfo", "r")) {
+        char line[128];
+        unsigned long long kibibytes = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, meminfo) != nullptr)
+            found = std::sscanf(line, "MemAvailable: %llu kB", &kibibytes) == 1;
+        std::fclose(meminfo);
+        if (found && kibibytes <= std::size_t(-1) / 1024) return std::size_t(kibibytes) * 1024;
+    }
+#endif
+    return PhysicalMemoryBytes();
 }
 
 void FreeBulk(void* block, std::size_t bytes) noexcept {

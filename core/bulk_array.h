@@ -20,6 +20,9 @@ void FreeBulk(void* block, std::size_t bytes) noexcept;
 /// arrays larger than this cannot be written without the system swapping or ending the process,
 /// so it is refused as an allocation failure before anything is allocated.
 [[nodiscard]] std::size_t PhysicalMemoryBytes() noexcept;
+/// The memory the system can still give without swapping, in bytes (Linux: MemAvailable of
+/// /proc/meminfo); the physical memory where it cannot be known.
+[[nodiscard]] std::size_t AvailableMemoryBytes() noexcept;
 
 /// The size of a transparent huge page on x86-64 and most 64-bit ARM systems.
 inline constexpr std::size_t kBulkPageBytes = std::size_t{2} << 20;

@@ -15,9 +15,11 @@
 #include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -76,6 +78,8 @@ public:
     }
     HeldMessages(const HeldMessages&) = delete;
     HeldMessages& operator=(const HeldMessages&) = delete;
+    /// Forgets the messages held so far: a failure before theirs is reported instead.
+    void drop() { held_.clear(); }
 
 private:
     std::vector<std::pair<MessageKind, std::string>> held_;
@@ -217,6 +221,7 @@ private:
     [[nodiscard]] int lookUpLoadSide(double f, FrequencyTerms& terms) const;
     [[nodiscard]] int lookUpSourceSide(double f, FrequencyTerms& terms) const;
     [[nodiscard]] int readDUTValue(std::size_t j);
+    [[nodiscard]] int failNotFinite(int i, const NonFiniteEntry& entry) const;
     [[nodiscard]] int lookUpReceiver(std::size_t j);
     void computeRow(const FrequencyTerms& terms, const UncertaintyRow& row, std::size_t count,
                     const DUTValueTerms& values) const;
@@ -300,6 +305,21 @@ int Computation::lookUpReceiver(std::size_t j) {
     return 1;
 }
 
+// Reports the point of a result that is not a finite number: the frequency in GHz and the DUT's
+// S-parameter in dB that the result belongs to, as the user entered them.
+int Computation::failNotFinite(int i, const NonFiniteEntry& entry) const {
+    float s11 = 0.0f, s12 = 0.0f, s21 = 0.0f, s22 = 0.0f;
+    (void)GetDUTSParams(model_.dut, static_cast<int>(entry.index), &s11, &s12, &s21, &s22);
+    const double frequencyGHz = model_.frequenciesHz[static_cast<std::size_t>(i)] / 1e9;
+    char detail[112];
+    std::snprintf(detail, sizeof detail, "%s at %.10g GHz for DUT %s = %.6g dB.",
+                  entry.transmission ? "Transmission" : "Reflection", frequencyGHz,
+                  entry.transmission ? "S21" : "S11",
+                  static_cast<double>(entry.transmission ? s21 : s11));
+    ReportModelError(MakeErrorCode(kModelMsgNotFinite, kRoutineComputeModel), detail);
+    return 0;
+}
+
 // Steps 6 to 15 for the first `count` DUT values of a row: the magnitudes several values at a
 // time, then the phases, so that the arcsine calls do not interrupt the magnitudes. The reflected
 // wave passes cable 1 twice; the transmitted wave passes each cable once.
@@ -362,20 +382,35 @@ int Computation::run() {
     // The row is checked where its first pair is stored.
     if (!GetUncertaintyRow(result_, 0, &plan_.rows[0])) return Fail(kModelMsgCalledRoutine);
     std::size_t ready = values_.count;
-    for (std::size_t j = 1; j < values_.count; ++j) {
-        if (!readDUTValue(j) || !lookUpReceiver(j)) {
-            ready = j;
-            break;
+    // A result that is not a number (or is infinite) would be shown as an empty chart or written
+    // as "nan": the computation fails at the first such entry, in frequency order and then DUT
+    // value order. A lookup of a later DUT value than that entry has failed already; its
+    // messages are held back until the row is checked, and dropped if the entry comes first.
+    std::optional<NonFiniteEntry> bad;
+    {
+        HeldMessages held;
+        for (std::size_t j = 1; j < values_.count; ++j) {
+            if (!readDUTValue(j) || !lookUpReceiver(j)) {
+                ready = j;
+                break;
+            }
         }
+        computeRow(firstTerms, plan_.rows[0], ready, values_);
+        bad = FirstNonFiniteEntry(plan_.rows[0], ready, result_->type);
+        if (bad) held.drop();
     }
-    computeRow(firstTerms, plan_.rows[0], ready, values_);
+    if (bad) {
+        stored_ = bad->index;
+        return failNotFinite(0, *bad);
+    }
     stored_ = ready;
     if (ready < values_.count) return Fail(kModelMsgCalledRoutine);
 
     const auto numFreqs = static_cast<std::size_t>(model_.numFreqs);
     std::size_t looked = 1; // frequencies whose terms and row are ready
+    std::size_t badRow = 0;
     {
-        const HeldMessages held;
+        HeldMessages held;
         for (; looked < numFreqs; ++looked) {
             const double f = model_.frequenciesHz[looked];
             FrequencyTerms& terms = plan_.terms[looked];
@@ -384,8 +419,15 @@ int Computation::run() {
                 break;
         }
         computeRows(1, looked);
-        stored_ = looked * values_.count;
+        // Checked in frequency order whatever the split between the workers.
+        for (std::size_t i = 1; i < looked && !bad; ++i) {
+            bad = FirstNonFiniteEntry(plan_.rows[i], values_.count, result_->type);
+            if (bad) badRow = i;
+        }
+        if (bad) held.drop();
+        stored_ = bad ? badRow * values_.count + bad->index : looked * values_.count;
     }
+    if (bad) return failNotFinite(static_cast<int>(badRow), *bad);
     if (looked < numFreqs) return Fail(kModelMsgCalledRoutine);
     return 1;
 }

@@ -5,6 +5,7 @@
 #include "components/connector.h"
 #include "components/dut.h"
 #include "components/vna.h"
+#include "core/message_sink.h"
 #include "engine/model_terms.h"
 
 #include <cmath>
@@ -77,6 +78,7 @@ constexpr NumberedText kModelMessages[] = {
     {kModelMsgNRcAverages, "Invalid averaging factor where NRc defined."},
     {kModelMsgIFBW, "Invalid IF bandwidth."},
     {kModelMsgNRcIFBW, "Invalid IF bandwidth where NRc defined."},
+    {kModelMsgNotFinite, "Result is not a finite number."},
 };
 
 int Fail(std::uint32_t message, std::uint32_t routine) {
@@ -107,6 +109,11 @@ bool IsFrequencyIndex(int index) {
 
 void ReportModelError(ErrorCode code) {
     ReportModuleError(ModuleErrorTexts{kModelRoutines, kModelMessages}, code);
+}
+
+void ReportModelError(ErrorCode code, const std::string& detail) {
+    const std::string text = ComposeErrorText({kModelRoutines, kModelMessages}, code);
+    ShowErrorMessage((text + " " + detail).c_str());
 }
 
 ModelInfo* CreateModelInfo() {

@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 
 #include <array>
+#include <string>
 
 namespace tolvane {
 
@@ -83,6 +84,7 @@ enum ModelMessage : std::uint32_t {
     kModelMsgNRcAverages = 0x53,     ///< "Invalid averaging factor where NRc defined."
     kModelMsgIFBW = 0x54,            ///< "Invalid IF bandwidth."
     kModelMsgNRcIFBW = 0x55,         ///< "Invalid IF bandwidth where NRc defined."
+    kModelMsgNotFinite = 0x56,       ///< "Result is not a finite number."
 };
 
 // Every operation returns 1 on success and 0 on failure, having reported the failure first.
@@ -128,5 +130,7 @@ void DeallocateModelArrays(ModelInfo* model);
 [[nodiscard]] int CheckModel(ModelInfo* model);
 
 void ReportModelError(ErrorCode code);
+/// Reports `code` with `detail` (the point the message is about) after its text and a blank.
+void ReportModelError(ErrorCode code, const std::string& detail);
 
 } // namespace tolvane

@@ -1,6 +1,7 @@
 #include "engine/uncertainty.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <stdexcept>
 
@@ -289,6 +290,24 @@ int GetUncertaintyRow(UncertaintyInfo* results, int i, UncertaintyRow* row) {
             slice(results->reflPhaseDeg),    slice(results->transNominal),
             slice(results->transUpperBound), slice(results->transPhaseDeg)};
     return 1;
+}
+
+std::optional<NonFiniteEntry> FirstNonFiniteEntry(const UncertaintyRow& row, std::size_t count,
+                                                  int type) {
+    const bool reflection = (type & kUncertaintyReflection) != 0;
+    const bool transmission = (type & kUncertaintyTransmission) != 0;
+    const auto finite = [](std::span<const float> values, std::size_t j) {
+        return std::isfinite(values[j]);
+    };
+    for (std::size_t j = 0; j < count; ++j) {
+        if (reflection && !(finite(row.reflNominal, j) && finite(row.reflUpperBound, j) &&
+                            finite(row.reflPhaseDeg, j)))
+            return NonFiniteEntry{j, false};
+        if (transmission && !(finite(row.transNominal, j) && finite(row.transUpperBound, j) &&
+                              finite(row.transPhaseDeg, j)))
+            return NonFiniteEntry{j, true};
+    }
+    return std::nullopt;
 }
 
 } // namespace tolvane

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 
 namespace tolvane {
@@ -101,6 +102,18 @@ struct UncertaintyRow {
 /// spans equals SetUncertaintyRefl/SetUncertaintyTrans for every j of the row. The spans stay valid
 /// until the arrays are next dimensioned or freed.
 [[nodiscard]] int GetUncertaintyRow(UncertaintyInfo* results, int i, UncertaintyRow* row);
+
+/// An entry of a result row that is not a finite number: its DUT-value index and whether it is a
+/// transmission result (else a reflection result).
+struct NonFiniteEntry {
+    std::size_t index = 0;
+    bool transmission = false;
+};
+/// The first entry, in DUT-value order, among the first `count` of `row` whose nominal magnitude,
+/// upper bound or phase is not a finite number, looking only at the results that `type` (the
+/// result record's type bits) says are shown. Nothing when all of them are finite.
+[[nodiscard]] std::optional<NonFiniteEntry> FirstNonFiniteEntry(const UncertaintyRow& row,
+                                                                std::size_t count, int type);
 
 void ReportUncertaintyError(ErrorCode code);
 

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -18,7 +19,33 @@ namespace {
 constexpr const char* kShownValue = "tolvaneShownValue";
 constexpr const char* kShownText = "tolvaneShownText";
 
+// Takes Return and Enter from a line edit before the edit passes them on to its dialog.
+class EnterFilter : public QObject {
+public:
+    EnterFilter(QLineEdit* field, std::function<void()> add)
+        : QObject(field), add_(std::move(add)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                add_();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> add_;
+};
+
 } // namespace
+
+void AddOnEnter(QLineEdit* field, std::function<void()> add) {
+    field->installEventFilter(new EnterFilter(field, std::move(add)));
+}
 
 QDialogButtonBox* CreateEditorButtons(QDialog* dialog, int helpContext) {
     auto* buttons = new QDialogButtonBox(dialog);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QDialog;
@@ -15,6 +17,24 @@ namespace tolvane {
 /// dialog's accept(), which writes the controls and closes only when every value was taken;
 /// "Cancel" closes without writing; "Help" opens the help at `helpContext`.
 [[nodiscard]] QDialogButtonBox* CreateEditorButtons(QDialog* dialog, int helpContext);
+
+/// Runs `write` on a copy of `*record` and puts the copy in the record's place only when `write`
+/// returns true: an editor writes its fields one by one through the record's setters, and a value
+/// refused part way leaves the record exactly as it was, so that "Cancel" then cancels everything.
+/// The copy shares what the record owns through pointers (a configuration's DUT, a model's
+/// component records); `write` must not change those.
+template <typename Record, typename Write> bool WriteAllOrNothing(Record* record, Write write) {
+    // On the heap: a configuration or a model holds 5000 frequencies.
+    auto edited = std::make_unique<Record>(*record);
+    if (!write(edited.get())) return false;
+    *record = *edited;
+    return true;
+}
+
+/// Makes Return and Enter in `field` call `add` (what the "Add" button beside it does) instead of
+/// pressing the dialog's default button: a value typed into a field that feeds a list is added,
+/// never dropped by a dialog that closes.
+void AddOnEnter(QLineEdit* field, std::function<void()> add);
 
 /// Gives `field` the keyboard focus after the value in it was refused, with its text selected, so
 /// that what the user types next replaces the refused value. Returns false, the result of the

@@ -9,8 +9,11 @@
 #include "ui/background_task.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 
 namespace tolvane {
 namespace {
@@ -76,7 +79,10 @@ bool RecallModel(QWidget* parent) {
 void OutputTabularData(QWidget* parent) {
     const QString path = AskForFile(parent, QStringLiteral("Output Tabular Data"),
                                     QStringLiteral("uncertainty.dat"), true);
-    if (!path.isEmpty()) (void)OutputTabularDataTo(path);
+    if (path.isEmpty() || !OutputTabularDataTo(path)) return;
+    // A chosen name that the files do not bear would leave the user looking for it.
+    if (const QString note = WrittenFilesNote(path); !note.isEmpty())
+        QMessageBox::information(parent, QStringLiteral("Output Tabular Data"), note);
 }
 
 bool SaveConfigurationTo(const QString& path) {
@@ -95,6 +101,21 @@ bool SaveModelTo(const QString& path) {
 bool RecallModelFrom(const QString& path) {
     return Recall(path, &GlobalProgramState().currentModel, CreateModelInfo, DestroyModelInfo,
                   ReadModelFile);
+}
+
+QString WrittenFilesNote(const QString& path) {
+    const int count = GlobalProgramState().resultCount;
+    if (count <= 1) return {};
+    const QFileInfo chosen(path);
+    QString note = QStringLiteral("The results of %1 computations were written to %1 files in "
+                                  "%2:\n")
+                       .arg(count)
+                       .arg(QDir::toNativeSeparators(chosen.absolutePath()));
+    for (int slot = 0; slot < count && slot < kResultSlots; ++slot)
+        note += QStringLiteral("\n") + QFileInfo(QString::fromStdString(NumberedExportPath(
+                                                     chosen.fileName().toStdString(), slot, count)))
+                                           .fileName();
+    return note;
 }
 
 bool OutputTabularDataTo(const QString& path) {

@@ -20,7 +20,7 @@ void SaveModel(QWidget* parent);
 /// "Recall Model...": reads a model (preset "*.mdl"). True when it replaced the current one.
 bool RecallModel(QWidget* parent);
 /// "Output Tabular Data...": writes the stored results (preset name "uncertainty.dat"), one
-/// numbered file per result when there are several.
+/// numbered file per result when there are several, and then says which files it wrote.
 void OutputTabularData(QWidget* parent);
 
 bool SaveConfigurationTo(const QString& path);
@@ -31,5 +31,8 @@ bool SaveModelTo(const QString& path);
 /// As RecallConfigurationFrom, for the current model.
 bool RecallModelFrom(const QString& path);
 bool OutputTabularDataTo(const QString& path);
+/// What "Output Tabular Data..." tells after it numbered its files: their folder and names, one
+/// a line. Empty when it wrote one file under the chosen name.
+[[nodiscard]] QString WrittenFilesNote(const QString& path);
 
 } // namespace tolvane

@@ -121,6 +121,9 @@ void MainWindow::createActions() {
 
     aboutAct_ = make("&About..", [this] { about(); });
     helpContentsAct_ = make("Help &Contents...", [this] { ShowHelpTopic(this, kHelpContents); });
+    // The note on the DUT-value charts sends the reader here.
+    computationHelpAct_ =
+        make("Computation of Uncertainty", [this] { ShowHelpTopic(this, kHelpComputation); });
     helpMeasuredAct_ =
         make("Measured DUTs and &Limits...", [this] { ShowHelpTopic(this, kHelpMeasuredDut); });
 
@@ -170,6 +173,7 @@ void MainWindow::createMenus() {
     help->addAction(aboutAct_);
     help->addSeparator();
     help->addAction(helpContentsAct_);
+    help->addAction(computationHelpAct_);
     help->addAction(helpMeasuredAct_);
 }
 

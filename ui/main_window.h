@@ -108,6 +108,7 @@ private:
     QAction* closeAllAct_ = nullptr;
     QAction* aboutAct_ = nullptr;
     QAction* helpContentsAct_ = nullptr;
+    QAction* computationHelpAct_ = nullptr;
     QAction* helpMeasuredAct_ = nullptr;
 };
 

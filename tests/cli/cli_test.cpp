@@ -138,6 +138,21 @@ TEST_F(CliTest, MessagesGoToStandardErrorAndFailuresExitWithOne) {
               std::string::npos);
 }
 
+TEST_F(CliTest, AResultThatIsNotAFiniteNumberIsAFailureNotATable) {
+    copyShippedFiles();
+    // A cable of a million metres: its magnitude drift is beyond any number from 1 GHz on.
+    std::string config = dir_.read("default.cfg");
+    config.replace(config.find("0.600   1.000"), 13, "1000000   1.000");
+    dir_.write("long.cfg", config);
+    const ProgramRun result = run("compute-config long.cfg --output -");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Error: ComputeModel: Result is not a finite number. Reflection at "
+                              "1 GHz for DUT S11 = -40 dB.\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_TRUE(result.out.empty()) << result.out;
+}
+
 TEST_F(CliTest, StandardOutputThatCannotBeWrittenFailsWithAMessageInEitherFormat) {
     copyShippedFiles();
     for (const char* format : {"table", "csv"}) {

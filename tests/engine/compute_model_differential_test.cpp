@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
@@ -34,6 +35,15 @@ constexpr double kPi = 3.141592653589793;
 
 int Fail() {
     ReportModelError(MakeErrorCode(kModelMsgCalledRoutine, kRoutineComputeModel));
+    return 0;
+}
+
+int FailNotFinite(double frequencyHz, bool transmission, float dutDb) {
+    char detail[112];
+    std::snprintf(detail, sizeof detail, "%s at %.10g GHz for DUT %s = %.6g dB.",
+                  transmission ? "Transmission" : "Reflection", frequencyHz / 1e9,
+                  transmission ? "S21" : "S11", static_cast<double>(dutDb));
+    ReportModelError(MakeErrorCode(kModelMsgNotFinite, kRoutineComputeModel), detail);
     return 0;
 }
 
@@ -97,10 +107,20 @@ int StraightforwardLoop(const ModelInfo& model, const CoverageFactors& k, float 
             const double rhoT = std::min((upperT - t) / t, 1.0);
             const double phaseR = std::asin(rhoR) * (180.0 / kPi) + 2.0 * phi1;
             const double phaseT = std::asin(rhoT) * (180.0 / kPi) + phi2 + phi1;
-            if (!SetUncertaintyRefl(result, i, j, dut.s11, static_cast<float>(upperR),
-                                    static_cast<float>(phaseR)) ||
-                !SetUncertaintyTrans(result, i, j, dut.s21, static_cast<float>(upperT),
-                                     static_cast<float>(phaseT)))
+            const float refl[3] = {dut.s11, static_cast<float>(upperR), static_cast<float>(phaseR)};
+            const float trans[3] = {dut.s21, static_cast<float>(upperT),
+                                    static_cast<float>(phaseT)};
+            // A shown result that is not a finite number fails before it is stored.
+            const auto finite = [](const float(&v)[3]) {
+                return std::isfinite(v[0]) && std::isfinite(v[1]) && std::isfinite(v[2]);
+            };
+            const int type = model.dut->type;
+            if ((type & kUncertaintyReflection) != 0 && !finite(refl))
+                return FailNotFinite(f, false, s11);
+            if ((type & kUncertaintyTransmission) != 0 && !finite(trans))
+                return FailNotFinite(f, true, s21);
+            if (!SetUncertaintyRefl(result, i, j, refl[0], refl[1], refl[2]) ||
+                !SetUncertaintyTrans(result, i, j, trans[0], trans[1], trans[2]))
                 return Fail();
         }
     }
@@ -229,9 +249,10 @@ private:
                                     float(real(-40, 10)), float(real(-40, 0))),
                   1);
         CoverageFactors k;
-        // Now and then a factor of 0 or below: non-finite results are stored as computed.
+        // Now and then a factor of 0 or below: a result that is not finite then fails the
+        // computation.
         for (float& factor : k)
-            factor = chance(0.03) ? 0.0f : static_cast<float>(real(chance(0.03) ? -5.0 : 0.5, 5.0));
+            factor = chance(0.01) ? 0.0f : static_cast<float>(real(chance(0.01) ? -5.0 : 0.5, 5.0));
         std::copy(k.begin(), k.end(), dut->coverageFactors.begin());
     }
 
@@ -252,6 +273,14 @@ struct Outcome {
     std::vector<testing::CapturedMessages::Message> messages;
     ResultsPtr results{CreateUncertaintyInfo()};
 };
+
+// The messages' texts, one a line, for a readable failure.
+std::string Texts(const Outcome& outcome) {
+    std::string all;
+    for (const auto& message : outcome.messages)
+        all += message.text + "\n";
+    return all;
+}
 
 // Runs both computations on `model` and requires identical results, return values and messages.
 // With `staleRecord` the fast computation writes into a record that holds other values of the same
@@ -288,6 +317,7 @@ void ExpectSameOutcome(ModelInfo* model, const std::string& label, bool staleRec
             fast.messages = captured.all();
         }
         ASSERT_EQ(fast.returned, plain.returned) << run;
+        ASSERT_EQ(Texts(fast), Texts(plain)) << run;
         ASSERT_EQ(fast.messages, plain.messages) << run;
         const UncertaintyInfo& a = *fast.results;
         const UncertaintyInfo& b = *plain.results;

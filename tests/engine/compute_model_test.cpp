@@ -395,6 +395,39 @@ TEST_F(ComputeModelTest, AFailingLookupKeepsWhatWasStoredBeforeIt) {
     EXPECT_EQ(Trans(results_.get(), 1, 0).upper, 0.0f);
 }
 
+TEST_F(ComputeModelTest, AResultThatIsNotAFiniteNumberFailsAtTheFirstSuchPoint) {
+    testing::SetFrequencies(model_.get(), {1e9, 2e9});
+    ASSERT_EQ(SetDUTReflNumValues(model_->dut, 3), 1);
+    ASSERT_EQ(SetDUTReflMin(model_->dut, -30.0f), 1);
+    ASSERT_EQ(SetDUTReflMax(model_->dut, -10.0f), 1);
+    // A receiver deviation beyond single precision from -20 dBm on: the second DUT value of the
+    // first frequency has an infinite bound; the first value keeps its result.
+    testing::FillTable(model_->vna->src, {{-200.0, 0.0f}, {-25.0, 0.0f}, {0.0, 1e6f}});
+    testing::CapturedMessages captured;
+    EXPECT_EQ(ComputeModel(model_.get(), results_.get()), 0);
+    EXPECT_EQ(captured.errors(), Strings{"ComputeModel: Result is not a finite number. Reflection "
+                                         "at 1 GHz for DUT S11 = -20 dB."});
+    EXPECT_FLOAT_EQ(Refl(results_.get(), 0, 0).upper, static_cast<float>(std::pow(10.0, -1.5)));
+    EXPECT_EQ(Refl(results_.get(), 0, 1).upper, 0.0f);
+
+    // A cable drift of a million dB at the second frequency (a cable a million metres long) makes
+    // every transmission result there NaN; the whole first row stays.
+    ModelPtr model = testing::QuietModel();
+    testing::SetFrequencies(model.get(), {1e9, 1.25e9});
+    model->dut->type = DUT_TRANSMISSION_ONLY;
+    ASSERT_EQ(SetDUTTransNumValues(model->dut, 2), 1);
+    ASSERT_EQ(SetDUTTransMin(model->dut, -6.5f), 1);
+    ASSERT_EQ(SetDUTTransMax(model->dut, 0.0f), 1);
+    testing::FillTable(testing::TermTable(model.get(), kTermCable2MagnitudeDrift),
+                       {{1e9, 0.0f}, {2e9, 4e6f}});
+    captured.clear();
+    EXPECT_EQ(ComputeModel(model.get(), results_.get()), 0);
+    EXPECT_EQ(captured.errors(), Strings{"ComputeModel: Result is not a finite number. "
+                                         "Transmission at 1.25 GHz for DUT S21 = -6.5 dB."});
+    EXPECT_FLOAT_EQ(Trans(results_.get(), 0, 1).upper, 1.0f);
+    EXPECT_EQ(Trans(results_.get(), 1, 0).upper, 0.0f);
+}
+
 TEST_F(ComputeModelTest, AFrequencyTableWithoutALookupRuleFailsAtTheFirstPoint) {
     FVInfo* table = testing::TermTable(model_.get(), kTermCable2MagnitudeDrift);
     ASSERT_EQ(SetFVInterpType(table, INTERP_SMOOTH_FIT), 1);

@@ -3,6 +3,7 @@
 // Helpers of the dialog tests: named controls, the texts a dialog shows, captured messages.
 
 #include "support/captured_messages.h"
+#include "support/record_fields.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -66,6 +67,13 @@ inline QStringList ShownTexts(const QWidget* dialog) {
 inline QStringList Sorted(QStringList texts) {
     texts.sort();
     return texts;
+}
+
+/// "" when `record` (a configuration or a model) is field by field as `before` (its RecordFields),
+/// else the first field that changed.
+template <typename Record>
+QString FieldChange(const std::vector<std::string>& before, const Record& record) {
+    return QString::fromStdString(FirstDifference(before, RecordFields(record)));
 }
 
 /// The entries of a drop-down list.

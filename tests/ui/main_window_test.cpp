@@ -89,6 +89,7 @@ private Q_SLOTS:
         QCOMPARE(MenuItems(popups[2]->menu()),
                  QStringList({QStringLiteral("&About.."), QStringLiteral("-"),
                               QStringLiteral("Help &Contents..."),
+                              QStringLiteral("Computation of Uncertainty"),
                               QStringLiteral("Measured DUTs and &Limits...")}));
         for (QAction* popup : popups)
             for (QAction* item : popup->menu()->actions())

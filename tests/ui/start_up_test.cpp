@@ -96,6 +96,13 @@ private Q_SLOTS:
         QFile table(inFolder(*dir_, "uncertainty.dat"));
         QVERIFY(table.open(QIODevice::ReadOnly));
         QVERIFY(table.readLine().startsWith("Uncertainty at 0.050000 GHz"));
+        // One file bears the chosen name; numbered files are named to the user.
+        QCOMPARE(WrittenFilesNote(inFolder(*dir_, "uncertainty.dat")), QString());
+        GlobalProgramState().resultCount = 3;
+        QCOMPARE(WrittenFilesNote(QStringLiteral("/data/run.dat")),
+                 QStringLiteral("The results of 3 computations were written to 3 files in "
+                                "/data:\n\nrun_01.dat\nrun_02.dat\nrun_03.dat"));
+        GlobalProgramState().resultCount = 1;
 
         ConfigInfo* before = GlobalProgramState().currentConfig;
         QVERIFY(SaveConfigurationTo(inFolder(*dir_, "saved.cfg")));

@@ -3,9 +3,11 @@
 #include "core/units.h"
 #include "ui/number_text.h"
 
+#include "core/bulk_array.h"
 #include "engine/compute_model.h"
 #include "engine/uncertainty.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -28,6 +30,23 @@ void ReportDrawFailure() {
     ReportPlotError(MakeErrorCode(kPlotMsgCalledRoutine, kRoutineDrawPlot));
 }
 
+// What a chart keeps of each point (its coordinates) and what drawing it takes besides: the
+// series' own copy of the points, the path drawn through them and the scene's geometry.
+constexpr std::size_t kBytesPerKeptPoint = sizeof(QPointF) + sizeof(double);
+constexpr std::size_t kBytesPerDrawnPoint = 4 * sizeof(QPointF);
+
+// A chart of nF curves of nD points: the memory it needs must be left, or building it would
+// end the program. Refused with "DrawPlot: error allocating memory.".
+bool ChartFitsInMemory(int nF, int nD) {
+    // In doubles: the product of two counts may exceed any integer type.
+    const double keptPoints = double(nF) * double(nD);
+    const double drawnPoints = double(std::min(nF, kMaxDrawnCurves)) * double(nD);
+    const double bytes = keptPoints * kBytesPerKeptPoint + drawnPoints * kBytesPerDrawnPoint;
+    if (bytes <= double(AvailableMemoryBytes())) return true;
+    ReportPlotError(MakeErrorCode(kPlotMsgAllocation, kRoutineDrawPlot));
+    return false;
+}
+
 bool ReadCounts(const UncertaintyInfo* result, int* nF, int* nD) {
     if (GetUncertaintyNumFreqs(result, nF) == 0 || GetUncertaintyNumDUTValues(result, nD) == 0) {
         ReportDrawFailure();
@@ -36,10 +55,14 @@ bool ReadCounts(const UncertaintyInfo* result, int* nF, int* nD) {
     return true;
 }
 
+bool IsMagnitudeQuantity(int quantity) {
+    return quantity == kQuantityReflectionMagnitude || quantity == kQuantityTransmissionMagnitude;
+}
+
 // The result triple that `quantity` (1 to 4) reads, with the DUT value and the uncertainty of
-// that quantity.
+// that quantity; for magnitudes also as a linear magnitude (upper bound minus nominal).
 bool ReadPoint(const UncertaintyInfo* result, int i, int j, int quantity, float* dutDb,
-               float* uncertainty) {
+               float* uncertainty, double* linearUncertainty = nullptr) {
     float nominal = 0.0f;
     float upper = 0.0f;
     float phase = 0.0f;
@@ -48,9 +71,10 @@ bool ReadPoint(const UncertaintyInfo* result, int i, int j, int quantity, float*
                               : GetUncertaintyTrans(result, i, j, &nominal, &upper, &phase);
     if (ok == 0) return false;
     *dutDb = LinearToDB(nominal);
-    const bool magnitude =
-        quantity == kQuantityReflectionMagnitude || quantity == kQuantityTransmissionMagnitude;
+    const bool magnitude = IsMagnitudeQuantity(quantity);
     *uncertainty = magnitude ? MagnitudeUncertaintyDb(nominal, upper) : phase;
+    if (linearUncertainty != nullptr)
+        *linearUncertainty = static_cast<double>(upper) - static_cast<double>(nominal);
     return true;
 }
 
@@ -109,6 +133,16 @@ void SetLogAxisRange(double yMin, double yMax, double cap, ChartContent* content
 
 } // namespace
 
+bool IsMagnitudeChart(const ChartContent& content) {
+    return IsMagnitudeQuantity(content.quantity);
+}
+
+QString ShownTitle(const ChartContent& content) {
+    if (!content.namesResultSlot) return content.title;
+    // Numbered from 1 like the files "Output Tabular Data..." writes: Result 3 is "_03".
+    return QStringLiteral("%1 (Result %2)").arg(content.title).arg(content.resultSlot + 1);
+}
+
 float MagnitudeUncertaintyDb(float nominal, float upperBound) {
     return LinearToDB(upperBound) - LinearToDB(nominal);
 }
@@ -146,25 +180,29 @@ bool ReadDutValueChart(const UncertaintyInfo* result, int kind, const QString& s
                        ChartContent* content) {
     int nF = 0;
     int nD = 0;
-    if (!ReadCounts(result, &nF, &nD)) return false;
+    if (!ReadCounts(result, &nF, &nD) || !ChartFitsInMemory(nF, nD)) return false;
     SetCommonTexts(kind, kind, subtitle, content);
 
     float xMin = 1000000.0f;
     float xMax = -1000000.0f;
     float yMin = 1000000.0f;
     float yMax = -1000000.0f;
+    const bool magnitude = IsMagnitudeQuantity(kind);
     QList<ChartCurve> curves(nF);
     for (int i = 0; i < nF; ++i) {
         QList<QPointF>& points = curves[i].points;
         points.reserve(nD);
+        if (magnitude) curves[i].linearY.reserve(nD);
         for (int j = 0; j < nD; ++j) {
             float x = 0.0f;
             float y = 0.0f;
-            if (!ReadPoint(result, i, j, kind, &x, &y)) {
+            double linear = 0.0;
+            if (!ReadPoint(result, i, j, kind, &x, &y, &linear)) {
                 ReportDrawFailure();
                 return false;
             }
             points.append(QPointF(x, y));
+            if (magnitude) curves[i].linearY.append(linear);
             if (x < xMin) xMin = x;
             if (x > xMax) xMax = x;
             if (y < yMin) yMin = y;
@@ -173,10 +211,13 @@ bool ReadDutValueChart(const UncertaintyInfo* result, int kind, const QString& s
     }
     QList<QString> labels;
     if (!ReadLabels(result, nF, &labels)) return false;
-    for (int i = 0; i < nF; ++i)
+    for (int i = 0; i < nF; ++i) {
         curves[i].label = labels[i];
+        double frequencyHz = 0.0;
+        (void)GetUncertaintyFreq(result, i, &frequencyHz); // read above already
+        curves[i].frequencyHz = frequencyHz;
+    }
 
-    const bool magnitude = kind == kPlotReflectionMagnitude || kind == kPlotTransmissionMagnitude;
     content->curves = std::move(curves);
     content->xMin = xMin;
     content->xMax = xMax;
@@ -190,22 +231,27 @@ bool ReadFrequencyChart(const UncertaintyInfo* result, int kind, int quantity,
                         const QString& subtitle, ChartContent* content) {
     int nF = 0;
     int nD = 0;
-    if (!ReadCounts(result, &nF, &nD)) return false;
+    if (!ReadCounts(result, &nF, &nD) || !ChartFitsInMemory(nF, 1)) return false;
     SetCommonTexts(kind, quantity, subtitle, content);
 
     float yMin = 1000000.0f;
     float yMax = -1000000.0f;
+    const bool magnitude = IsMagnitudeQuantity(quantity);
     ChartCurve curve;
     curve.points.reserve(nF);
+    if (magnitude) curve.linearY.reserve(nF);
     for (int i = 0; i < nF; ++i) {
         double frequencyHz = 0.0;
         float dutDb = 0.0f;
         float y = 0.0f;
+        double linear = 0.0;
         if (GetUncertaintyFreq(result, i, &frequencyHz) == 0 ||
-            !ReadPoint(result, i, 0, quantity, &dutDb, &y)) {
+            !ReadPoint(result, i, 0, quantity, &dutDb, &y, &linear)) {
             ReportDrawFailure();
             return false;
         }
+        content->dutValueDb = dutDb;
+        if (magnitude) curve.linearY.append(linear);
         curve.points.append(QPointF(static_cast<float>(frequencyHz / kHzPerGHz), y));
         if (y < yMin) yMin = y;
         if (y > yMax) yMax = y;

@@ -22,14 +22,18 @@ enum PlotQuantity : int {
 struct ChartCurve {
     QString label; ///< "%.6lf GHz" of its frequency
     QList<QPointF> points;
+    /// Magnitude charts: each point's uncertainty as a linear magnitude, the upper bound minus the
+    /// nominal magnitude, beside the dB of `points`. Empty for phase charts.
+    QList<double> linearY;
+    /// The curve's frequency in Hz (DUT-value charts); 0 when its points run over frequency.
+    double frequencyHz = 0.0;
 };
 
 /// Everything a chart window draws, taken from one result record when the chart is made. A chart
 /// keeps it: later computations do not change an open chart.
 struct ChartContent {
     int kind = 0;
-    /// What the curves show (PlotQuantity): the kind itself for DUT-value charts.
-    int quantity = 0;
+    int quantity = 0; ///< what the y values are (PlotQuantity), for every kind
     QString title;
     QString xAxisLabel;
     QString yAxisLabel;
@@ -43,7 +47,28 @@ struct ChartContent {
     /// minimum: the first part ends at the point, the second starts there.
     bool annotated = false;
     QPointF annotationAt;
+    /// Frequency charts: the DUT value in dB that every point shares (the user-defined DUT's S11
+    /// or S21).
+    double dutValueDb = 0.0;
+    /// The result slot the chart was read from; charts of kept results (replace mode off) name it
+    /// in their title.
+    int resultSlot = 0;
+    bool namesResultSlot = false;
+    /// The set-up and the time of the computation, shown under the chart, on its printed page
+    /// and in its saved images.
+    QString caption;
 };
+
+/// True for charts whose y values are magnitude uncertainties (dB, or linear on request).
+[[nodiscard]] bool IsMagnitudeChart(const ChartContent& content);
+/// The title as shown: with the result slot when the chart names it, numbered from 1 as the
+/// numbered export files are ("... (Result 3)" is slot 2, written as "..._03.dat").
+[[nodiscard]] QString ShownTitle(const ChartContent& content);
+
+/// At most this many curves of a chart are drawn, evenly spread over the frequencies and always
+/// with the first and the last: thousands of curves would take a minute to draw and cannot be
+/// told apart.
+inline constexpr int kMaxDrawnCurves = 256;
 
 /// The texts of the note on DUT-value charts.
 inline constexpr const char* kAnnotationBefore = "See \"Computation of Uncertainty\" in Help ";
@@ -73,7 +98,8 @@ inline constexpr double kFrequencyAxisCap = 180.0;
 /// Reads a DUT-value chart (kinds 1 to 4) from `result`: one curve per frequency with one point
 /// per DUT value (x the DUT value in dB, y the magnitude uncertainty in dB or the phase
 /// uncertainty in degrees). On a failed read it reports the Plot module's "DrawPlot: " message and
-/// returns false.
+/// returns false; a chart larger than the memory left is refused with "DrawPlot: error allocating
+/// memory." before anything is read.
 [[nodiscard]] bool ReadDutValueChart(const UncertaintyInfo* result, int kind,
                                      const QString& subtitle, ChartContent* content);
 /// Reads a frequency chart (kind 5 or 6 with quantity 1 to 4): one curve over the frequencies, at

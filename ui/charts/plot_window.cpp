@@ -2,6 +2,8 @@
 
 #include "ui/charts/axis_ticks.h"
 #include "ui/charts/budget_window.h"
+#include "ui/charts/chart_palette.h"
+#include "ui/charts/chart_view.h"
 
 #include "core/message_sink.h"
 #include "engine/plot_info.h"
@@ -9,29 +11,44 @@
 
 #include <QApplication>
 #include <QChart>
-#include <QChartView>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGraphicsEllipseItem>
+#include <QGraphicsPathItem>
+#include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
-#include <QKeyEvent>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QLogValueAxis>
 #include <QMenu>
 #include <QPageSize>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPdfWriter>
-#include <QScatterSeries>
 #include <QSvgGenerator>
 #include <QValueAxis>
+#include <QXYSeries>
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace tolvane {
 namespace {
+
+constexpr double kMetresPerInch = 0.0254;
+// The printed page and saved images: 8 × 6 inches.
+constexpr double kPageWidthInches = 8.0;
+constexpr double kPageHeightInches = 6.0;
+// Half the width of the triangle that marks a point beyond the axis range.
+constexpr double kEdgeMarkSize = 4.0;
+constexpr double kMarkerRadius = 4.5;
 
 QFont ChartFont(int pointSize, bool bold = false) {
     QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
@@ -39,20 +56,8 @@ QFont ChartFont(int pointSize, bool bold = false) {
     return font;
 }
 
-// Curve colours of a chart with a legend: six that stay apart on white and in print.
-const QColor kCurveColours[] = {QColor(0x1f, 0x4e, 0x9c), QColor(0xc0, 0x39, 0x2b),
-                                QColor(0x1e, 0x84, 0x49), QColor(0x8e, 0x44, 0xad),
-                                QColor(0xd3, 0x7a, 0x00), QColor(0x17, 0x8a, 0x9a)};
-
-QColor CurveColour(int index, int count) {
-    if (count <= PlotWindow::kMaxLegendEntries) return kCurveColours[index % 6];
-    // A scale from blue (first frequency) to red (last).
-    const double t = count > 1 ? double(index) / (count - 1) : 0.0;
-    return QColor::fromHsvF(0.66 * (1.0 - t), 0.85, 0.8);
-}
-
 QString TitleHtml(const ChartContent& content) {
-    QString html = QStringLiteral("<b>%1</b>").arg(content.title.toHtmlEscaped());
+    QString html = QStringLiteral("<b>%1</b>").arg(ShownTitle(content).toHtmlEscaped());
     if (!content.subtitle.isEmpty())
         html += QStringLiteral("<br><small>%1</small>").arg(content.subtitle.toHtmlEscaped());
     const auto count = content.curves.size();
@@ -66,6 +71,28 @@ QString TitleHtml(const ChartContent& content) {
                          content.curves.last().label.toHtmlEscaped());
     }
     return html;
+}
+
+// A box behind a read-out, so that it stays legible over the curves.
+QGraphicsRectItem* ReadoutBox(QGraphicsItem* parent, qreal z) {
+    auto* box = new QGraphicsRectItem(parent);
+    box->setBrush(QColor(255, 255, 255, 230));
+    box->setPen(QPen(QColor(0x80, 0x80, 0x80), 0.8));
+    box->setZValue(z);
+    return box;
+}
+
+void FitBox(QGraphicsRectItem* box, const QGraphicsSimpleTextItem* text) {
+    box->setRect(text->boundingRect().adjusted(-4, -2, 4, 2).translated(text->pos()));
+}
+
+// A triangle at `at`, pointing up (a value above the axis) or down.
+void AddEdgeMark(QPainterPath* path, QPointF at, bool up) {
+    const double tip = up ? -2.0 * kEdgeMarkSize : 2.0 * kEdgeMarkSize;
+    path->moveTo(at.x() - kEdgeMarkSize, at.y());
+    path->lineTo(at.x() + kEdgeMarkSize, at.y());
+    path->lineTo(at.x(), at.y() + tip);
+    path->closeSubpath();
 }
 
 } // namespace
@@ -89,12 +116,19 @@ PlotWindow::PlotWindow(QChart* chart, const QString& title, int kind, PlotInfo* 
 
 void PlotWindow::adoptRecord() {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(content_.title);
+    setWindowTitle(ShownTitle(content_));
     setWindowIcon(QApplication::windowIcon());
     if (record_ != nullptr) {
         record_->kind = content_.kind;
         record_->chartWindow = this;
     }
+    // A click that brings a chart from under another to the top only does that.
+    connect(this, &QMdiSubWindow::windowStateChanged, this,
+            [this](Qt::WindowStates before, Qt::WindowStates now) {
+                if (!(before & Qt::WindowActive) && (now & Qt::WindowActive) &&
+                    QGuiApplication::mouseButtons() != Qt::NoButton)
+                    ignoreClick_ = true;
+            });
 }
 
 PlotWindow::~PlotWindow() {
@@ -124,89 +158,430 @@ void PlotWindow::buildChart() {
     chart->setTitle(TitleHtml(content_));
     chart->setAnimationOptions(QChart::NoAnimation);
 
-    auto* xAxis = new QValueAxis;
-    xAxis->setTitleText(content_.xAxisLabel);
-    xAxis->setTitleFont(ChartFont(9, true));
-    xAxis->setLabelsFont(ChartFont(8));
-    // A single point (one frequency, one DUT value) still gets an axis of some width, a tenth of
-    // its value either side, so that a single frequency is not shown among negative ones.
-    const double xPad = content_.xMax > content_.xMin ? 0.0
-                        : content_.xMin != 0.0        ? std::fabs(content_.xMin) / 10.0
-                                                      : 0.5;
-    xAxis->setRange(content_.xMin - xPad, content_.xMax + xPad);
-    const LinearTicks ticks = RoundLinearTicks(xAxis->min(), xAxis->max());
-    xAxis->setTickType(QValueAxis::TicksDynamic);
-    xAxis->setTickAnchor(ticks.anchor);
-    xAxis->setTickInterval(ticks.interval);
-    xAxis->setLabelFormat(QStringLiteral("%.%1f").arg(ticks.decimals));
-    auto* yAxis = new QLogValueAxis;
-    yAxis->setBase(10.0);
-    yAxis->setTitleText(content_.yAxisLabel);
-    yAxis->setTitleFont(ChartFont(9, true));
-    yAxis->setLabelsFont(ChartFont(8));
-    yAxis->setLabelFormat(QStringLiteral("%g"));
-    yAxis->setMinorTickCount(8);
-    yAxis->setRange(content_.yAxisMin, content_.yAxisMax);
-    chart->addAxis(xAxis, Qt::AlignBottom);
-    chart->addAxis(yAxis, Qt::AlignLeft);
+    xAxis_ = new QValueAxis;
+    xAxis_->setTitleText(content_.xAxisLabel);
+    xAxis_->setTitleFont(ChartFont(9, true));
+    xAxis_->setLabelsFont(ChartFont(8));
+    xAxis_->setTickType(QValueAxis::TicksDynamic);
+    yAxis_ = new QLogValueAxis;
+    yAxis_->setBase(10.0);
+    yAxis_->setTitleFont(ChartFont(9, true));
+    yAxis_->setLabelsFont(ChartFont(8));
+    yAxis_->setLabelFormat(QStringLiteral("%g"));
+    yAxis_->setMinorTickCount(8);
+    chart->addAxis(xAxis_, Qt::AlignBottom);
+    chart->addAxis(yAxis_, Qt::AlignLeft);
 
     const int count = int(content_.curves.size());
     const int drawn = std::min(count, kMaxDrawnCurves);
     for (int k = 0; k < drawn; ++k) {
         // Evenly spread over the curves, first and last included.
         const int i = drawn > 1 ? int((qint64(k) * (count - 1)) / (drawn - 1)) : 0;
-        const ChartCurve& curve = content_.curves[i];
         auto* series = new QLineSeries;
-        series->setName(curve.label);
-        series->setPen(QPen(CurveColour(i, count), 1.5));
-        series->setPointsVisible(curve.points.size() <= 41);
-        series->replace(curve.points);
-        chart->addSeries(series);
-        series->attachAxis(xAxis);
-        series->attachAxis(yAxis);
+        series->setName(content_.curves[i].label);
+        series->setPen(CurvePen(i, count));
+        series->setPointsVisible(content_.curves[i].points.size() <= 41);
         drawnCurves_.append(i);
-        drawnSeries_.append(series);
+        series_.append(series);
     }
+    fillSeries();
+    for (QLineSeries* series : series_) {
+        chart->addSeries(series);
+        series->attachAxis(xAxis_);
+        series->attachAxis(yAxis_);
+    }
+    setInitialRanges();
 
     QLegend* legend = chart->legend();
     const bool showLegend = content_.kind < kPlotFrequencyMagnitude && count <= kMaxLegendEntries;
     legend->setVisible(showLegend);
-    legendShownAlone_ = showLegend;
     legend->setAlignment(Qt::AlignRight);
     legend->setFont(ChartFont(8));
 
-    if (content_.annotated) {
-        noteBefore_ = new QGraphicsSimpleTextItem(QString::fromUtf8(kAnnotationBefore), chart);
-        noteAfter_ = new QGraphicsSimpleTextItem(QString::fromUtf8(kAnnotationAfter), chart);
-        for (QGraphicsSimpleTextItem* note : {noteBefore_, noteAfter_}) {
-            note->setFont(ChartFont(8));
-            note->setBrush(QColor(0x00, 0x00, 0xff));
-            note->setZValue(10);
-        }
-        connect(chart, &QChart::plotAreaChanged, this, [this] { placeAnnotations(); });
-    }
+    // Below the plot, outside the curves: the note that points to the help, and the caption.
+    note_ = new QGraphicsSimpleTextItem(
+        QString::fromUtf8(kAnnotationBefore) + QString::fromUtf8(kAnnotationAfter), chart);
+    note_->setFont(ChartFont(8));
+    note_->setBrush(QColor(0x00, 0x00, 0xff));
+    note_->setVisible(content_.annotated);
+    caption_ = new QGraphicsSimpleTextItem(content_.caption, chart);
+    caption_->setFont(ChartFont(7));
+    caption_->setBrush(QColor(0x40, 0x40, 0x40));
+    const double footer = (content_.annotated ? note_->boundingRect().height() : 0.0) +
+                          caption_->boundingRect().height() + 8.0;
+    chart->setMargins(QMargins(6, 6, 6, 6 + int(std::ceil(footer))));
+
+    markerBox_ = ReadoutBox(chart, 20);
+    markerList_ = new QGraphicsSimpleTextItem(markerBox_);
+    markerList_->setFont(ChartFont(8));
+    markerBox_->setVisible(false);
+    hoverBox_ = ReadoutBox(chart, 30);
+    hoverLabel_ = new QGraphicsSimpleTextItem(hoverBox_);
+    hoverLabel_->setFont(ChartFont(8));
+    hoverDot_ = new QGraphicsEllipseItem(-kMarkerRadius, -kMarkerRadius, 2 * kMarkerRadius,
+                                         2 * kMarkerRadius, chart);
+    hoverDot_->setPen(QPen(Qt::black, 1.2));
+    hoverDot_->setZValue(29);
+    hideHover();
+
+    connect(chart, &QChart::plotAreaChanged, this, [this] { placeOverlays(); });
+    connect(chart, &QGraphicsWidget::geometryChanged, this, [this] { placeFooter(); });
+    connect(xAxis_, &QValueAxis::rangeChanged, this, [this] {
+        updateXTicks();
+        placeOverlays();
+    });
+    connect(yAxis_, &QLogValueAxis::rangeChanged, this, [this] { placeOverlays(); });
+
     showChart(chart);
+    connect(view_, &ChartView::hovered, this, &PlotWindow::showHover);
+    connect(view_, &ChartView::left, this, &PlotWindow::hideHover);
+    connect(view_, &ChartView::clicked, this, &PlotWindow::clickAt);
 }
 
 void PlotWindow::showChart(QChart* chart) {
-    view_ = new QChartView(chart);
+    view_ = new ChartView(chart);
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setContextMenuPolicy(Qt::NoContextMenu);
-    // The arrow keys move the current point, Enter opens its budget.
-    view_->setFocusPolicy(Qt::StrongFocus);
-    view_->installEventFilter(this);
+    // Zoom works on every chart; read-outs and markers on the charts read from a result.
+    connect(view_, &ChartView::rubberBandSelected, this, &PlotWindow::zoomInto);
+    connect(view_, &ChartView::wheelZoom, this, &PlotWindow::zoomAbout);
     setWidget(view_);
 }
 
-void PlotWindow::placeAnnotations() {
-    // The first part ends at the point, the second starts there, both on one baseline; in a
-    // narrow window the pair moves right as far as needed to start inside the plot area.
+void PlotWindow::fillSeries() {
+    for (qsizetype k = 0; k < series_.size(); ++k) {
+        const ChartCurve& curve = content_.curves[drawnCurves_[k]];
+        if (!linear_) {
+            series_[k]->replace(curve.points);
+            continue;
+        }
+        QList<QPointF> points = curve.points;
+        for (qsizetype j = 0; j < points.size(); ++j)
+            points[j].setY(ShownY(curve, int(j), true));
+        series_[k]->replace(points);
+    }
+}
+
+void PlotWindow::setYAxisRange() {
+    yAxis_->setTitleText(ShownYAxisLabel(content_, linear_));
+    if (!linear_) {
+        yAxis_->setRange(content_.yAxisMin, content_.yAxisMax);
+        return;
+    }
+    // The decade rules on the linear magnitudes, without the cap of the dB charts.
+    double yMin = 1000000.0;
+    double yMax = -1000000.0;
+    for (const ChartCurve& curve : content_.curves) {
+        for (const double y : curve.linearY) {
+            yMin = std::min(yMin, y);
+            yMax = std::max(yMax, y);
+        }
+    }
+    const double maximum = LogAxisMaximum(yMax, HUGE_VAL);
+    double minimum = LogAxisMinimum(yMin);
+    if (minimum >= maximum) minimum = 0.099 * maximum;
+    yAxis_->setRange(minimum, maximum);
+}
+
+void PlotWindow::updateXTicks() {
+    const LinearTicks ticks = RoundLinearTicks(xAxis_->min(), xAxis_->max());
+    xAxis_->setTickAnchor(ticks.anchor);
+    xAxis_->setTickInterval(ticks.interval);
+    xAxis_->setLabelFormat(QStringLiteral("%.%1f").arg(ticks.decimals));
+}
+
+ChartGeometry PlotWindow::chartGeometry() const {
+    return ChartGeometry{chart()->plotArea(), xAxis_->min(), xAxis_->max(), yAxis_->min(),
+                         yAxis_->max()};
+}
+
+void PlotWindow::placeOverlays() {
+    if (view_ == nullptr || xAxis_ == nullptr) return;
+    hideHover();
+    const ChartGeometry g = chartGeometry();
+    const QRectF plot = g.plotArea;
+    // Markers where their points are now; one outside the view is hidden.
+    for (const Marker& marker : markers_) {
+        const QPointF at =
+            g.toPixel(QPointF(content_.curves[marker.point.curve].points[marker.point.index].x(),
+                              marker.point.uncertainty));
+        const bool inside = plot.adjusted(-1, -1, 1, 1).contains(at);
+        marker.dot->setPos(at);
+        marker.number->setPos(at + QPointF(kMarkerRadius + 1, -kMarkerRadius - 12));
+        marker.dot->setVisible(inside);
+        marker.number->setVisible(inside);
+    }
+    markerList_->setPos(plot.topLeft() + QPointF(8, 4));
+    FitBox(markerBox_, markerList_);
+    markerBox_->setVisible(!markers_.isEmpty());
+
+    // Points above or below the y range, inside the x range, as triangles on the plot's edge.
+    qDeleteAll(edgeItems_);
+    edgeItems_.clear();
+    edgeMarks_ = 0;
+    const double xLow = std::min(g.xMin, g.xMax);
+    const double xHigh = std::max(g.xMin, g.xMax);
+    for (qsizetype k = 0; k < series_.size(); ++k) {
+        const ChartCurve& curve = content_.curves[drawnCurves_[k]];
+        QPainterPath path;
+        for (int j = 0; j < curve.points.size(); ++j) {
+            const double x = curve.points[j].x();
+            const double y = ShownY(curve, j, linear_);
+            if (x < xLow || x > xHigh || std::isnan(y) || (y >= g.yMin && y <= g.yMax)) continue;
+            const bool above = y > g.yMax;
+            const double pixelX = g.toPixel(QPointF(x, g.yMin)).x();
+            AddEdgeMark(&path, QPointF(pixelX, above ? plot.top() : plot.bottom()), above);
+            ++edgeMarks_;
+        }
+        if (path.isEmpty()) continue;
+        auto* item = new QGraphicsPathItem(path, chart());
+        const QColor colour = series_[k]->pen().color();
+        item->setPen(QPen(colour.darker(130), 0.8));
+        item->setBrush(colour);
+        item->setZValue(15);
+        edgeItems_.append(item);
+    }
+}
+
+void PlotWindow::placeFooter() {
+    const QSizeF size = chart()->size();
+    const QRectF captionRect = caption_->boundingRect();
+    caption_->setPos(8.0, size.height() - captionRect.height() - 4.0);
+    const QRectF noteRect = note_->boundingRect();
+    note_->setPos(std::max(8.0, size.width() - noteRect.width() - 8.0),
+                  caption_->pos().y() - noteRect.height() - 1.0);
+}
+
+std::optional<ChartPoint> PlotWindow::pointNear(QPointF position) const {
+    if (xAxis_ == nullptr) return std::nullopt;
+    const QPointF inChart = chart()->mapFromScene(view_->mapToScene(position.toPoint()));
+    if (!chart()
+             ->plotArea()
+             .adjusted(-kPickRadius, -kPickRadius, kPickRadius, kPickRadius)
+             .contains(inChart))
+        return std::nullopt;
+    return NearestPoint(content_, drawnCurves_, chartGeometry(), inChart, kPickRadius, linear_);
+}
+
+QString PlotWindow::hoverText() const {
+    return hoverBox_ != nullptr && hoverBox_->isVisible() ? hoverLabel_->text() : QString();
+}
+
+void PlotWindow::showHover(QPointF position) {
+    const std::optional<ChartPoint> point = pointNear(position);
+    if (!point) return hideHover();
+    const ChartGeometry g = chartGeometry();
+    const QPointF at = g.toPixel(
+        QPointF(content_.curves[point->curve].points[point->index].x(), point->uncertainty));
+    hoverDot_->setPos(at);
+    hoverDot_->setBrush(CurvePen(point->curve, int(content_.curves.size())).color());
+    hoverDot_->setVisible(true);
+    hoverLabel_->setText(PointReadout(*point));
+    // Beside the point, inside the plot area.
+    const QRectF text = hoverLabel_->boundingRect();
+    QPointF labelAt = at + QPointF(10, -text.height() - 8);
+    labelAt.setX(std::min(labelAt.x(), g.plotArea.right() - text.width() - 6));
+    labelAt.setX(std::max(labelAt.x(), g.plotArea.left() + 6));
+    labelAt.setY(std::max(labelAt.y(), g.plotArea.top() + 4));
+    hoverBox_->setRect(text.adjusted(-4, -2, 4, 2));
+    hoverBox_->setPos(labelAt);
+    hoverBox_->setVisible(true);
+}
+
+void PlotWindow::hideHover() {
+    if (hoverBox_ == nullptr) return;
+    hoverBox_->setVisible(false);
+    hoverDot_->setVisible(false);
+}
+
+void PlotWindow::clickAt(QPointF position) {
+    if (std::exchange(ignoreClick_, false)) return;
+    if (const std::optional<ChartPoint> point = pointNear(position))
+        addMarker(point->curve, point->index);
+}
+
+QList<ChartPoint> PlotWindow::markers() const {
+    QList<ChartPoint> points;
+    for (const Marker& marker : markers_)
+        points.append(marker.point);
+    return points;
+}
+
+QStringList PlotWindow::markerTexts() const {
+    QStringList lines;
+    for (qsizetype n = 0; n < markers_.size(); ++n)
+        lines << QStringLiteral("M%1  %2").arg(n + 1).arg(PointReadout(markers_[n].point));
+    return lines;
+}
+
+void PlotWindow::updateMarkerTexts() {
+    for (qsizetype n = 0; n < markers_.size(); ++n)
+        markers_[n].number->setText(QStringLiteral("M%1").arg(n + 1));
+    markerList_->setText(markerTexts().join(QLatin1Char('\n')));
+    FitBox(markerBox_, markerList_);
+    markerBox_->setVisible(!markers_.isEmpty());
+}
+
+void PlotWindow::addMarker(int curve, int index) {
+    if (xAxis_ == nullptr || curve < 0 || curve >= content_.curves.size() || index < 0 ||
+        index >= content_.curves[curve].points.size())
+        return;
+    Marker marker;
+    marker.point = DescribePoint(content_, curve, index, linear_);
+    marker.dot = new QGraphicsEllipseItem(-kMarkerRadius, -kMarkerRadius, 2 * kMarkerRadius,
+                                          2 * kMarkerRadius, chart());
+    marker.dot->setPen(QPen(Qt::black, 1.5));
+    marker.dot->setBrush(CurvePen(curve, int(content_.curves.size())).color());
+    marker.dot->setZValue(25);
+    marker.number = new QGraphicsSimpleTextItem(chart());
+    marker.number->setFont(ChartFont(8, true));
+    marker.number->setZValue(25);
+    markers_.append(marker);
+    updateMarkerTexts();
+    placeOverlays();
+    Q_EMIT markerAdded(marker.point);
+}
+
+void PlotWindow::removeMarker(int number) {
+    if (number < 1 || number > markers_.size()) return;
+    const Marker marker = markers_.takeAt(number - 1);
+    delete marker.dot;
+    delete marker.number;
+    updateMarkerTexts();
+}
+
+void PlotWindow::removeAllMarkers() {
+    while (!markers_.isEmpty())
+        removeMarker(int(markers_.size()));
+}
+
+int PlotWindow::markerNear(QPointF position) const {
+    const QPointF inChart = chart()->mapFromScene(view_->mapToScene(position.toPoint()));
+    for (qsizetype n = 0; n < markers_.size(); ++n) {
+        const QPointF at = markers_[n].dot->pos();
+        if (markers_[n].dot->isVisible() &&
+            std::hypot(at.x() - inChart.x(), at.y() - inChart.y()) <= kPickRadius)
+            return int(n + 1);
+    }
+    return 0;
+}
+
+void PlotWindow::setLinearMagnitude(bool linear) {
+    if (!IsMagnitudeChart(content_) || linear == linear_) return;
+    linear_ = linear;
+    fillSeries();
+    chart()->zoomReset();
+    setYAxisRange();
+    for (Marker& marker : markers_)
+        marker.point = DescribePoint(content_, marker.point.curve, marker.point.index, linear_);
+    updateMarkerTexts();
+    placeOverlays();
+}
+
+void PlotWindow::zoomInto(const QRectF& rectangle) {
+    const QRectF inChart =
+        chart()->mapFromScene(view_->mapToScene(rectangle.toRect())).boundingRect();
+    const QRectF zoomed = inChart.intersected(chart()->plotArea());
+    if (zoomed.width() < 2.0 || zoomed.height() < 2.0) return;
+    chart()->zoomIn(zoomed);
+}
+
+void PlotWindow::zoomAbout(QPointF position, double factor) {
+    if (!(factor > 0.0)) return;
+    const QPointF at = chart()->mapFromScene(view_->mapToScene(position.toPoint()));
     const QRectF plot = chart()->plotArea();
-    QPointF at = chart()->mapToPosition(content_.annotationAt);
-    const QRectF before = noteBefore_->boundingRect();
-    at.rx() = std::max(at.x(), plot.left() + before.width() + 4.0);
-    noteBefore_->setPos(at.x() - before.width(), at.y() - before.height());
-    noteAfter_->setPos(at.x(), at.y() - before.height());
+    if (!plot.contains(at)) return;
+    // The point under the mouse stays where it is.
+    const QRectF zoomed(at.x() - (at.x() - plot.left()) / factor,
+                        at.y() - (at.y() - plot.top()) / factor, plot.width() / factor,
+                        plot.height() / factor);
+    chart()->zoomIn(zoomed);
+}
+
+void PlotWindow::resetZoom() {
+    chart()->zoomReset();
+    if (xAxis_ != nullptr) setInitialRanges();
+}
+
+void PlotWindow::setInitialRanges() {
+    // A single point (one frequency, one DUT value) still gets an axis of some width, a tenth of
+    // its value either side, so that a single frequency is not shown among negative ones.
+    const double xPad = content_.xMax > content_.xMin ? 0.0
+                        : content_.xMin != 0.0        ? std::fabs(content_.xMin) / 10.0
+                                                      : 0.5;
+    xAxis_->setRange(content_.xMin - xPad, content_.xMax + xPad);
+    updateXTicks();
+    setYAxisRange();
+}
+
+void PlotWindow::copyData() const {
+    if (xAxis_ != nullptr) {
+        QGuiApplication::clipboard()->setText(ChartDataText(content_, linear_));
+        return;
+    }
+    // A chart its creator built: its lines and points as they are drawn.
+    ChartContent drawn = content_;
+    if (const QList<QAbstractAxis*> x = chart()->axes(Qt::Horizontal); !x.isEmpty())
+        drawn.xAxisLabel = x.first()->titleText();
+    if (const QList<QAbstractAxis*> y = chart()->axes(Qt::Vertical); !y.isEmpty())
+        drawn.yAxisLabel = y.first()->titleText();
+    for (QAbstractSeries* series : chart()->series()) {
+        if (const auto* xy = qobject_cast<const QXYSeries*>(series)) {
+            ChartCurve curve;
+            curve.label = xy->name();
+            curve.points = xy->points();
+            drawn.curves.append(curve);
+        }
+    }
+    QGuiApplication::clipboard()->setText(ChartDataText(drawn, false));
+}
+
+QMenu* PlotWindow::createMenu(QPointF position) {
+    auto* menu = new QMenu(this);
+    menu->addAction(QStringLiteral("Copy Data"), this, &PlotWindow::copyData);
+    menu->addAction(QStringLiteral("Reset Zoom"), this, &PlotWindow::resetZoom);
+    if (IsMagnitudeChart(content_)) {
+        QAction* linear = menu->addAction(QStringLiteral("Linear Magnitude"));
+        linear->setCheckable(true);
+        linear->setChecked(linear_);
+        linear->setEnabled(!methodCurvesShown()); // the method curves are drawn in dB
+        connect(linear, &QAction::toggled, this, &PlotWindow::setLinearMagnitude);
+    }
+    menu->addSeparator();
+    if (const int number = markerNear(position); number > 0) {
+        menu->addAction(QStringLiteral("Remove Marker M%1").arg(number), this,
+                        [this, number] { removeMarker(number); });
+        const ChartPoint marker = markers_[number - 1].point;
+        QAction* budget =
+            menu->addAction(QStringLiteral("Budget of M%1...").arg(number), this,
+                            [this, marker] { (void)openBudget(marker.curve, marker.index); });
+        budget->setEnabled(computedModel_ != nullptr);
+        Q_EMIT markerMenuRequested(marker, menu);
+    }
+    QAction* removeAll =
+        menu->addAction(QStringLiteral("Remove All Markers"), this, &PlotWindow::removeAllMarkers);
+    removeAll->setEnabled(!markers_.isEmpty());
+    menu->addSeparator();
+    const std::optional<ChartPoint> near = pointNear(position);
+    QAction* budget = menu->addAction(QStringLiteral("Budget..."), this, [this, near] {
+        if (near) (void)openBudget(near->curve, near->index);
+    });
+    budget->setEnabled(computedModel_ != nullptr && near.has_value());
+    QAction* methods = menu->addAction(QStringLiteral("Show RSS and Monte Carlo"));
+    methods->setCheckable(true);
+    methods->setChecked(methodCurvesShown());
+    methods->setEnabled(computedModel_ != nullptr && !linear_ &&
+                        (methods_ == nullptr || !methods_->running()));
+    connect(methods, &QAction::toggled, this, &PlotWindow::setMethodCurvesShown);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Save Image..."), this, &PlotWindow::askAndSaveImage);
+    return menu;
+}
+
+void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createMenu(view_->mapFrom(this, event->pos()));
+    menu->exec(event->globalPos());
+    delete menu;
 }
 
 void PlotWindow::renderChart(QPainter* painter, const QRectF& target) {
@@ -214,26 +589,45 @@ void PlotWindow::renderChart(QPainter* painter, const QRectF& target) {
     // Laid out for the target, whatever the size of the window: a tiled window may be too small
     // for the titles and labels, and its layout blown up to a page cannot be read. The chart gets
     // the target's proportions at a page's width for the drawing, then its window's size back.
+    // Paper has no Help menu: the note that points to it is left out, as is the hover read-out.
     QChart* shown = chart();
+    const bool noteShown = note_ != nullptr && note_->isVisible();
+    if (note_ != nullptr) note_->setVisible(false);
     const QSizeF windowSize = shown->size();
     const QSizeF pageSize(kRenderWidth, kRenderWidth * target.height() / target.width());
     shown->resize(pageSize);
+    hideHover();
     view_->scene()->render(painter, target, QRectF(shown->pos(), pageSize), Qt::KeepAspectRatio);
     shown->resize(windowSize);
+    if (note_ != nullptr) note_->setVisible(noteShown);
 }
 
 bool PlotWindow::saveImage(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    const QSize size = view_->viewport()->size();
     if (suffix == QStringLiteral("png")) {
-        return view_->grab().save(path, "PNG");
+        QImage image(qRound(kPageWidthInches * kImageDotsPerInch),
+                     qRound(kPageHeightInches * kImageDotsPerInch), QImage::Format_RGB32);
+        const int dotsPerMetre = qRound(kImageDotsPerInch / kMetresPerInch);
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        renderChart(&painter, QRectF(image.rect()));
+        painter.end();
+        return image.save(path, "PNG");
     }
     if (suffix == QStringLiteral("svg")) {
+        // The page at 96 dots per inch.
+        const QSize size(qRound(kRenderWidth),
+                         qRound(kRenderWidth * kPageHeightInches / kPageWidthInches));
         QSvgGenerator svg;
         svg.setFileName(path);
         svg.setSize(size);
+        svg.setResolution(96);
         svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(content_.title);
+        svg.setTitle(ShownTitle(content_));
         QPainter painter;
         if (!painter.begin(&svg)) return false;
         renderChart(&painter, QRectF(QPointF(0, 0), size));
@@ -241,9 +635,9 @@ bool PlotWindow::saveImage(const QString& path) {
     }
     if (suffix == QStringLiteral("pdf")) {
         QPdfWriter pdf(path);
-        pdf.setPageSize(QPageSize(QSizeF(8.0, 6.0), QPageSize::Inch));
+        pdf.setPageSize(QPageSize(QSizeF(kPageWidthInches, kPageHeightInches), QPageSize::Inch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setTitle(content_.title);
+        pdf.setTitle(ShownTitle(content_));
         QPainter painter;
         if (!painter.begin(&pdf)) return false;
         renderChart(&painter, QRectF(QPointF(0, 0), QSizeF(pdf.width(), pdf.height())));
@@ -252,112 +646,37 @@ bool PlotWindow::saveImage(const QString& path) {
     return false;
 }
 
-void PlotWindow::contextMenuEvent(QContextMenuEvent* event) {
-    // A click explains the point under the mouse; the keyboard's menu key the current point.
-    if (event->reason() == QContextMenuEvent::Mouse && computedModel_ != nullptr) {
-        const QPoint nearest = nearestPoint(view_->mapFrom(this, event->pos()));
-        if (nearest.x() >= 0) setCurrentPoint(nearest);
-    }
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Save Image..."), this, &PlotWindow::askAndSaveImage);
-    menu.addSeparator();
-    QAction* budget = menu.addAction(QStringLiteral("Budget..."), this, [this] {
-        (void)openBudget(currentPoint_.x(), currentPoint_.y());
-    });
-    QAction* methods = menu.addAction(QStringLiteral("Show RSS and Monte Carlo"));
-    methods->setCheckable(true);
-    methods->setChecked(methodCurvesShown());
-    connect(methods, &QAction::toggled, this, &PlotWindow::setMethodCurvesShown);
-    budget->setEnabled(computedModel_ != nullptr);
-    methods->setEnabled(computedModel_ != nullptr && (methods_ == nullptr || !methods_->running()));
-    menu.exec(event->globalPos());
+void PlotWindow::askAndSaveImage() {
+    QString filter;
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save Image"), ShownTitle(content_) + QStringLiteral(".png"),
+        QStringLiteral("PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)"), &filter);
+    if (path.isEmpty()) return;
+    // A name without a known suffix takes the one of the chosen file type.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg") &&
+        suffix != QStringLiteral("pdf"))
+        path += filter.startsWith(QStringLiteral("SVG"))   ? QStringLiteral(".svg")
+                : filter.startsWith(QStringLiteral("PDF")) ? QStringLiteral(".pdf")
+                                                           : QStringLiteral(".png");
+    if (!saveImage(path))
+        ShowErrorMessage(QStringLiteral("Save Image: the file could not be written: %1")
+                             .arg(path)
+                             .toUtf8()
+                             .constData());
 }
 
-void PlotWindow::setComputedModel(ComputedModel model) {
-    computedModel_ = std::move(model);
-}
-
-BudgetWindow* PlotWindow::openBudget(int curve, int point) {
-    if (computedModel_ == nullptr || curve < 0 || curve >= content_.curves.size() || point < 0 ||
-        point >= content_.curves[curve].points.size())
+BudgetWindow* PlotWindow::openBudget(int curve, int index) {
+    if (computedModel_ == nullptr || curve < 0 || curve >= content_.curves.size() || index < 0 ||
+        index >= content_.curves[curve].points.size())
         return nullptr;
     PointExplanation explanation;
     QString description;
-    if (!ExplainChartPoint(*computedModel_, content_, curve, point, &explanation, &description))
+    if (!ExplainChartPoint(*computedModel_, content_, curve, index, &explanation, &description))
         return nullptr;
     auto* window = new BudgetWindow(explanation, description, this);
     window->show();
     return window;
-}
-
-QPoint PlotWindow::nearestPoint(const QPoint& viewPosition) const {
-    QChart* shown = chart();
-    const QPointF at = shown->mapFromScene(view_->mapToScene(viewPosition));
-    QPoint nearest(-1, -1);
-    double best = 0.0;
-    for (qsizetype k = 0; k < drawnSeries_.size(); ++k) {
-        const QList<QPointF>& points = content_.curves[drawnCurves_[k]].points;
-        for (qsizetype p = 0; p < points.size(); ++p) {
-            const QPointF position = shown->mapToPosition(points[p], drawnSeries_[k]);
-            const double distance = QLineF(position, at).length();
-            if (nearest.x() < 0 || distance < best) {
-                best = distance;
-                nearest = QPoint(drawnCurves_[k], int(p));
-            }
-        }
-    }
-    return nearest;
-}
-
-void PlotWindow::setCurrentPoint(QPoint point) {
-    currentPoint_ = point;
-    const int k = int(drawnCurves_.indexOf(point.x()));
-    if (k < 0) return;
-    if (currentMarker_ == nullptr) {
-        currentMarker_ = new QScatterSeries;
-        currentMarker_->setMarkerSize(11.0);
-        currentMarker_->setColor(Qt::transparent);
-        currentMarker_->setBorderColor(Qt::black);
-        chart()->addSeries(currentMarker_);
-        for (QAbstractAxis* axis : drawnSeries_[k]->attachedAxes())
-            currentMarker_->attachAxis(axis);
-        for (QLegendMarker* marker : chart()->legend()->markers(currentMarker_))
-            marker->setVisible(false);
-    }
-    currentMarker_->replace({content_.curves[point.x()].points[point.y()]});
-}
-
-bool PlotWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != view_ || event->type() != QEvent::KeyPress || drawnCurves_.isEmpty())
-        return QMdiSubWindow::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    int k = std::max(0, int(drawnCurves_.indexOf(currentPoint_.x())));
-    int p = currentPoint_.y();
-    switch (key->key()) {
-    case Qt::Key_Left:
-        --p;
-        break;
-    case Qt::Key_Right:
-        ++p;
-        break;
-    case Qt::Key_Up:
-        ++k;
-        break;
-    case Qt::Key_Down:
-        --k;
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        (void)openBudget(currentPoint_.x(), currentPoint_.y());
-        return true;
-    default:
-        return QMdiSubWindow::eventFilter(watched, event);
-    }
-    k = std::clamp(k, 0, int(drawnCurves_.size()) - 1);
-    const int curve = drawnCurves_[k];
-    p = std::clamp(p, 0, std::max(0, int(content_.curves[curve].points.size()) - 1));
-    if (!content_.curves[curve].points.isEmpty()) setCurrentPoint(QPoint(curve, p));
-    return true;
 }
 
 bool PlotWindow::methodCurvesShown() const {
@@ -368,10 +687,6 @@ void PlotWindow::setMethodCurvesShown(bool shown) {
     if (!methodSeries_.isEmpty()) {
         for (QLineSeries* series : methodSeries_ + methodKeys_)
             series->setVisible(shown);
-        for (QLineSeries* key : methodKeys_)
-            for (QLegendMarker* marker : chart()->legend()->markers(key))
-                marker->setVisible(shown);
-        chart()->legend()->setVisible(shown || legendShownAlone_);
         return;
     }
     if (!shown || computedModel_ == nullptr || (methods_ != nullptr && methods_->running())) return;
@@ -387,46 +702,36 @@ void PlotWindow::setMethodCurvesShown(bool shown) {
 
 void PlotWindow::addMethodCurves() {
     QChart* shown = chart();
-    const QString subtitle = content_.subtitle;
     const auto read = [&](const UncertaintyInfo* results, ChartContent* out) {
         return content_.kind >= kPlotFrequencyMagnitude
-                   ? ReadFrequencyChart(results, content_.kind, content_.quantity, subtitle, out)
-                   : ReadDutValueChart(results, content_.kind, subtitle, out);
+                   ? ReadFrequencyChart(results, content_.kind, content_.quantity,
+                                        content_.subtitle, out)
+                   : ReadDutValueChart(results, content_.kind, content_.subtitle, out);
     };
     ChartContent rss, monteCarlo;
     if (!read(methods_->rss(), &rss) || !read(methods_->monteCarlo(), &monteCarlo)) return;
-    auto* yAxis = static_cast<QLogValueAxis*>(shown->axes(Qt::Vertical).first());
-    double yMin = yAxis->min(), yMax = yAxis->max();
     const std::pair<const ChartContent*, Qt::PenStyle> methods[] = {{&rss, Qt::DashLine},
                                                                     {&monteCarlo, Qt::DotLine}};
     for (const auto& [method, style] : methods) {
-        for (qsizetype k = 0; k < drawnSeries_.size(); ++k) {
+        for (qsizetype k = 0; k < series_.size(); ++k) {
             auto* series = new QLineSeries;
-            QPen pen = drawnSeries_[k]->pen();
+            QPen pen = series_[k]->pen();
             pen.setStyle(style);
             series->setPen(pen);
             series->replace(method->curves[drawnCurves_[k]].points);
             shown->addSeries(series);
-            for (QAbstractAxis* axis : drawnSeries_[k]->attachedAxes())
+            for (QAbstractAxis* axis : series_[k]->attachedAxes())
                 series->attachAxis(axis);
             for (QLegendMarker* marker : shown->legend()->markers(series))
                 marker->setVisible(false);
             methodSeries_.append(series);
         }
-        yMin = std::min(yMin, method->yAxisMin);
-        yMax = std::max(yMax, method->yAxisMax);
     }
-    yAxis->setRange(yMin, yMax);
     // The legend says which line style is which method.
     const std::pair<QString, Qt::PenStyle> keys[] = {
         {QStringLiteral("worst case (solid)"), Qt::SolidLine},
         {QStringLiteral("RSS (dashed)"), Qt::DashLine},
         {QStringLiteral("Monte Carlo 95 % (dotted)"), Qt::DotLine}};
-    // A chart of too many curves for a legend names the methods only.
-    if (!legendShownAlone_)
-        for (QLineSeries* series : drawnSeries_)
-            for (QLegendMarker* marker : shown->legend()->markers(series))
-                marker->setVisible(false);
     for (const auto& [name, style] : keys) {
         auto* key = new QLineSeries;
         key->setName(name);
@@ -436,26 +741,6 @@ void PlotWindow::addMethodCurves() {
     }
     shown->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     shown->legend()->setVisible(true);
-}
-
-void PlotWindow::askAndSaveImage() {
-    QString filter;
-    QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save Image"), content_.title + QStringLiteral(".png"),
-        QStringLiteral("PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)"), &filter);
-    if (path.isEmpty()) return;
-    // A name without a known suffix takes the one of the chosen file type.
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QStringLiteral("png") && suffix != QStringLiteral("svg") &&
-        suffix != QStringLiteral("pdf"))
-        path += filter.startsWith(QStringLiteral("SVG"))   ? QStringLiteral(".svg")
-                : filter.startsWith(QStringLiteral("PDF")) ? QStringLiteral(".pdf")
-                                                           : QStringLiteral(".png");
-    if (!saveImage(path))
-        ShowErrorMessage(QStringLiteral("Save Image: the file could not be written: %1")
-                             .arg(path)
-                             .toUtf8()
-                             .constData());
 }
 
 } // namespace tolvane

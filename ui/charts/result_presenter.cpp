@@ -6,6 +6,7 @@
 #include "engine/model.h"
 #include "engine/plot_info.h"
 #include "engine/program_state.h"
+#include "engine/set_up_caption.h"
 #include "engine/uncertainty.h"
 #include "ui/background_task.h"
 #include "ui/busy_cursor.h"
@@ -13,6 +14,7 @@
 #include "ui/charts/user_dut_results_dialog.h"
 
 #include <QChart>
+#include <QDateTime>
 #include <QDialog>
 #include <QMdiArea>
 #include <QPageLayout>
@@ -23,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -97,11 +100,14 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
         ForgetMeasuredResult();
         return false;
     }
-    return computeAndPresent(dialog, display, [this, config] {
-        if (ComputeConfigurationCommand(config) == 0) return false;
-        pendingModel_ = KeepComputedModel(ConfigurationCommandModel(config));
-        return true;
-    });
+    return computeAndPresent(
+        dialog, display,
+        [this, config] {
+            if (ComputeConfigurationCommand(config) == 0) return false;
+            pendingModel_ = KeepComputedModel(ConfigurationCommandModel(config));
+            return true;
+        },
+        [config] { return QString::fromStdString(DescribeSetUp(*config)); });
 }
 
 bool ResultPresenter::computeModel(QDialog* dialog) {
@@ -115,16 +121,21 @@ bool ResultPresenter::computeModel(QDialog* dialog) {
         ForgetMeasuredResult();
         return false;
     }
-    return computeAndPresent(dialog, display, [this, &state] {
-        if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
-        pendingModel_ =
-            KeepComputedModel(ModelCommandModel(state.currentModel, state.currentConfig));
-        return true;
-    });
+    return computeAndPresent(
+        dialog, display,
+        [this, &state] {
+            if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
+            pendingModel_ =
+                KeepComputedModel(ModelCommandModel(state.currentModel, state.currentConfig));
+            return true;
+        },
+        // After the computation: k is the configuration DUT's, copied into the model.
+        [&state] { return QString::fromStdString(DescribeSetUp(*state.currentModel)); });
 }
 
 bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
-                                        const std::function<bool()>& compute) {
+                                        const std::function<bool()>& compute,
+                                        const std::function<QString()>& setUp) {
     // The computation fills the current slot off the window thread; what the slot held waits
     // aside, so that Cancel puts it back as it was, with the charts and the subtitle.
     ProgramState& state = GlobalProgramState();
@@ -149,9 +160,15 @@ bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
     ForgetMeasuredResult();
     computedModel_ = std::exchange(pendingModel_, nullptr);
     if (!computed) return false;
+    setCaption(setUp());
     dialog->hide();
     presentResults(display, dialog);
     return true;
+}
+
+void ResultPresenter::setCaption(const QString& setUp) {
+    caption_ = setUp + QStringLiteral(" | computed ") +
+               QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
 void ResultPresenter::prepareComputation() {
@@ -218,9 +235,22 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
     }
     ChartContent content;
     const QString subtitle = PlotSubtitle();
-    const bool read = kind >= kPlotFrequencyMagnitude
-                          ? ReadFrequencyChart(CurrentResult(), kind, quantity, subtitle, &content)
-                          : ReadDutValueChart(CurrentResult(), kind, subtitle, &content);
+    bool read = false;
+    try {
+        read = kind >= kPlotFrequencyMagnitude
+                   ? ReadFrequencyChart(CurrentResult(), kind, quantity, subtitle, &content)
+                   : ReadDutValueChart(CurrentResult(), kind, subtitle, &content);
+    } catch (const std::bad_alloc&) {
+        // The readers refuse a chart beyond the memory left; memory taken meanwhile by others
+        // still makes no chart rather than ending the program.
+        ReportPlotError(MakeErrorCode(kPlotMsgAllocation, kRoutineDrawPlot));
+    }
+    if (read) {
+        content.caption = caption_;
+        content.resultSlot = GlobalProgramState().currentResultSlot;
+        // Kept results (replace mode off) sit side by side: each chart names its slot.
+        content.namesResultSlot = !replaceMode_;
+    }
     if (!read) {
         // An unreadable result makes no chart: an empty window would only hide the failure.
         (void)RemoveInfoListItem(plots, record);

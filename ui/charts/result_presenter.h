@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QString>
 
 #include <functional>
 
@@ -92,11 +93,17 @@ public:
     /// not begun printing. Returns the number of pages printed.
     int printCharts(QPrinter* printer);
 
+    /// The caption of the charts made from now on: `setUp` (DescribeSetUp of what was
+    /// computed) and the time of the computation.
+    void setCaption(const QString& setUp);
+    [[nodiscard]] const QString& caption() const { return caption_; }
+
 private:
     /// Runs `compute` (into the current slot) off the window thread, then, unless Cancel was
-    /// pressed, the first step and, on success, the last.
+    /// pressed, the first step and, on success, the last, the charts' caption being `setUp()`.
     bool computeAndPresent(QDialog* dialog, ResultDisplay display,
-                           const std::function<bool()>& compute);
+                           const std::function<bool()>& compute,
+                           const std::function<QString()>& setUp);
     void advanceResultSlot();
 
     QMdiArea* area_;
@@ -105,6 +112,7 @@ private:
     ComputedModel computedModel_;
     /// The model a computation in progress keeps, until its charts are made.
     ComputedModel pendingModel_;
+    QString caption_;
 };
 
 } // namespace tolvane

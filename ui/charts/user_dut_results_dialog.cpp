@@ -5,6 +5,7 @@
 
 #include "engine/uncertainty.h"
 #include "ui/charts/chart_content.h"
+#include "ui/help/help.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -50,9 +51,10 @@ UserDutResultsDialog::UserDutResultsDialog(const UncertaintyInfo* result, QWidge
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
-    // The results list has no help topic of its own.
     buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::helpRequested, this,
+            [this] { ShowHelpTopic(this, kHelpUserDutResults); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Uncertainty Results"), this));

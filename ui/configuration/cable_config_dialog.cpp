@@ -71,17 +71,19 @@ CableConfigDialog::CableConfigDialog(ConfigInfo* config, int port, QWidget* pare
 }
 
 void CableConfigDialog::accept() {
-    if (writeControls()) QDialog::accept();
+    // Every field is written into a copy first: a refused one leaves the configuration untouched.
+    if (WriteAllOrNothing(config_, [this](ConfigInfo* config) { return writeControls(config); }))
+        QDialog::accept();
 }
 
-bool CableConfigDialog::writeControls() {
+bool CableConfigDialog::writeControls(ConfigInfo* config) {
     // An empty drop-down (no dielectric in the database) leaves the name as it is.
     if (dielectricCombo_->currentIndex() >= 0 &&
-        SetConfigDielName(config_, port_, SelectedRecordName(dielectricCombo_).constData()) == 0)
+        SetConfigDielName(config, port_, SelectedRecordName(dielectricCombo_).constData()) == 0)
         return RefuseField(dielectricCombo_);
-    if (SetConfigCableLength(config_, port_, FieldValue(lengthEdit_)) == 0)
+    if (SetConfigCableLength(config, port_, FieldValue(lengthEdit_)) == 0)
         return RefuseField(lengthEdit_);
-    if (SetConfigTempVar(config_, FieldValue(tempVarEdit_)) == 0) return RefuseField(tempVarEdit_);
+    if (SetConfigTempVar(config, FieldValue(tempVarEdit_)) == 0) return RefuseField(tempVarEdit_);
     return true;
 }
 

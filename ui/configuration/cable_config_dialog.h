@@ -15,7 +15,8 @@ struct ConfigInfo;
 /// "Accept" writes the dielectric name, the length and the temperature variation in that order;
 /// a length or temperature that does not read as a number is written as -1, which the
 /// configuration refuses with its own message. The first value refused stops there and leaves
-/// the dialog open; what was written before it stays written.
+/// the dialog open with the configuration as it was: nothing is written unless every value is
+/// taken.
 class CableConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -26,7 +27,7 @@ public Q_SLOTS:
     void accept() override;
 
 private:
-    [[nodiscard]] bool writeControls();
+    [[nodiscard]] bool writeControls(ConfigInfo* config);
 
     ConfigInfo* config_;
     int port_;

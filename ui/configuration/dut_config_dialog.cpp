@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace tolvane {
@@ -43,6 +44,12 @@ QLabel* BuddyLabel(const char* text, QWidget* buddy) {
 // it is written.
 void ReportNotANumber(const QLabel* label) {
     const QString text = QStringLiteral("\"%1\" is not a number.").arg(label->text());
+    ShowErrorMessage(text.toUtf8().constData());
+}
+
+void ReportGreaterThan(const QLabel* lower, const QLabel* upper) {
+    const QString text =
+        QStringLiteral("\"%1\" is greater than \"%2\".").arg(lower->text(), upper->text());
     ShowErrorMessage(text.toUtf8().constData());
 }
 
@@ -233,52 +240,62 @@ void DutConfigDialog::updateEnabling() {
 }
 
 void DutConfigDialog::accept() {
-    if (writeControls()) QDialog::accept();
+    // Every value goes through the record's setters into a working copy; the DUT takes the copy
+    // only when all of them were accepted, so a refusal followed by "Cancel" leaves it untouched.
+    DUTInfo edited = *dut_;
+    if (!writeControls(&edited)) return;
+    *dut_ = edited;
+    QDialog::accept();
 }
 
-bool DutConfigDialog::writeControls() {
+bool DutConfigDialog::writeControls(DUTInfo* dut) {
     const int type = selectedType();
-    if (SetDUTType(dut_, type) == 0) return false;
+    if (SetDUTType(dut, type) == 0) return false;
     switch (type) {
     case DUT_REFLECTION_ONLY:
-        return writeValueSweep(type);
+        return writeValueSweep(dut, type);
     case DUT_TRANSMISSION_ONLY:
-        return writeValueSweep(type) && writeReverseTransmission() &&
-               SetDUTReciprocal(dut_, reciprocalCheck_->isChecked() ? 1 : 0) != 0;
+        return writeValueSweep(dut, type) && writeReverseTransmission(dut) &&
+               SetDUTReciprocal(dut, reciprocalCheck_->isChecked() ? 1 : 0) != 0;
     default:
-        return writeUserValues() && SetDUTFreqSweep(dut_, sweepCheck_->isChecked() ? 1 : 0) != 0;
+        return writeUserValues(dut) && SetDUTFreqSweep(dut, sweepCheck_->isChecked() ? 1 : 0) != 0;
     }
 }
 
-bool DutConfigDialog::writeValueSweep(int type) {
+bool DutConfigDialog::writeValueSweep(DUTInfo* dut, int type) {
     const bool transmission = type == DUT_TRANSMISSION_ONLY;
     const std::optional<float> minimumDb = ReadFloatField(minimumEdit_, minimumLabel_);
     if (!minimumDb) return false;
-    if ((transmission ? SetDUTTransMin(dut_, *minimumDb) : SetDUTReflMin(dut_, *minimumDb)) == 0)
+    if ((transmission ? SetDUTTransMin(dut, *minimumDb) : SetDUTReflMin(dut, *minimumDb)) == 0)
         return RefuseField(minimumEdit_);
     const std::optional<float> maximumDb = ReadFloatField(maximumEdit_, maximumLabel_);
     if (!maximumDb) return false;
-    if ((transmission ? SetDUTTransMax(dut_, *maximumDb) : SetDUTReflMax(dut_, *maximumDb)) == 0)
+    if ((transmission ? SetDUTTransMax(dut, *maximumDb) : SetDUTReflMax(dut, *maximumDb)) == 0)
         return RefuseField(maximumEdit_);
+    // The values run from the minimum up; the other way round the computation has no sweep.
+    if (*minimumDb > *maximumDb) {
+        ReportGreaterThan(minimumLabel_, maximumLabel_);
+        return RefuseField(minimumEdit_);
+    }
     const std::optional<int> number = ReadIntField(numberEdit_, numberLabel_);
     if (!number) return false;
-    if ((transmission ? SetDUTTransNumValues(dut_, *number) : SetDUTReflNumValues(dut_, *number)) ==
+    if ((transmission ? SetDUTTransNumValues(dut, *number) : SetDUTReflNumValues(dut, *number)) ==
         0)
         return RefuseField(numberEdit_);
     return true;
 }
 
-bool DutConfigDialog::writeReverseTransmission() {
+bool DutConfigDialog::writeReverseTransmission(DUTInfo* dut) {
     // Both fields hold the same value: the file writers write the saved one, the computation
     // reads the other.
     const std::optional<float> reverseDb = ReadFloatField(reverseEdit_, reverseLabel_);
     if (!reverseDb) return false;
-    if (SetDUTReverseTransSaved(dut_, *reverseDb) == 0 || SetDUTReverseTrans(dut_, *reverseDb) == 0)
+    if (SetDUTReverseTransSaved(dut, *reverseDb) == 0 || SetDUTReverseTrans(dut, *reverseDb) == 0)
         return RefuseField(reverseEdit_);
     return true;
 }
 
-bool DutConfigDialog::writeUserValues() {
+bool DutConfigDialog::writeUserValues(DUTInfo* dut) {
     float sParamsDb[4] = {};
     for (int i = 0; i < 4; ++i) {
         const std::optional<float> value = ReadFloatField(sParamEdits_[i], sParamLabels_[i]);
@@ -289,9 +306,15 @@ bool DutConfigDialog::writeUserValues() {
     if (!startGHz) return false;
     const std::optional<float> stopGHz = ReadFloatField(stopEdit_, stopLabel_);
     if (!stopGHz) return false;
+    // The sweep runs from |start| up to |stop|; its limits matter only while it is on (they
+    // cannot be edited otherwise).
+    if (sweepCheck_->isChecked() && std::fabs(*startGHz) > std::fabs(*stopGHz)) {
+        ReportGreaterThan(startLabel_, stopLabel_);
+        return RefuseField(startEdit_);
+    }
     const std::optional<int> points = ReadIntField(pointsEdit_, pointsLabel_);
     if (!points) return false;
-    return SetDUTUserValues(dut_, sParamsDb[0], sParamsDb[1], sParamsDb[2], sParamsDb[3], *startGHz,
+    return SetDUTUserValues(dut, sParamsDb[0], sParamsDb[1], sParamsDb[2], sParamsDb[3], *startGHz,
                             *stopGHz, std::min(*points, kMaxConfigFrequencies)) != 0;
 }
 

@@ -23,9 +23,10 @@ struct DUTInfo;
 /// for reflection only, minimum, maximum and number of values; for transmission only, minimum,
 /// maximum, number of values, the reverse transmission (saved field first) and the reciprocal
 /// flag; for user defined, S11, S12, S21, S22, start, stop and points in one call (points above
-/// 5000 become 5000) and then the sweep flag. The first value that a setter rejects, or that does
-/// not read as a number, stops there with its message and leaves the dialog open; what was
-/// written before it stays written.
+/// 5000 become 5000) and then the sweep flag. The first value that a setter rejects, that does not
+/// read as a number, or a minimum above the maximum (a sweep start above its stop) stops there
+/// with its message and leaves the dialog open. The values go into a copy first: the DUT changes
+/// only when every value was taken, so "Cancel" after a refusal leaves it as it was.
 class DutConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -43,10 +44,10 @@ private:
     void typeChanged(int index);
     void updateEnabling();
     [[nodiscard]] int selectedType() const;
-    [[nodiscard]] bool writeControls();
-    [[nodiscard]] bool writeValueSweep(int type);
-    [[nodiscard]] bool writeReverseTransmission();
-    [[nodiscard]] bool writeUserValues();
+    [[nodiscard]] bool writeControls(DUTInfo* dut);
+    [[nodiscard]] bool writeValueSweep(DUTInfo* dut, int type);
+    [[nodiscard]] bool writeReverseTransmission(DUTInfo* dut);
+    [[nodiscard]] bool writeUserValues(DUTInfo* dut);
 
     DUTInfo* dut_;
     int helpContext_;

@@ -3,6 +3,7 @@
 #include "core/message_sink.h"
 #include "core/units.h"
 #include "engine/config.h"
+#include "ui/add_sweep_dialog.h"
 #include "ui/editor_buttons.h"
 #include "ui/help/help.h"
 #include "ui/list_sorting.h"
@@ -61,6 +62,9 @@ FrequencyConfigDialog::FrequencyConfigDialog(ConfigInfo* config, QWidget* parent
     addRow->addWidget(frequencyLabel);
     addRow->addWidget(frequencyEdit_, 1);
     addRow->addWidget(addButton);
+    auto* sweepButton = new QPushButton(QStringLiteral("Add Sweep..."));
+    sweepButton->setObjectName(QStringLiteral("addSweep"));
+    addRow->addWidget(sweepButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frequenciesGroup, 1);
@@ -68,6 +72,8 @@ FrequencyConfigDialog::FrequencyConfigDialog(ConfigInfo* config, QWidget* parent
     layout->addWidget(CreateEditorButtons(this, kHelpConfigurationFrequencies));
 
     connect(addButton, &QPushButton::clicked, this, &FrequencyConfigDialog::addFrequency);
+    AddOnEnter(frequencyEdit_, [this] { addFrequency(); });
+    connect(sweepButton, &QPushButton::clicked, this, &FrequencyConfigDialog::addSweep);
     connect(deleteButton, &QPushButton::clicked, this, &FrequencyConfigDialog::deleteFrequency);
 
     int count = 0;
@@ -93,18 +99,31 @@ void FrequencyConfigDialog::addFrequency() {
     SortListByLeadingNumber(list_);
 }
 
+void FrequencyConfigDialog::addSweep() {
+    addSweepFrequencies(AskForSweep(this, list_->count()));
+}
+
+void FrequencyConfigDialog::addSweepFrequencies(const std::vector<double>& frequenciesHz) {
+    if (frequenciesHz.empty()) return;
+    for (double frequencyHz : frequenciesHz)
+        AddFrequencyLine(list_, frequencyHz / kHzPerGHz);
+    SortListByLeadingNumber(list_);
+}
+
 void FrequencyConfigDialog::deleteFrequency() {
     const QList<QListWidgetItem*> selected = list_->selectedItems();
     if (!selected.isEmpty()) delete selected.front();
 }
 
 void FrequencyConfigDialog::accept() {
-    if (writeControls()) QDialog::accept();
+    // Every field is written into a copy first: a refused one leaves the configuration untouched.
+    if (WriteAllOrNothing(config_, [this](ConfigInfo* config) { return writeControls(config); }))
+        QDialog::accept();
 }
 
-bool FrequencyConfigDialog::writeControls() {
+bool FrequencyConfigDialog::writeControls(ConfigInfo* config) {
     // An empty list is corrected by adding a frequency, a refused line by deleting it.
-    if (SetConfigNumFreqs(config_, list_->count()) == 0)
+    if (SetConfigNumFreqs(config, list_->count()) == 0)
         return list_->count() == 0 ? RefuseField(frequencyEdit_) : RefuseField(list_);
     for (int i = 0; i < list_->count(); ++i) {
         const std::optional<double> frequencyGHz = ReadLeadingDouble(list_->item(i)->text());
@@ -112,7 +131,7 @@ bool FrequencyConfigDialog::writeControls() {
             ShowErrorMessage("Invalid frequency.");
             return RefuseListLine(list_, i);
         }
-        if (SetConfigFreq(config_, i, std::fabs(*frequencyGHz * kHzPerGHz)) == 0)
+        if (SetConfigFreq(config, i, std::fabs(*frequencyGHz * kHzPerGHz)) == 0)
             return RefuseListLine(list_, i);
     }
     return true;

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <vector>
+
 class QLineEdit;
 class QListWidget;
 
@@ -16,7 +18,8 @@ struct ConfigInfo;
 /// "Accept" sets the number of frequencies to the number of lines, then frequency i to the
 /// absolute value of line i's number × 1e9 Hz, in list order. The first value refused stops there
 /// with its message ("Invalid frequency." for a line that does not start with a number) and leaves
-/// the dialog open; what was written before it stays written.
+/// the dialog open with the configuration as it was: nothing is written unless every value is
+/// taken. Enter in "Frequency (GHz)" adds, as "Add" does.
 class FrequencyConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -29,9 +32,13 @@ public Q_SLOTS:
     void addFrequency();
     /// Removes the selected line, if one is selected.
     void deleteFrequency();
+    /// "Add Sweep...": asks for a sweep and adds its frequencies into the sorted list.
+    void addSweep();
+    /// Adds `frequenciesHz` (a sweep) into the sorted list.
+    void addSweepFrequencies(const std::vector<double>& frequenciesHz);
 
 private:
-    [[nodiscard]] bool writeControls();
+    [[nodiscard]] bool writeControls(ConfigInfo* config);
 
     ConfigInfo* config_;
     QListWidget* list_ = nullptr;

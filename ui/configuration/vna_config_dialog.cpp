@@ -127,16 +127,18 @@ void VnaConfigDialog::vnaChanged(int index) {
 }
 
 void VnaConfigDialog::accept() {
-    if (writeControls()) QDialog::accept();
+    // Every field is written into a copy first: a refused one leaves the configuration untouched.
+    if (WriteAllOrNothing(config_, [this](ConfigInfo* config) { return writeControls(config); }))
+        QDialog::accept();
 }
 
-bool VnaConfigDialog::writeControls() {
+bool VnaConfigDialog::writeControls(ConfigInfo* config) {
     // An empty drop-down (no VNA in the database) leaves the name as it is.
     if (vnaCombo_->currentIndex() >= 0 &&
-        SetConfigVNAName(config_, SelectedRecordName(vnaCombo_).constData()) == 0)
+        SetConfigVNAName(config, SelectedRecordName(vnaCombo_).constData()) == 0)
         return RefuseField(vnaCombo_);
     RecordName vnaName{};
-    if (GetConfigVNAName(config_, vnaName.data(), int(vnaName.size())) == 0) return false;
+    if (GetConfigVNAName(config, vnaName.data(), int(vnaName.size())) == 0) return false;
     const VNAInfo* vna = FindVNAInfo(vnaName.data());
     if (vna == nullptr) return false;
 
@@ -157,15 +159,15 @@ bool VnaConfigDialog::writeControls() {
         ReportPowerLimit("Port power is greater than the maximum of %1 dBm.", maxPowerDbm);
         return RefuseField(powerEdit_);
     }
-    if (SetConfigPower(config_, *powerDbm) == 0) return RefuseField(powerEdit_);
+    if (SetConfigPower(config, *powerDbm) == 0) return RefuseField(powerEdit_);
 
     // The drop-downs offer only numbers; one without a selection leaves its value as it is.
     if (const std::optional<float> ifBandwidthHz =
             ReadLeadingFloat(ifBandwidthCombo_->currentText());
-        ifBandwidthHz && SetConfigIFBW(config_, *ifBandwidthHz) == 0)
+        ifBandwidthHz && SetConfigIFBW(config, *ifBandwidthHz) == 0)
         return RefuseField(ifBandwidthCombo_);
     if (const std::optional<int> averages = ReadLeadingInt(averagingCombo_->currentText());
-        averages && SetConfigAverages(config_, *averages) == 0)
+        averages && SetConfigAverages(config, *averages) == 0)
         return RefuseField(averagingCombo_);
     return true;
 }

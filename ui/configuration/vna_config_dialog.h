@@ -23,8 +23,8 @@ struct VNAInfo;
 /// "Accept" writes the VNA name, checks the port power against that VNA's limits ("Invalid port
 /// power.", "Port power is less than the minimum of %.1f dBm.", "Port power is greater than the
 /// maximum of %.1f dBm."), then writes the port power, the IF bandwidth and the averaging factor.
-/// The first value refused stops there with its message and leaves the dialog open; what was
-/// written before it stays written.
+/// The first value refused stops there with its message and leaves the dialog open with the
+/// configuration as it was: nothing is written unless every value is taken.
 class VnaConfigDialog : public QDialog {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ private:
     void createControls();
     void vnaChanged(int index);
     void showIfBandwidths(const VNAInfo* vna, float selectHz);
-    [[nodiscard]] bool writeControls();
+    [[nodiscard]] bool writeControls(ConfigInfo* config);
 
     ConfigInfo* config_;
     QComboBox* vnaCombo_ = nullptr;

@@ -27,6 +27,8 @@ enum HelpContext : int {
     kHelpTestsetPages = 17,
     kHelpMeasuredDut = 18,
     kHelpPlanner = 19,
+    kHelpUserDutResults = 20,
+    kHelpComputation = 21,
 };
 
 /// The program's one help function, called by every "Help" button and "Help Contents...". Shows

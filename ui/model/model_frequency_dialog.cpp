@@ -3,6 +3,7 @@
 #include "core/message_sink.h"
 #include "core/units.h"
 #include "engine/model.h"
+#include "ui/add_sweep_dialog.h"
 #include "ui/editor_buttons.h"
 #include "ui/help/help.h"
 #include "ui/list_sorting.h"
@@ -52,6 +53,8 @@ ModelFrequencyDialog::ModelFrequencyDialog(ModelInfo* model, QWidget* parent)
     auto* newLayout = new QFormLayout(newFrequency);
     newLayout->addRow(QStringLiteral("Frequency (GHz)"), frequencyEdit_);
     newLayout->addRow(QString(), addButton);
+    auto* sweepButton = new QPushButton(QStringLiteral("Add Sweep..."));
+    newLayout->addRow(QString(), sweepButton);
 
     powerEdit_->setMaxLength(kPowerFieldLength);
     auto* power = new QGroupBox(QStringLiteral("Power"));
@@ -70,6 +73,8 @@ ModelFrequencyDialog::ModelFrequencyDialog(ModelInfo* model, QWidget* parent)
     layout->addWidget(CreateEditorButtons(this, kHelpModelFrequenciesAndPower));
 
     connect(addButton, &QPushButton::clicked, this, &ModelFrequencyDialog::addFrequency);
+    AddOnEnter(frequencyEdit_, [this] { addFrequency(); });
+    connect(sweepButton, &QPushButton::clicked, this, &ModelFrequencyDialog::addSweep);
     connect(deleteButton, &QPushButton::clicked, this, &ModelFrequencyDialog::deleteFrequency);
 
     int count = 0;
@@ -111,28 +116,41 @@ void ModelFrequencyDialog::addFrequency() {
     SortListByLeadingNumber(list_, kFrequencyRole);
 }
 
+void ModelFrequencyDialog::addSweep() {
+    addSweepFrequencies(AskForSweep(this, list_->count()));
+}
+
+void ModelFrequencyDialog::addSweepFrequencies(const std::vector<double>& frequenciesHz) {
+    if (frequenciesHz.empty()) return;
+    for (double frequencyHz : frequenciesHz)
+        appendFrequency(frequencyHz);
+    SortListByLeadingNumber(list_, kFrequencyRole);
+}
+
 void ModelFrequencyDialog::deleteFrequency() {
     const QList<QListWidgetItem*> selected = list_->selectedItems();
     if (!selected.isEmpty()) delete selected.front();
 }
 
 void ModelFrequencyDialog::accept() {
-    if (writeControls()) QDialog::accept();
+    // Every field is written into a copy first: a refused one leaves the model untouched.
+    if (WriteAllOrNothing(model_, [this](ModelInfo* model) { return writeControls(model); }))
+        QDialog::accept();
 }
 
-bool ModelFrequencyDialog::writeControls() {
+bool ModelFrequencyDialog::writeControls(ModelInfo* model) {
     // An empty list is corrected by adding a frequency, a refused line by deleting it.
-    if (SetModelNumFreqs(model_, list_->count()) == 0)
+    if (SetModelNumFreqs(model, list_->count()) == 0)
         return list_->count() == 0 ? RefuseField(frequencyEdit_) : RefuseField(list_);
     for (int i = 0; i < list_->count(); ++i)
-        if (SetModelFreq(model_, i, list_->item(i)->data(kFrequencyRole).toDouble()) == 0)
+        if (SetModelFreq(model, i, list_->item(i)->data(kFrequencyRole).toDouble()) == 0)
             return RefuseListLine(list_, i);
     const std::optional<float> powerDbm = ReadNumberEdit(powerEdit_);
     if (!powerDbm) {
         ShowErrorMessage("Invalid port power.");
         return RefuseField(powerEdit_);
     }
-    if (SetModelPower(model_, *powerDbm) == 0) return RefuseField(powerEdit_);
+    if (SetModelPower(model, *powerDbm) == 0) return RefuseField(powerEdit_);
     return true;
 }
 

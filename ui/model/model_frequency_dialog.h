@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <vector>
+
 class QLineEdit;
 class QListWidget;
 
@@ -14,8 +16,9 @@ struct ModelInfo;
 ///
 /// "Accept" sets the model's number of frequencies to the number of lines, then each frequency in
 /// list order, then the port power; the first value refused stops there with its message ("Invalid
-/// port power." for a power that is no number) and leaves the dialog open, with what was written
-/// before it kept. Each line keeps the exact frequency it stands for, so frequencies read from a
+/// port power." for a power that is no number) and leaves the dialog open with the model as it
+/// was: nothing is written unless every value is taken. Enter in "Frequency (GHz)" adds, as
+/// "Add" does. Each line keeps the exact frequency it stands for, so frequencies read from a
 /// model file are written back with every digit they had.
 class ModelFrequencyDialog : public QDialog {
     Q_OBJECT
@@ -34,10 +37,14 @@ public Q_SLOTS:
     void addFrequency();
     /// Removes the selected line, if one is selected.
     void deleteFrequency();
+    /// "Add Sweep...": asks for a sweep and adds its frequencies into the sorted list.
+    void addSweep();
+    /// Adds `frequenciesHz` (a sweep) into the sorted list.
+    void addSweepFrequencies(const std::vector<double>& frequenciesHz);
 
 private:
     void appendFrequency(double frequencyHz);
-    [[nodiscard]] bool writeControls();
+    [[nodiscard]] bool writeControls(ModelInfo* model);
 
     ModelInfo* model_;
     QListWidget* list_;

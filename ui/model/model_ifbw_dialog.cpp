@@ -102,14 +102,16 @@ ModelIfbwDialog::ModelIfbwDialog(ModelInfo* model, QWidget* parent)
 }
 
 void ModelIfbwDialog::accept() {
-    if (writeControls()) QDialog::accept();
+    // Every field is written into a copy first: a refused one leaves the model untouched.
+    if (WriteAllOrNothing(model_, [this](ModelInfo* model) { return writeControls(model); }))
+        QDialog::accept();
 }
 
-bool ModelIfbwDialog::writeControls() {
-    return WriteSelected<float>(ifBandwidth_, model_, SetModelIFBW) &&
-           WriteSelected<int>(averages_, model_, SetModelAverages) &&
-           WriteSelected<float>(nrcIfBandwidth_, model_, SetModelNRcIFBW) &&
-           WriteSelected<int>(nrcAverages_, model_, SetModelNRcAverages);
+bool ModelIfbwDialog::writeControls(ModelInfo* model) {
+    return WriteSelected<float>(ifBandwidth_, model, SetModelIFBW) &&
+           WriteSelected<int>(averages_, model, SetModelAverages) &&
+           WriteSelected<float>(nrcIfBandwidth_, model, SetModelNRcIFBW) &&
+           WriteSelected<int>(nrcAverages_, model, SetModelNRcAverages);
 }
 
 } // namespace tolvane

@@ -36,7 +36,7 @@ public Q_SLOTS:
     void accept() override;
 
 private:
-    [[nodiscard]] bool writeControls();
+    [[nodiscard]] bool writeControls(ModelInfo* model);
 
     ModelInfo* model_;
     QComboBox* ifBandwidth_;

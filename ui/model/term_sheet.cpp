@@ -3,6 +3,7 @@
 #include "core/fv_table.h"
 #include "core/pv_table.h"
 #include "core/units.h"
+#include "engine/model_component_backup.h"
 #include "ui/help/help.h"
 #include "ui/model/value_table_page.h"
 
@@ -102,6 +103,13 @@ TermSheet::TermSheet(int startTerm, ModelInfo* model, const ConfigInfo* config, 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addWidget(buttons_);
+    saved_ = std::make_unique<ModelComponentBackup>(model_, component());
+}
+
+TermSheet::~TermSheet() = default;
+
+int TermSheet::component() const {
+    return DescribeModelTerm(terms_.front()).component;
 }
 
 ValueTablePage* TermSheet::page(int index) const {
@@ -137,16 +145,25 @@ void TermSheet::showPage(int index) {
 }
 
 bool TermSheet::apply() {
-    bool written = true;
-    for (ValueTablePage* page : pages_)
-        if (page != nullptr) written = page->writeBack() && written;
+    ModelComponentBackup before(model_, component());
+    for (ValueTablePage* page : pages_) {
+        if (page != nullptr && !page->writeBack()) {
+            before.restore(model_);
+            return false;
+        }
+    }
+    saved_ = std::make_unique<ModelComponentBackup>(model_, component());
     applyButton()->setEnabled(false);
-    return written;
+    return true;
 }
 
 void TermSheet::accept() {
-    apply();
-    QDialog::accept();
+    if (apply()) QDialog::accept();
+}
+
+void TermSheet::reject() {
+    saved_->restore(model_);
+    QDialog::reject();
 }
 
 } // namespace tolvane

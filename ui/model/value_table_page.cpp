@@ -181,6 +181,8 @@ ValueTablePage::ValueTablePage(int term, ModelInfo* model, const ConfigInfo* con
     layout->addLayout(right);
 
     connect(addButton_, &QPushButton::clicked, this, &ValueTablePage::addLine);
+    AddOnEnter(abscissaEdit_, [this] { addLine(); });
+    AddOnEnter(valueEdit_, [this] { addLine(); });
     connect(deleteButton_, &QPushButton::clicked, this, &ValueTablePage::deleteSelectedLine);
     connect(copyButton_, &QPushButton::clicked, this, &ValueTablePage::copyFromConfiguration);
     connect(interpolation_, &QButtonGroup::idClicked, this, [this] {

@@ -94,23 +94,6 @@ private Q_SLOTS:
         QVERIFY(chart->openBudget(2, 91) == nullptr); // beyond the curve
     }
 
-    // The arrow keys move the current point, Enter opens its budget.
-    void keyboardMovesThePointAndOpensItsBudget() {
-        const auto chart = makeChart();
-        auto* view = chart->findChild<QChartView*>();
-        view->setFocus();
-        QTest::keyClick(view, Qt::Key_Right);
-        QTest::keyClick(view, Qt::Key_Right);
-        QTest::keyClick(view, Qt::Key_Up);
-        QCOMPARE(chart->currentPoint(), QPoint(1, 2));
-        QTest::keyClick(view, Qt::Key_Left);
-        QTest::keyClick(view, Qt::Key_Left);
-        QTest::keyClick(view, Qt::Key_Left);
-        QCOMPARE(chart->currentPoint(), QPoint(1, 0));
-        QTest::keyClick(view, Qt::Key_Return);
-        QCOMPARE(chart->findChildren<BudgetWindow*>().size(), 1);
-    }
-
     // RSS (dashed) and Monte Carlo (dotted) beside each worst-case curve, in its colour; RSS never
     // above the worst case; the legend names the three line styles.
     void methodCurvesJoinTheChart() {

@@ -4,6 +4,7 @@
 #include "support/captured_messages.h"
 #include "ui/charts/axis_ticks.h"
 #include "ui/charts/chart_content.h"
+#include "ui/charts/chart_points.h"
 #include "ui/charts/user_dut_results_dialog.h"
 
 #include "engine/uncertainty.h"
@@ -231,6 +232,54 @@ private Q_SLOTS:
         messages.clear();
         QVERIFY(!ReadDutValueChart(nullptr, kPlotReflectionMagnitude, QString(), &content));
         QCOMPARE(messages.errors().back(), std::string("DrawPlot: Error in a called routine."));
+
+        // 5000 curves of 2^31 - 1 points would take 170 TB: refused before anything is read.
+        messages.clear();
+        (void)SetUncertaintyNumFreqs(result.get(), 5000);
+        (void)SetUncertaintyNumDUTValues(result.get(), 2147483647);
+        QVERIFY(!ReadDutValueChart(result.get(), kPlotReflectionPhase, QString(), &content));
+        QCOMPARE(messages.errors(), std::vector<std::string>{"DrawPlot: error allocating memory."});
+    }
+
+    // What a point stands for, its read-out, the nearest point to the mouse and the copied data.
+    void pointsReadOutsAndCopiedData() {
+        ResultPtr result = MakeResult(2, 3, kUncertaintyReflection);
+        QVERIFY(result);
+        ChartContent content;
+        QVERIFY(ReadDutValueChart(result.get(), kPlotReflectionMagnitude, QString(), &content));
+        content.resultSlot = 4;
+        const ChartPoint point = DescribePoint(content, 1, 2, false);
+        QCOMPARE(point.frequencyHz, 2e9);
+        QVERIFY(qAbs(point.dutValueDb + 4.0) < 1e-5);
+        QCOMPARE(point.resultSlot, 4);
+        QCOMPARE(point.frequencyIndex, 1);
+        QCOMPARE(point.dutIndex, 2);
+        QVERIFY(!point.transmission && !point.phase);
+        QCOMPARE(PointReadout(point), QStringLiteral("2.000000 GHz, S11 -4.00 dB: 0.3 dB"));
+        // Linear: upper bound minus nominal, 10^(-4/20) (10^(0.3/20) - 1) = 0.02217.
+        const ChartPoint linear = DescribePoint(content, 1, 2, true);
+        QVERIFY(qAbs(linear.uncertainty - 0.022173) < 1e-6);
+        QCOMPARE(PointReadout(linear), QStringLiteral("2.000000 GHz, S11 -4.00 dB: 0.02217"));
+
+        const ChartGeometry geometry{QRectF(0, 0, 400, 300), -4.0, 0.0, 0.01, 10.0};
+        const QPointF at = geometry.toPixel(content.curves[1].points[2]);
+        QVERIFY(qAbs(at.x()) < 1e-3); // -4 dB at the left edge
+        const auto nearest = NearestPoint(content, {0, 1}, geometry, at + QPointF(3, -2), 6, false);
+        QVERIFY(nearest && nearest->curve == 1 && nearest->index == 2);
+        QVERIFY(!NearestPoint(content, {0, 1}, geometry, QPointF(200, 0), 6, false));
+
+        const QStringList lines = ChartDataText(content, false).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 1 + 3 + 1); // header, three DUT values, the last line feed
+        QCOMPARE(lines[0], QStringLiteral("Device S11 (dB)\t1.000000 GHz Uncertainty (dB)\t"
+                                          "2.000000 GHz Uncertainty (dB)"));
+        QCOMPARE(lines[3].split(QLatin1Char('\t')),
+                 (QStringList{QString::number(content.curves[0].points[2].x(), 'g', 9),
+                              QString::number(content.curves[0].points[2].y(), 'g', 9),
+                              QString::number(content.curves[1].points[2].y(), 'g', 9)}));
+        QVERIFY(qAbs(lines[3].split(QLatin1Char('\t'))[2].toDouble() - 0.3) < 1e-5);
+        QVERIFY(
+            ChartDataText(content, true)
+                .startsWith(QStringLiteral("Device S11 (dB)\t1.000000 GHz Uncertainty (linear)")));
     }
 
     void userDutResultLines() {

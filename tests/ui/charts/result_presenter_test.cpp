@@ -189,6 +189,10 @@ private Q_SLOTS:
         QCOMPARE(state().resultCount, 1);
         QVERIFY(computeReflection());
         QCOMPARE(plotCount(), 4); // charts accumulate
+        // A kept result names its slot, numbered as the exported files: slot 1 is "Result 2".
+        QVERIFY(!presenter()->charts()[0]->windowTitle().contains(QStringLiteral("(Result")));
+        QCOMPARE(presenter()->charts()[2]->windowTitle(),
+                 QStringLiteral("Reflection Magnitude Uncertainty (Result 2)"));
         QCOMPARE(state().currentResultSlot, 2);
         QCOMPARE(state().resultCount, 2);
         // Checking it again returns to slot 0.

@@ -238,10 +238,19 @@ private Q_SLOTS:
         QTest::newRow("reflection, all taken")
             << int(kReflectionEntry) << u"-30"_s << u"11"_s << u"-7"_s << QStringList{}
             << QList<float>{1, -30, 11, -80, 10, 1};
+        // A refusal writes nothing, not even the values before it.
         QTest::newRow("reflection, number refused by the record after minimum and maximum")
             << int(kReflectionEntry) << u"-30"_s << u"0"_s << u"-7"_s
             << QStringList{u"SetDUTParam: invalid number of values."_s}
-            << QList<float>{1, -30, 41, -80, 10, 1};
+            << QList<float>{2, -40, 41, -80, 10, 1};
+        QTest::newRow("reflection, minimum above the maximum")
+            << int(kReflectionEntry) << u"5"_s << u"11"_s << u"-7"_s
+            << QStringList{u"\"Minimum (dB)\" is greater than \"Maximum (dB)\"."_s}
+            << QList<float>{2, -40, 41, -80, 10, 1};
+        QTest::newRow("transmission, minimum above the maximum")
+            << int(kTransmissionEntry) << u"10.5"_s << u"25"_s << u"-7"_s
+            << QStringList{u"\"Minimum (dB)\" is greater than \"Maximum (dB)\"."_s}
+            << QList<float>{2, -80, 91, -80, 10, 1};
         QTest::newRow("transmission, all taken; reverse written before the reciprocal flag")
             << int(kTransmissionEntry) << u"-60.5"_s << u"25"_s << u"-7"_s << QStringList{}
             << QList<float>{2, -60.5f, 25, -7, -7, 0};
@@ -252,7 +261,7 @@ private Q_SLOTS:
         QTest::newRow("transmission, reverse not a number after the values")
             << int(kTransmissionEntry) << u"-60.5"_s << u"25"_s << u"?"_s
             << QStringList{u"\"Reverse Transmission (dB)\" is not a number."_s}
-            << QList<float>{2, -60.5f, 25, -80, 10, 1};
+            << QList<float>{2, -80, 91, -80, 10, 1};
     }
     void acceptWritesInOrderAndStopsAtTheFirstRefusal() {
         QFETCH(int, entry);
@@ -286,19 +295,24 @@ private Q_SLOTS:
 
     void acceptWritesTheUserValuesInOneCall_data() {
         QTest::addColumn<QString>("s21");
+        QTest::addColumn<QString>("start");
         QTest::addColumn<QString>("points");
         QTest::addColumn<QStringList>("errors");
         QTest::addColumn<int>("storedPoints"); // 0: the user values were not written
-        QTest::newRow("all taken") << u"2.5"_s << u"301"_s << QStringList{} << 301;
+        QTest::newRow("all taken") << u"2.5"_s << u"1"_s << u"301"_s << QStringList{} << 301;
         QTest::newRow("points above 5000 are stored as 5000")
-            << u"2.5"_s << u"6000"_s << QStringList{} << 5000;
+            << u"2.5"_s << u"1"_s << u"6000"_s << QStringList{} << 5000;
         QTest::newRow("one field not a number: none of the seven is written")
-            << u"x"_s << u"301"_s << QStringList{u"\"S21 (dB)\" is not a number."_s} << 0;
+            << u"x"_s << u"1"_s << u"301"_s << QStringList{u"\"S21 (dB)\" is not a number."_s} << 0;
         QTest::newRow("points not a number")
-            << u"2.5"_s << u""_s << QStringList{u"\"Points\" is not a number."_s} << 0;
+            << u"2.5"_s << u"1"_s << u""_s << QStringList{u"\"Points\" is not a number."_s} << 0;
+        QTest::newRow("start above stop")
+            << u"2.5"_s << u"3.5"_s << u"301"_s
+            << QStringList{u"\"Start Freq. (GHz)\" is greater than \"Stop Freq. (GHz)\"."_s} << 0;
     }
     void acceptWritesTheUserValuesInOneCall() {
         QFETCH(QString, s21);
+        QFETCH(QString, start);
         QFETCH(QString, points);
         QFETCH(QStringList, errors);
         QFETCH(int, storedPoints);
@@ -308,20 +322,18 @@ private Q_SLOTS:
         testing::ClickCheckBox(check("freqSweep"));
         type(edit("s11"), u"-25.125"_s);
         type(edit("s21"), s21);
-        type(edit("startFreq"), u"1"_s);
+        type(edit("startFreq"), start);
         type(edit("stopFreq"), u"3"_s);
         type(edit("points"), points);
         dialog_->accept();
 
         QCOMPARE(testing::ErrorTexts(*messages_), errors);
-        QCOMPARE(dut_->type, int(DUT_USER_DEFINED));
         if (storedPoints == 0) {
-            DUTInfo expected = before;
-            expected.type = DUT_USER_DEFINED;
-            QVERIFY(*dut_ == expected); // neither the values nor the sweep flag were written
+            QVERIFY(*dut_ == before); // not even the type was written
             QVERIFY(dialog_->isVisible());
             return;
         }
+        QCOMPARE(dut_->type, int(DUT_USER_DEFINED));
         QCOMPARE(dut_->userS11Db, -25.125f);
         QCOMPARE(dut_->userS12Db, -20.0f);
         QCOMPARE(dut_->userS21Db, 2.5f);
@@ -365,6 +377,11 @@ private Q_SLOTS:
         open();
         typeCombo()->setCurrentIndex(kReflectionEntry);
         type(edit("minimum"), u"-3"_s);
+        // A refused Accept first: the type, minimum and maximum it read stay unwritten.
+        type(edit("number"), u"0"_s);
+        dialog_->accept();
+        QCOMPARE(testing::ErrorTexts(*messages_),
+                 QStringList{u"SetDUTParam: invalid number of values."_s});
         QTest::mouseClick(testing::Button(dialog_.get(), u"Cancel"_s), Qt::LeftButton);
         QVERIFY(!dialog_->isVisible());
         QVERIFY(*dut_ == before);

@@ -68,7 +68,7 @@ private Q_SLOTS:
         QCOMPARE(dialog_->windowTitle(), u"Configuration Frequencies"_s);
         QCOMPARE(testing::ShownTexts(dialog_.get()),
                  testing::Sorted({u"Frequencies"_s, u"Delete"_s, u"Frequency (GHz)"_s, u"Add"_s,
-                                  u"Accept"_s, u"Cancel"_s, u"Help"_s}));
+                                  u"Add Sweep..."_s, u"Accept"_s, u"Cancel"_s, u"Help"_s}));
         QCOMPARE(lines(), (QStringList{u"0.050000 GHz"_s, u"1.000000 GHz"_s, u"5.000000 GHz"_s,
                                        u"26.500000 GHz"_s}));
     }
@@ -155,16 +155,37 @@ private Q_SLOTS:
         QCOMPARE(storedFrequencies(), (QList<double>{5e9, 0.05e9, 26.5e9, 1e9}));
     }
 
-    void aRefusedFrequencyStopsAfterTheCountWasWritten() {
-        // A frequency below a kilohertz shows as 0.000000 GHz, which the configuration refuses.
+    // A refused line writes nothing, not even the count before it: "Cancel" then leaves the
+    // configuration exactly as it was, every entry included.
+    void aRefusedFrequencyWritesNothing() {
+        const std::vector<std::string> before = testing::RecordFields(*config_);
         open();
+        add(u"30"_s);
+        // A frequency below a kilohertz shows as 0.000000 GHz, which the configuration refuses.
         add(u"0.0000001"_s);
         dialog_->accept();
         QCOMPARE(testing::ErrorTexts(*messages_),
                  QStringList{u"SetConfigParam: Invalid frequency value."_s});
         QVERIFY(dialog_->isVisible());
-        // The count is written first; the refused line was the first, so no entry changed.
-        QCOMPARE(storedFrequencies(), (QList<double>{5e9, 0.05e9, 26.5e9, 1e9, 9e9}));
+        QCOMPARE(testing::FieldChange(before, *config_), QString());
+        QTest::mouseClick(testing::Button(dialog_.get(), u"Cancel"_s), Qt::LeftButton);
+        QCOMPARE(testing::FieldChange(before, *config_), QString());
+    }
+
+    // Enter in "Frequency (GHz)" adds what was typed, as "Add" does, and the dialog stays open.
+    void enterInTheFrequencyFieldAdds() {
+        open();
+        auto* field = Child<QLineEdit>(dialog_.get(), "frequency");
+        QTest::keyClicks(field, u"2.5"_s);
+        QTest::keyClick(field, Qt::Key_Return);
+        field->clear();
+        QTest::keyClicks(field, u"x"_s);
+        QTest::keyClick(field, Qt::Key_Enter);
+        QVERIFY(dialog_->isVisible());
+        QCOMPARE(dialog_->result(), 0);
+        QCOMPARE(lines(), (QStringList{u"0.050000 GHz"_s, u"1.000000 GHz"_s, u"2.500000 GHz"_s,
+                                       u"5.000000 GHz"_s, u"26.500000 GHz"_s}));
+        QCOMPARE(testing::ErrorTexts(*messages_), QStringList{u"Invalid frequency."_s});
     }
 };
 

@@ -58,6 +58,8 @@ const QList<QPair<int, QString>> kContextTopics = {
     {kHelpConnectorRepeatabilityPages, QStringLiteral("Connector Repeatability")},
     {kHelpModelDut, QStringLiteral("Model DUT")},
     {kHelpTestsetPages, QStringLiteral("Testset")},
+    {kHelpUserDutResults, QStringLiteral("User Defined DUT Results")},
+    {kHelpComputation, QStringLiteral("Computation of Uncertainty")},
     {kHelpMeasuredDut, QStringLiteral("Measured DUTs, Limits and Decision Rules")},
     {kHelpPlanner, QStringLiteral("Planner")},
 };

@@ -3,6 +3,7 @@
 
 #include "help_fixture.h"
 #include "support/temp_dir.h"
+#include "ui/charts/user_dut_results_dialog.h"
 #include "ui/configuration/cable_config_dialog.h"
 #include "ui/configuration/calibration_config_dialog.h"
 #include "ui/configuration/configuration_dialog.h"
@@ -18,6 +19,7 @@
 #include "ui/model/term_sheet.h"
 
 #include "engine/config.h"
+#include "engine/uncertainty.h"
 #include "support/model_builder.h"
 
 #include <QAction>
@@ -306,6 +308,19 @@ private Q_SLOTS:
         QVERIFY(model && HelpButton(model));
         QTest::mouseClick(HelpButton(model), Qt::LeftButton);
         QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(kHelpModelDialog));
+
+        // The note on the charts sends the reader to this menu item.
+        QAction* computation = FindAction(&window, QStringLiteral("Computation of Uncertainty"));
+        QVERIFY(computation != nullptr);
+        computation->trigger();
+        QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(kHelpComputation));
+
+        UncertaintyInfo* empty = CreateUncertaintyInfo();
+        UserDutResultsDialog results(empty, &window);
+        QVERIFY(HelpButton(&results));
+        QTest::mouseClick(HelpButton(&results), Qt::LeftButton);
+        QCOMPARE(ShownHelpWindow()->currentTopic(), topicOf(kHelpUserDutResults));
+        QCOMPARE(DestroyUncertaintyInfo(empty), 1);
     }
 
     void editorHelpButtonsOpenTheirTopics() {

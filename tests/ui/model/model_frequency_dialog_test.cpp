@@ -4,6 +4,7 @@
 #include "model_editor_fixture.h"
 
 #include "support/captured_messages.h"
+#include "support/record_fields.h"
 #include "ui/model/model_frequency_dialog.h"
 
 #include <QLineEdit>
@@ -126,9 +127,12 @@ private Q_SLOTS:
         QCOMPARE(model->powerDbm, 3.0f);
     }
 
-    void aBadPowerStopsAfterTheFrequencies() {
+    // A refused power writes nothing, not the frequencies before it either: "Cancel" then leaves
+    // the model field by field as it was.
+    void aBadPowerWritesNothing() {
         CapturedMessages messages;
         ModelPtr model = ModelWith({1e9}, 3.0f);
+        const std::vector<std::string> before = RecordFields(*model);
         ModelFrequencyDialog dialog(model.get());
         dialog.frequencyEdit()->setText(QStringLiteral("2"));
         dialog.addFrequency();
@@ -139,8 +143,21 @@ private Q_SLOTS:
             QVERIFY(dialog.isVisible());
         }
         QCOMPARE(messages.errors(), std::vector<std::string>(2, "Invalid port power."));
-        QCOMPARE(FrequenciesOf(model.get()), (std::vector<double>{1e9, 2e9}));
-        QCOMPARE(model->powerDbm, 3.0f);
+        QCOMPARE(FirstDifference(before, RecordFields(*model)), std::string());
+        dialog.reject();
+        QCOMPARE(FirstDifference(before, RecordFields(*model)), std::string());
+    }
+
+    void enterInTheFrequencyFieldAdds() {
+        ModelPtr model = ModelWith({1e9}, 3.0f);
+        ModelFrequencyDialog dialog(model.get());
+        dialog.open();
+        QTest::keyClicks(dialog.frequencyEdit(), QStringLiteral("2"));
+        QTest::keyClick(dialog.frequencyEdit(), Qt::Key_Return);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.lines(),
+                 (QStringList{QStringLiteral("1.000000 GHz"), QStringLiteral("2.000000 GHz")}));
+        QCOMPARE(model->numFreqs, 1);
     }
 };
 

@@ -7,6 +7,7 @@
 #include "components/cal_kit.h"
 #include "components/vna.h"
 #include "support/captured_messages.h"
+#include "support/record_fields.h"
 #include "support/scoped_component_lists.h"
 #include "ui/help/help.h"
 #include "ui/model/term_sheet.h"
@@ -161,21 +162,50 @@ private Q_SLOTS:
         QCOMPARE(model->cable1->DCbTm->numPairs, 0);
     }
 
-    void aRefusedPageDoesNotStopTheOthers() {
+    // A page refused part way (a damaged model: its reflection-tracking table is missing) puts
+    // back the pages written before it, and "OK" keeps the sheet open.
+    void aRefusedPageWritesNothing() {
         CapturedMessages messages;
         ModelPtr model = EmptyModel();
-        QVERIFY(DestroyFVInfo(model->calKit->CDr) == 1);
-        model->calKit->CDr = nullptr;
+        QVERIFY(Fill(model->calKit->CDr, {{1e9, 40.0f}}));
+        QVERIFY(DestroyFVInfo(model->calKit->CRt) == 1);
+        model->calKit->CRt = nullptr;
+        const std::vector<std::string> before = RecordFields(*model);
         TermSheet sheet(kTermDirectivity, model.get(), nullptr);
-        sheet.tabs()->setCurrentIndex(1);
-        AddLine(sheet.page(1), QStringLiteral("1"), QStringLiteral("41"));
+        AddLine(sheet.page(0), QStringLiteral("2"), QStringLiteral("41"));
+        for (int tab : {1, 2})
+            sheet.tabs()->setCurrentIndex(tab);
+        AddLine(sheet.page(1), QStringLiteral("1"), QStringLiteral("35"));
         messages.clear();
         QVERIFY(!sheet.apply());
         QCOMPARE(messages.errors(), std::vector<std::string>{"SetFVParam: NULL info pointer."});
-        QVERIFY(PairsOf(model->calKit->CSm) == (Pairs{{1e9, 41.0f}}));
-        // "OK" closes all the same: the setter has told the user.
+        QCOMPARE(FirstDifference(before, RecordFields(*model)), std::string());
         sheet.accept();
-        QCOMPARE(sheet.result(), int(QDialog::Accepted));
+        QCOMPARE(sheet.result(), int(QDialog::Rejected));
+    }
+
+    // "Cancel" undoes a "Copy" (which replaced the whole record at once) and every edit: the
+    // model is field by field as before, the VNA's list of IF bandwidths included.
+    void cancelUndoesCopyAndEdits() {
+        ScopedComponentLists lists;
+        CalInfo* kit = lists.addCalKit("Kit A", "Type N");
+        QVERIFY(Fill(kit->CXt, {{1e9, 120.0f}}));
+        VNAInfo* vna = lists.addVNA("VNA X");
+        QVERIFY(Fill(vna->nrc, {{1e9, 110.0f}}) && Fill(vna->src, {{0.0, 0.1f}}) &&
+                AddVNAIFBW(vna, 10.0f));
+        ConfigPtr config(CreateConfigInfo());
+        QVERIFY(SetConfigCalName(config.get(), "Kit A") && SetConfigVNAName(config.get(), "VNA X"));
+        ModelPtr model = EmptyModel();
+        QVERIFY(Fill(model->calKit->CXt, {{2e9, 90.0f}}) && AddVNAIFBW(model->vna, 100.0f));
+        const std::vector<std::string> before = RecordFields(*model);
+        for (int term : {kTermCrosstalk, kTermReceiverNoise}) {
+            TermSheet sheet(term, model.get(), config.get());
+            sheet.currentPage()->copyFromConfiguration();
+            AddLine(sheet.currentPage(), QStringLiteral("3"), QStringLiteral("80"));
+            QVERIFY(FirstDifference(before, RecordFields(*model)) != std::string());
+            sheet.reject();
+            QCOMPARE(FirstDifference(before, RecordFields(*model)), std::string());
+        }
     }
 
     // "Copy" on the Crosstalk page replaces the whole calibration kit of the model; a page of the
