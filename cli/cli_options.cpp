@@ -95,7 +95,8 @@ const char* UsageText() {
            "  tolvane-cli --version\n"
            "\n"
            "compute-config  computes a configuration file against the component database\n"
-           "                (default \"uncdata.unc\" in the current directory)\n"
+           "                (default \"uncdata.unc\" in the current directory, else in\n"
+           "                the user's data folder, else the installed one)\n"
            "compute-model   computes a model file with its own coverage factors\n"
            "compute-measured  computes the uncertainty of every point of a Touchstone file\n"
            "                with the configuration's set-up and judges it against the limits\n"
@@ -276,6 +277,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
             return false;
         } else if (argument == "--database" && options->command != Command::ComputeModel) {
             options->databasePath = value;
+            options->databaseGiven = true;
         } else if (options->command == Command::Plan) {
             if (!ParsePlanOption(argument, value, options, problem)) return false;
         } else if (argument == "--limits" && measured) {

@@ -21,6 +21,7 @@ struct Options {
     std::string limitsPath;      ///< compute-measured: the limit file, empty for none
     DecisionRule rule = DecisionRule::Guarded;
     std::string databasePath = "uncdata.unc";
+    bool databaseGiven = false; ///< --database was given; otherwise the default is looked up
     std::string outputPath = "uncertainty.dat"; ///< "-" is standard output
     OutputFormat format = OutputFormat::Table;
     UncertaintyMethod method = UncertaintyMethod::WorstCase;

@@ -15,6 +15,7 @@
 #include "engine/plan_values.h"
 #include "engine/program_state.h"
 #include "files/config_file.h"
+#include "files/data_folders.h"
 #include "files/database_file.h"
 #include "files/export.h"
 #include "files/file_error.h"
@@ -324,7 +325,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     Options options;
     std::string problem;
-    if (!ParseOptions(arguments, &options, &problem) || !OutputSparesTheInputs(options, &problem)) {
+    const bool parsed = ParseOptions(arguments, &options, &problem);
+    if (parsed && !options.databaseGiven)
+        options.databasePath = tolvane::DefaultDatabasePath().string();
+    if (!parsed || !OutputSparesTheInputs(options, &problem)) {
         std::fprintf(stderr, "tolvane-cli: %s\n\n%s", problem.c_str(), UsageText());
         return kExitUsage;
     }

@@ -3,6 +3,8 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #include <unistd.h>
+#elif defined(_WIN32)
+#include <windows.h>
 #endif
 
 #include <cstdio>
@@ -31,6 +33,11 @@ std::size_t PhysicalMemoryBytes() noexcept {
     if (pages > 0 && pageBytes > 0 &&
         static_cast<std::size_t>(pages) <= std::size_t(-1) / static_cast<std::size_t>(pageBytes))
         return static_cast<std::size_t>(pages) * static_cast<std::size_t>(pageBytes);
+#elif defined(_WIN32)
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    if (::GlobalMemoryStatusEx(&status) != 0 && status.ullTotalPhys > 0)
+        return static_cast<std::size_t>(status.ullTotalPhys);
 #endif
     return std::size_t(-1);
 }

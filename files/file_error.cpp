@@ -25,6 +25,8 @@ const char* RoutinePrefix(std::uint32_t routine) {
         return "ReadTouchstoneFile: ";
     case kRoutineReadLimitFile:
         return "ReadLimitFile: ";
+    case kRoutineFillUserDataFolder:
+        return "FillUserDataFolder: ";
     default:
         return "";
     }

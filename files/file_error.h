@@ -16,6 +16,7 @@ enum FileRoutine : std::uint32_t {
     kRoutineExportUncertaintyToFile = 6,
     kRoutineReadTouchstoneFile = 7,
     kRoutineReadLimitFile = 8,
+    kRoutineFillUserDataFolder = 9,
 };
 
 /// Message numbers of the File module (1 to 5 are the common ones).

@@ -28,10 +28,13 @@ struct ProgramRun {
 class CliTest : public ::testing::Test {
 protected:
     /// Runs tolvane-cli with `arguments` (shell words) in the temporary folder, its standard
-    /// output going to `standardOutput` (read back into `out` when it is a file of the folder).
-    ProgramRun run(const std::string& arguments, const std::string& standardOutput = "stdout.txt") {
-        const std::string command = "cd '" + dir_.path().string() + "' && '" TOLVANE_CLI_PATH "' " +
-                                    arguments + " >" + standardOutput + " 2>stderr.txt";
+    /// output going to `standardOutput` (read back into `out` when it is a file of the folder),
+    /// with `environment` (words for env(1)) changed.
+    ProgramRun run(const std::string& arguments, const std::string& standardOutput = "stdout.txt",
+                   const std::string& environment = "") {
+        const std::string command = "cd '" + dir_.path().string() + "' && env " + environment +
+                                    " '" TOLVANE_CLI_PATH "' " + arguments + " >" + standardOutput +
+                                    " 2>stderr.txt";
         ProgramRun result;
         const int raw = std::system(command.c_str());
         result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -136,6 +139,23 @@ TEST_F(CliTest, MessagesGoToStandardErrorAndFailuresExitWithOne) {
                               "Help: Suggestion: Adjust the minimum and maximum frequencies "
                               "using the \"Frequency\" button.\n"),
               std::string::npos);
+}
+
+TEST_F(CliTest, WithoutDatabaseOptionTheUsersDatabaseIsTakenAndTheOptionStillWins) {
+    // The configuration here, the database only in the user's data folder.
+    copyShippedFiles();
+    fs::create_directories(dir_.path() / "home/.local/share/tolvane");
+    fs::rename(dir_.path() / "uncdata.unc", dir_.path() / "home/.local/share/tolvane/uncdata.unc");
+    const std::string home = "-u XDG_DATA_HOME HOME='" + (dir_.path() / "home").string() + "'";
+    ProgramRun result = run("compute-config default.cfg --output -", "stdout.txt", home);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("Uncertainty at 0.050000 GHz", 0), 0u);
+
+    result = run("compute-config default.cfg --database nowhere.unc", "stdout.txt", home);
+    EXPECT_EQ(result.err, "Error: ReadUncertaintyFile: Error opening the file:nowhere.unc\n");
+    // Found nowhere: the message names the file as before.
+    result = run("compute-config default.cfg", "stdout.txt", "-u XDG_DATA_HOME HOME=/nonexistent");
+    EXPECT_EQ(result.err, "Error: ReadUncertaintyFile: Error opening the file:uncdata.unc\n");
 }
 
 TEST_F(CliTest, AResultThatIsNotAFiniteNumberIsAFailureNotATable) {

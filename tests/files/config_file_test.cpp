@@ -3,13 +3,16 @@
 #include "components/dut.h"
 #include "engine/config.h"
 #include "support/captured_messages.h"
+#include "support/platform_messages.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <string>
+#if !defined(_WIN32)
 #include <sys/resource.h>
+#endif
 #include <vector>
 
 namespace tolvane {
@@ -303,11 +306,12 @@ TEST(ReadConfigFile, FailuresThatReturnZero) {
     const std::string missing = dir.file("missing.cfg");
     EXPECT_EQ(ReadConfigFile(config.get(), missing.c_str()), 0);
     EXPECT_EQ(ReadConfigFile(nullptr, missing.c_str()), 0);
-    EXPECT_EQ(ReadConfigFile(config.get(), dir.path().c_str()), 0);
+    EXPECT_EQ(ReadConfigFile(config.get(), dir.path().string().c_str()), 0);
     EXPECT_EQ(captured.errors(),
               (Texts{"ReadConfigFile: Error opening the file:" + missing,
                      "ReadConfigFile: NULL info pointer.",
-                     "ReadConfigFile: Error reading from the file:" + dir.path().string()}));
+                     "ReadConfigFile: " + std::string(testing::kFolderAsFileMessage) +
+                         dir.path().string()}));
 
     captured.clear();
     EXPECT_EQ(ReadConfigFile(config.get(), dir.write("empty.cfg", "").c_str()), 1);
@@ -347,6 +351,9 @@ TEST(WriteConfigFile, AFailedWriteReportsAndLeavesThePreviousFileIntact) {
     for (int i = 0; i < 5000; ++i)
         ASSERT_TRUE(SetConfigFreq(config.get(), i, 1.0e9 + i * 1.0e6));
 
+#if defined(_WIN32)
+    GTEST_SKIP() << "the file size limit that makes the write fail is POSIX (setrlimit)";
+#else
     testing::CapturedMessages captured;
     {
         // The file may not grow past 4 KiB; a write beyond fails instead of ending the process.
@@ -362,6 +369,7 @@ TEST(WriteConfigFile, AFailedWriteReportsAndLeavesThePreviousFileIntact) {
     }
     EXPECT_EQ(captured.errors(), (Texts{"WriteConfigFile: Error writing to the file:" + path}));
     EXPECT_EQ(dir.read("big.cfg"), previous);
+#endif
 }
 
 TEST(ReplaceConfigFromFile, InstallsTheNewRecordOnlyWhenReadingSucceeds) {

@@ -80,10 +80,14 @@ TEST(KeywordLineReader, EmptyFileEndsAtOnceAndAFolderIsAReadError) {
     KeywordLineReader missing(dir.file("missing.txt").c_str());
     EXPECT_FALSE(missing.isOpen());
 
-    KeywordLineReader folder(dir.path().c_str());
+    KeywordLineReader folder(dir.path().string().c_str());
+#if defined(_WIN32)
+    EXPECT_FALSE(folder.isOpen()) << "Windows opens no folder as a file";
+#else
     ASSERT_TRUE(folder.isOpen());
     std::string line;
     EXPECT_EQ(folder.nextContentLine(line), KeywordLineReader::Result::ReadError);
+#endif
 }
 
 TEST(KeywordLineReader, BoundsTheLinesLeftByTheBytesLeft) {
@@ -211,7 +215,7 @@ TEST(FileErrorText, ComposesPrefixMessagePathAndLine) {
               "ExportUncertaintyToFile: Invalid number of DUT values.");
     EXPECT_EQ(text(kFileMsgUncertaintyType, 6, nullptr),
               "ExportUncertaintyToFile: Invalid uncertainty type.");
-    EXPECT_EQ(text(kMsgNullInfo, 9, nullptr), "NULL info pointer.") << "unknown routine";
+    EXPECT_EQ(text(kMsgNullInfo, 99, nullptr), "NULL info pointer.") << "unknown routine";
     EXPECT_EQ(text(0x0A, 2, nullptr), "ReadConfigFile: ") << "0x0A to 0x0F are not used";
 }
 

@@ -87,6 +87,11 @@ std::vector<double> RandomValues() {
 TEST(NumberFormat, EveryDigitAsPrintfGivesIt) {
     for (const auto& values : {AwkwardValues(), RandomValues()})
         for (const double value : values) {
+#if defined(_WIN32)
+            // MinGW's printf drops the sign of a NaN; the formatter writes glibc's "-nan" on
+            // every system, so files read the same wherever they were written.
+            if (std::isnan(value)) continue;
+#endif
             for (const int precision : {0, 2, 3, 6})
                 ASSERT_EQ(Fixed(value, precision), Printf("%.*f", precision, value))
                     << std::hexfloat << value;

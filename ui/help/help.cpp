@@ -12,11 +12,14 @@
 namespace tolvane {
 namespace {
 
-// The help file in the current directory (the data folder the program runs in), else the one
-// installed beside the program.
+// The help file in the current directory (the folder the program works in), else the installed
+// one (<prefix>/share/tolvane for a program in <prefix>/bin), else the one beside the program.
 QString FindHelpFile() {
     const QString name = QString::fromUtf8(kHelpFileName);
-    for (const QString& folder : {QDir::currentPath(), QCoreApplication::applicationDirPath()}) {
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    for (const QString& folder :
+         {QDir::currentPath(), programFolder + QStringLiteral("/../share/tolvane"),
+          programFolder}) {
         const QFileInfo candidate(QDir(folder), name);
         if (candidate.isFile()) return candidate.absoluteFilePath();
     }

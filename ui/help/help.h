@@ -4,8 +4,8 @@ class QWidget;
 
 namespace tolvane {
 
-/// The name of the program's help file, looked up in the current directory and then in the
-/// program's own folder, where the build puts it.
+/// The name of the program's help file, looked up in the folder the program works in, in the
+/// installed data folder and in the program's own folder, where the build puts it.
 inline constexpr const char* kHelpFileName = "Tolvanev2.chm";
 
 /// Help context numbers of the windows that offer help.
