@@ -1,14 +1,16 @@
 #pragma once
 
+#include "engine/uncertainty_methods.h"
 #include "engine/verdict.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tolvane::cli {
 
-enum class Command { ComputeConfig, ComputeModel, ComputeMeasured, Plan, Help, Version };
+enum class Command { ComputeConfig, ComputeModel, ComputeMeasured, Budget, Plan, Help, Version };
 enum class OutputFormat { Table, Csv };
 
 /// What the command line asks for.
@@ -22,6 +24,14 @@ struct Options {
     bool databaseGiven = false; ///< --database was given; otherwise the default is looked up
     std::string outputPath = "uncertainty.dat"; ///< "-" is standard output
     OutputFormat format = OutputFormat::Table;
+    UncertaintyMethod method = UncertaintyMethod::WorstCase;
+    /// Monte Carlo trials (the command's default when not given) and seed.
+    std::optional<int> trials;
+    std::uint64_t seed = kDefaultMonteCarloSeed;
+    // The point of a budget.
+    double frequencyGHz = 0.0;
+    float valueDb = 0.0f;
+    MeasuredParameter parameter = MeasuredParameter::S11;
 
     // plan: checked for form here; the values and points are read against the configuration.
     std::string varied;                  ///< --vary keyword ("ifbw", ...)

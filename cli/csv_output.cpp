@@ -2,6 +2,7 @@
 
 #include "core/worker_pool.h"
 #include "engine/uncertainty.h"
+#include "engine/uncertainty_methods.h"
 #include "files/text_output.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tolvane::cli {
@@ -109,6 +111,23 @@ bool WriteResultsCsv(const UncertaintyInfo* results, std::FILE* out) {
         if (text.failed()) return false;
     }
     return text.flush();
+}
+
+bool WriteBudgetCsv(const PointExplanation& explanation, std::FILE* out) {
+    const UncertaintyBudget& budget = explanation.budget;
+    std::fprintf(out, "term,alone_deviation,without_deviation,share_percent\n");
+    for (int term = 0; term < kNumBudgetTerms; ++term) {
+        const BudgetLine& line = budget.terms[static_cast<std::size_t>(term)];
+        std::fprintf(out, "%s,%.9g,%.9g,%.9g\n", BudgetTermName(term), line.aloneDeviation,
+                     line.withoutDeviation, line.sharePercent);
+    }
+    const std::pair<UncertaintyMethod, double> methods[] = {
+        {UncertaintyMethod::WorstCase, budget.worstCaseDeviation},
+        {UncertaintyMethod::Rss, budget.rssDeviation},
+        {UncertaintyMethod::MonteCarlo, explanation.monteCarlo.upperDeviation}};
+    for (const auto& [method, deviation] : methods)
+        std::fprintf(out, "%s,%.9g,,\n", UncertaintyMethodName(method), deviation);
+    return std::ferror(out) == 0;
 }
 
 } // namespace tolvane::cli

@@ -3,8 +3,9 @@
 #include <cstdio>
 
 namespace tolvane {
+struct PointExplanation;
 struct UncertaintyInfo;
-}
+} // namespace tolvane
 
 namespace tolvane::cli {
 
@@ -14,5 +15,12 @@ namespace tolvane::cli {
 /// of the record failed (it has reported) or the stream reported an error. The text is written
 /// through a large buffer, a frequency row at a time, and the stream flushed at the end.
 [[nodiscard]] bool WriteResultsCsv(const UncertaintyInfo* results, std::FILE* out);
+
+/// Writes the budget of a point as comma-separated values: the header
+/// "term,alone_deviation,without_deviation,share_percent", one row per error term in coverage-
+/// factor order, then the rows "worst case", "rss" and "monte carlo 95%" with the method's upper
+/// deviation in the second column and the others empty; numbers "%.9g", linear. False when the
+/// stream reported an error.
+[[nodiscard]] bool WriteBudgetCsv(const PointExplanation& explanation, std::FILE* out);
 
 } // namespace tolvane::cli

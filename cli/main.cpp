@@ -6,6 +6,7 @@
 #include "cli/plan_output.h"
 #include "core/message_sink.h"
 #include "engine/compute_commands.h"
+#include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/config.h"
 #include "engine/measured_dut.h"
@@ -116,6 +117,13 @@ bool WriteResults(const Options& options) {
     return ExportUncertaintyToFile(results, options.outputPath.c_str()) != 0;
 }
 
+MethodOptions ComputationMethod(const Options& options) {
+    MethodOptions method;
+    method.method = options.method;
+    method.monteCarlo = {options.trials.value_or(kDefaultSweepTrials), options.seed};
+    return method;
+}
+
 /// The database and the configuration file, read cleanly into the program's state.
 bool ReadDatabaseAndConfiguration(const Options& options) {
     if (!ReadCleanly([&] { return ReadUncertaintyFile(options.databasePath.c_str()); }))
@@ -129,7 +137,8 @@ bool ReadDatabaseAndConfiguration(const Options& options) {
 
 bool ComputeConfigurationFile(const Options& options) {
     return ReadDatabaseAndConfiguration(options) &&
-           ComputeConfigurationCommand(GlobalProgramState().currentConfig) != 0;
+           ComputeConfigurationCommand(GlobalProgramState().currentConfig,
+                                       ComputationMethod(options)) != 0;
 }
 
 /// The plan of the command line against the configuration read: the points measure what the
@@ -232,7 +241,39 @@ bool ComputeModelFile(const Options& options) {
     if (state.currentModel == nullptr ||
         !ReadCleanly([&] { return ReadModelFile(state.currentModel, options.inputPath.c_str()); }))
         return false;
-    return ComputeModelOverDUTSweep(state.currentModel) != 0;
+    return ComputeModelOverDUTSweep(state.currentModel, ComputationMethod(options)) != 0;
+}
+
+/// The budget of the configuration's point to `path` ("-": standard output) as csv.
+bool WriteBudget(const Options& options) {
+    if (!ReadDatabaseAndConfiguration(options)) return false;
+    constexpr double kHzPerGHz = 1e9;
+    const UncertaintyPoint point =
+        SweepPoint(options.frequencyGHz * kHzPerGHz, options.valueDb, options.parameter);
+    PointExplanation explanation;
+    if (ExplainConfigPoint(GlobalProgramState().currentConfig, point,
+                           {options.trials.value_or(kDefaultPointTrials), options.seed},
+                           &explanation) == 0)
+        return false;
+    const auto write = [&](std::FILE* out) { return WriteBudgetCsv(explanation, out); };
+    if (options.outputPath == "-") {
+        if (write(stdout) && std::fflush(stdout) == 0) return true;
+        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
+                        "standard output");
+        return false;
+    }
+    SafeFileWriter writer(options.outputPath);
+    if (!writer.open()) {
+        ReportFileError(MakeErrorCode(kFileMsgCreating, kRoutineExportUncertaintyToFile),
+                        options.outputPath.c_str());
+        return false;
+    }
+    if (!write(writer.stream()) || !writer.commit()) {
+        ReportFileError(MakeErrorCode(kFileMsgWriting, kRoutineExportUncertaintyToFile),
+                        options.outputPath.c_str());
+        return false;
+    }
+    return true;
 }
 
 int Run(const Options& options) {
@@ -244,6 +285,8 @@ int Run(const Options& options) {
         std::fprintf(stderr, "Error: not enough memory to start.\n");
         return kExitFailure;
     }
+    if (options.command == Command::Budget)
+        return WriteBudget(options) ? kExitSuccess : kExitFailure;
     if (options.command == Command::Plan)
         return PlanConfigurationFile(options) ? kExitSuccess : kExitFailure;
     if (options.command == Command::ComputeMeasured) return ComputeMeasuredFile(options);

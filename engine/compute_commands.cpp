@@ -1,6 +1,11 @@
 #include "engine/compute_commands.h"
 
+#include "components/cable.h"
+#include "components/cal_kit.h"
+#include "components/connector.h"
 #include "components/dut.h"
+#include "components/vna.h"
+#include "core/fv_table.h"
 #include "core/units.h"
 #include "engine/compute_config.h"
 #include "engine/compute_model.h"
@@ -80,7 +85,72 @@ bool CopyCoverageFactors(const ConfigInfo* config, DUTInfo* destination) {
            SetDUTCoverageFactorArray(destination, factors) != 0;
 }
 
+bool CopyCable(const CableInfo* source, CableInfo* destination) {
+    if (source == nullptr || destination == nullptr) return false;
+    destination->lengthM = source->lengthM;
+    destination->tempVarC = source->tempVarC;
+    destination->dielName = source->dielName;
+    return CopyFVInfo(source->DCbTm, destination->DCbTm) != 0 &&
+           CopyFVInfo(source->DCbTp, destination->DCbTp) != 0;
+}
+
 } // namespace
+
+void ModelDeleter::operator()(ModelInfo* model) const {
+    (void)DestroyModelInfo(model);
+}
+
+ModelHandle CopyModel(const ModelInfo* model) {
+    if (model == nullptr) {
+        ReportModelError(MakeErrorCode(kMsgNullInfo, kRoutineGetModelParam));
+        return nullptr;
+    }
+    ModelHandle copy(CreateModelInfo());
+    if (copy == nullptr) return nullptr;
+    ModelInfo& c = *copy;
+    c.freqRangeError = model->freqRangeError;
+    c.powerRangeError = model->powerRangeError;
+    c.numFreqs = model->numFreqs;
+    c.averages = model->averages;
+    c.nrcAverages = model->nrcAverages;
+    c.powerDbm = model->powerDbm;
+    c.ifBandwidthHz = model->ifBandwidthHz;
+    c.nrcIfBandwidthHz = model->nrcIfBandwidthHz;
+    c.frequenciesHz = model->frequenciesHz;
+    if (CopyVNAInfo(model->vna, c.vna) == 0 || CopyConnInfo(model->connector1, c.connector1) == 0 ||
+        CopyConnInfo(model->connector2, c.connector2) == 0 || !CopyCable(model->cable1, c.cable1) ||
+        !CopyCable(model->cable2, c.cable2) || CopyCalInfo(model->calKit, c.calKit) == 0 ||
+        CopyDUTInfo(model->dut, c.dut) == 0) {
+        ReportModelError(MakeErrorCode(kModelMsgCalledRoutine, kRoutineGetModelParam));
+        return nullptr;
+    }
+    return copy;
+}
+
+ModelHandle ConfigurationCommandModel(ConfigInfo* config) {
+    DUTInfo* dut = nullptr;
+    if (GetConfigDUT(config, &dut) == 0) return nullptr;
+    bool ok = false;
+    const bool userSweep = UsesUserSweep(dut, &ok);
+    if (!ok) return nullptr;
+    const SavedFrequencyList<ConfigInfo> saved(config);
+    if (userSweep && !ApplyUserSweep(dut, config, SetConfigNumFreqs, SetConfigFreq)) return nullptr;
+    ModelHandle model(CreateModelInfo());
+    if (model == nullptr ||
+        BuildModelFromConfig(config, ConfigFrequencies(config), model.get(), nullptr) == 0)
+        return nullptr;
+    return model;
+}
+
+ModelHandle ModelCommandModel(const ModelInfo* model, const ConfigInfo* config) {
+    ModelHandle copy = CopyModel(model);
+    if (copy == nullptr || !CopyCoverageFactors(config, copy->dut)) return nullptr;
+    bool ok = false;
+    if (UsesUserSweep(copy->dut, &ok) &&
+        !ApplyUserSweep(copy->dut, copy.get(), SetModelNumFreqs, SetModelFreq))
+        return nullptr;
+    return ok ? std::move(copy) : nullptr;
+}
 
 std::vector<double> UserSweepFrequencies(float startGHz, float stopGHz, int points) {
     std::vector<double> frequencies;
@@ -94,36 +164,37 @@ std::vector<double> UserSweepFrequencies(float startGHz, float stopGHz, int poin
     return frequencies;
 }
 
-int ComputeConfigurationCommand(ConfigInfo* config) {
+int ComputeConfigurationCommand(ConfigInfo* config, const MethodOptions& options) {
     DUTInfo* dut = nullptr;
     if (GetConfigDUT(config, &dut) == 0) return 0;
     bool ok = false;
-    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeConfig(config) : 0;
+    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeConfigByMethod(config, options) : 0;
 
     const SavedFrequencyList<ConfigInfo> saved(config);
     if (!ApplyUserSweep(dut, config, SetConfigNumFreqs, SetConfigFreq)) return 0;
-    return ComputeConfig(config);
+    return ComputeConfigByMethod(config, options);
 }
 
-int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config) {
+int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config, const MethodOptions& options) {
     GlobalProgramState().plotSubtitle.clear();
     void* component = nullptr;
     if (GetModelComponent(model, kModelDUT, &component) == 0) return 0;
     auto* dut = static_cast<DUTInfo*>(component);
     if (!CopyCoverageFactors(config, dut)) return 0;
-    return ComputeModelOverDUTSweep(model);
+    return ComputeModelOverDUTSweep(model, options);
 }
 
-int ComputeModelOverDUTSweep(ModelInfo* model) {
+int ComputeModelOverDUTSweep(ModelInfo* model, const MethodOptions& options) {
     void* component = nullptr;
     if (GetModelComponent(model, kModelDUT, &component) == 0) return 0;
     const auto* dut = static_cast<const DUTInfo*>(component);
     bool ok = false;
-    if (!UsesUserSweep(dut, &ok)) return ok ? ComputeModel(model, CurrentResult()) : 0;
+    if (!UsesUserSweep(dut, &ok))
+        return ok ? ComputeModelByMethod(model, CurrentResult(), options) : 0;
 
     const SavedFrequencyList<ModelInfo> saved(model);
     if (!ApplyUserSweep(dut, model, SetModelNumFreqs, SetModelFreq)) return 0;
-    return ComputeModel(model, CurrentResult());
+    return ComputeModelByMethod(model, CurrentResult(), options);
 }
 
 } // namespace tolvane

@@ -12,6 +12,7 @@
 #include "engine/config.h"
 #include "engine/model.h"
 #include "engine/program_state.h"
+#include "engine/uncertainty_methods.h"
 
 #include <algorithm>
 #include <array>
@@ -168,6 +169,10 @@ int BuildModelFromConfig(const ConfigInfo* config, std::span<const double> frequ
 }
 
 int ComputeConfig(const ConfigInfo* config) {
+    return ComputeConfigByMethod(config, MethodOptions{});
+}
+
+int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options) {
     if (config == nullptr) {
         ReportComputeConfigError(kMsgNullInfo);
         return 0;
@@ -177,21 +182,51 @@ int ComputeConfig(const ConfigInfo* config) {
         ReportComputeConfigError(kConfigMsgCalledRoutine);
         return 0;
     }
-    // A configuration holds at most 5000 frequencies; a count outside its list is refused by the
-    // cables' drift tables and the model with their own messages.
-    const auto numFreqs = static_cast<std::size_t>(
-        std::clamp(config->numFreqs, 0, static_cast<int>(config->frequenciesHz.size())));
-    const std::span<const double> frequenciesHz(config->frequenciesHz.data(), numFreqs);
     std::string setUp;
-    if (BuildModelFromConfig(config, frequenciesHz, model.get(), &setUp) == 0) return 0;
+    if (BuildModelFromConfig(config, ConfigFrequencies(config), model.get(), &setUp) == 0) return 0;
 
     GlobalProgramState().plotSubtitle = setUp + DUTTypeSuffix(config);
 
-    if (ComputeModel(model.get(), CurrentResult()) == 0) {
+    if (ComputeModelByMethod(model.get(), CurrentResult(), options) == 0) {
         ShowComputationAdvice(model.get());
         return 0;
     }
     return 1;
+}
+
+std::span<const double> ConfigFrequencies(const ConfigInfo* config) {
+    // A configuration holds at most 5000 frequencies; a count outside its list is refused by the
+    // cables' drift tables and the model with their own messages.
+    const auto numFreqs = static_cast<std::size_t>(
+        std::clamp(config->numFreqs, 0, static_cast<int>(config->frequenciesHz.size())));
+    return {config->frequenciesHz.data(), numFreqs};
+}
+
+int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
+                       const MonteCarloOptions& monteCarlo, PointExplanation* explanation) {
+    if (config == nullptr) {
+        ReportComputeConfigError(kMsgNullInfo);
+        return 0;
+    }
+    Owned<ModelInfo> model(CreateModelInfo());
+    if (model == nullptr) {
+        ReportComputeConfigError(kConfigMsgCalledRoutine);
+        return 0;
+    }
+    // The set-up at the point's frequency alone: the cable drift tables are made at it.
+    const double frequencyHz[] = {point.frequencyHz};
+    CoverageFactors k{};
+    const DUTInfo* dut = model->dut;
+    if (BuildModelFromConfig(config, frequencyHz, model.get(), nullptr) == 0 ||
+        GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7], &k[8],
+                              &k[9], &k[10], &k[11]) == 0)
+        return 0;
+    // Checked here, where the frequency-range flag that the advice reads is set.
+    if (CheckModel(model.get()) == 0) {
+        ShowComputationAdvice(model.get());
+        return 0;
+    }
+    return ExplainPoint(*model, k, point, monteCarlo, explanation);
 }
 
 } // namespace tolvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/uncertainty_methods.h"
+
 #include <span>
 #include <string>
 
@@ -20,6 +22,19 @@ struct ModelInfo;
 /// Reports under "ComputeConfig: " (routine 7 of the Config module); 1 on success, 0 on failure.
 /// The configuration and the program's current model are not changed.
 int ComputeConfig(const ConfigInfo* config);
+
+/// ComputeConfig with the method of `options` (ComputeConfig is its worst case).
+int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options);
+
+/// The configuration's frequency list as ComputeConfig computes it.
+[[nodiscard]] std::span<const double> ConfigFrequencies(const ConfigInfo* config);
+
+/// ExplainPoint for a point of the configuration's set-up at any frequency: the model is built as
+/// ComputeConfig builds it for a list of that one frequency (the cable drift is made at it), with
+/// the configuration DUT's coverage factors. 1 on success; 0 after the failure was reported, with
+/// the frequency advice after a term table that does not cover the frequency.
+int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
+                       const MonteCarloOptions& monteCarlo, PointExplanation* explanation);
 
 /// The model ComputeConfig computes, built into `model` (a new model) for `frequenciesHz` instead
 /// of the configuration's list: the components copied by name, the cables' drift tables made at

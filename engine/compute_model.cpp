@@ -497,6 +497,16 @@ void TraceCoverageFactors(const CoverageFactors& factors) {
     std::fflush(gTraceStream);
 }
 
+float NoiseOffsetDb(const ModelInfo& model) {
+    // Noise measured at another IF bandwidth or averaging factor than NRc's scales with the
+    // bandwidth and inversely with the averaging factor.
+    const float bandwidthRatio = model.ifBandwidthHz / model.nrcIfBandwidthHz;
+    const float averagingRatio =
+        static_cast<float>(model.nrcAverages) / static_cast<float>(model.averages);
+    return static_cast<float>(10.0 *
+                              std::log10(static_cast<double>(bandwidthRatio) * averagingRatio));
+}
+
 float DBToLinear(float x) {
     return static_cast<float>(std::pow(10.0, x / 20.0));
 }
@@ -587,14 +597,11 @@ int SourceSideTwoPort(const CalInfo* cal, double frequencyHz, const CoverageFact
     return 1;
 }
 
-int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
-    if (!CheckModel(model)) return 0;
+namespace {
 
-    CoverageFactors k{};
+// Steps 3 on of the preparation and the main loop, for a model CheckModel has accepted.
+int ComputeCheckedModel(const ModelInfo* model, const CoverageFactors& k, UncertaintyInfo* result) {
     const DUTInfo* dut = model->dut;
-    // A missing DUT is reported once, below, when its type is read.
-    if (dut != nullptr && GetDUTCoverageFactorArray(dut, &k)) TraceCoverageFactors(k);
-
     if (result == nullptr) return Fail(kModelMsgNullUncertainty);
     if (model->vna == nullptr || model->connector1 == nullptr || model->connector2 == nullptr ||
         model->cable1 == nullptr || model->cable2 == nullptr || model->calKit == nullptr)
@@ -604,13 +611,7 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
     if (!(model->ifBandwidthHz > 0.0f)) return Fail(kModelMsgIFBW);
     if (!(model->nrcIfBandwidthHz > 0.0f)) return Fail(kModelMsgNRcIFBW);
 
-    // Noise measured at another IF bandwidth or averaging factor than NRc's scales with the
-    // bandwidth and inversely with the averaging factor.
-    const float bandwidthRatio = model->ifBandwidthHz / model->nrcIfBandwidthHz;
-    const float averagingRatio =
-        static_cast<float>(model->nrcAverages) / static_cast<float>(model->averages);
-    const auto noiseOffsetDb =
-        static_cast<float>(10.0 * std::log10(static_cast<double>(bandwidthRatio) * averagingRatio));
+    const float noiseOffsetDb = NoiseOffsetDb(*model);
 
     if (model->numFreqs < 1 || model->numFreqs > kMaxModelFrequencies)
         return Fail(kModelMsgNumFreqs);
@@ -647,6 +648,23 @@ int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
     // The entries not reached read 0, as after dimensioning.
     ZeroUncertaintyFrom(result, computation.stored());
     return 0;
+}
+
+} // namespace
+
+int ComputeModel(ModelInfo* model, UncertaintyInfo* result) {
+    if (!CheckModel(model)) return 0;
+
+    CoverageFactors k{};
+    const DUTInfo* dut = model->dut;
+    // A missing DUT is reported once, later, when its type is read.
+    if (dut != nullptr && GetDUTCoverageFactorArray(dut, &k)) TraceCoverageFactors(k);
+    return ComputeCheckedModel(model, k, result);
+}
+
+int ComputeModelWithFactors(ModelInfo* model, const CoverageFactors& k, UncertaintyInfo* result) {
+    if (!CheckModel(model)) return 0;
+    return ComputeCheckedModel(model, k, result);
 }
 
 void SetComputeModelThreads(unsigned threads) {

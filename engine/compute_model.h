@@ -23,6 +23,12 @@ struct UncertaintyInfo;
 /// result, message and failure is the same whatever the number of threads.
 int ComputeModel(ModelInfo* model, UncertaintyInfo* result);
 
+/// ComputeModel with the coverage factors `k` in place of those of the model's DUT, writing no
+/// trace. An infinite factor makes its terms neutral: a loss of linear 0, a gain deviation of 0
+/// (a factor of exactly 1), no noise power, no phase drift. The budget and the statistical methods
+/// run the one computation this way.
+int ComputeModelWithFactors(ModelInfo* model, const CoverageFactors& k, UncertaintyInfo* result);
+
 /// How many threads ComputeModel uses: 0 (the start) for as many as the machine has, on work large
 /// enough to gain from them, one thread otherwise; any other number for exactly that many, on
 /// any work (tests and benchmarks compare thread counts).
@@ -35,6 +41,11 @@ void SetCoverageTraceStream(std::FILE* stream);
 [[nodiscard]] std::FILE* CoverageTraceStream();
 /// Writes the trace of the coverage factors, in CoverageFactor order, to the trace stream.
 void TraceCoverageFactors(const CoverageFactors& factors);
+
+/// The noise offset in dB of the model's IF bandwidth and averaging against those at which NRc is
+/// given: 10 log10((IF bandwidth / NRc IF bandwidth) (NRc averaging / averaging)), each quotient
+/// formed in single precision. The noise level in dBm is the offset minus NRc.
+[[nodiscard]] float NoiseOffsetDb(const ModelInfo& model);
 
 // Conversions from dB (or dBm) to linear ratios (or watts), evaluated in double precision and
 // rounded to single precision.

@@ -225,16 +225,6 @@ int CheckAsComputeModel(ModelInfo* model) {
     return 1;
 }
 
-/// The noise offset of ComputeModel: 10 log10 of the IF bandwidth ratio times the averaging
-/// ratio, each quotient formed in single precision.
-float NoiseOffsetDb(const ModelInfo& model) {
-    const float bandwidthRatio = model.ifBandwidthHz / model.nrcIfBandwidthHz;
-    const float averagingRatio =
-        static_cast<float>(model.nrcAverages) / static_cast<float>(model.averages);
-    return static_cast<float>(10.0 *
-                              std::log10(static_cast<double>(bandwidthRatio) * averagingRatio));
-}
-
 } // namespace
 
 int ComputeMeasuredDUT(const ConfigInfo* config, const Measurement& measurement,

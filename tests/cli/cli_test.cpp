@@ -255,6 +255,127 @@ TEST_F(CliTest, UserDefinedSweepIsComputedOverItsFrequencies) {
     EXPECT_NE(result.out.find("\n20.000000\t"), std::string::npos);
 }
 
+/// The csv rows of `text`, split at the commas (an empty last field kept).
+std::vector<std::vector<std::string>> CsvRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string>& fields = rows.emplace_back();
+        std::size_t start = 0;
+        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos;
+             start = comma + 1)
+            fields.push_back(line.substr(start, comma - start));
+        fields.push_back(line.substr(start));
+    }
+    return rows;
+}
+
+TEST_F(CliTest, BudgetExplainsTheSweepPointOfTheConfiguration) {
+    copyShippedFiles();
+    // The configuration at 10 GHz alone, reflection values -40 to 0 dB: -20 dB is value 20.
+    dir_.write("ten.cfg", dir_.read("default.cfg") + "FREQUENCY\n1\n10\n");
+    const ProgramRun sweep = run("compute-config ten.cfg --format csv --output -");
+    ASSERT_EQ(sweep.status, 0) << sweep.err;
+    const std::vector<std::string> point = CsvRows(sweep.out)[1 + 20];
+    ASSERT_EQ(point[1], "20");
+    const double worstCase = std::stod(point[3]) - std::stod(point[2]);
+
+    const ProgramRun budget = run("budget default.cfg --frequency 10 --value -20");
+    ASSERT_EQ(budget.status, 0) << budget.err;
+    const auto rows = CsvRows(budget.out);
+    ASSERT_EQ(rows.size(), 1u + 11u + 3u);
+    EXPECT_EQ(budget.out.rfind("term,alone_deviation,without_deviation,share_percent\n", 0), 0u);
+    const char* names[] = {"directivity",
+                           "source match",
+                           "load match",
+                           "reflection tracking",
+                           "transmission tracking",
+                           "crosstalk",
+                           "noise floor",
+                           "drift",
+                           "connector repeatability",
+                           "source uncertainty",
+                           "receiver uncertainty",
+                           "worst case",
+                           "rss",
+                           "monte carlo 95%"};
+    double shares = 0.0;
+    for (std::size_t i = 0; i < 14; ++i) {
+        ASSERT_EQ(rows[i + 1].size(), 4u);
+        EXPECT_EQ(rows[i + 1][0], names[i]);
+        if (i < 11)
+            shares += std::stod(rows[i + 1][3]);
+        else
+            EXPECT_EQ(rows[i + 1][2] + rows[i + 1][3], "") << names[i];
+    }
+    EXPECT_NEAR(shares, 100.0, 1e-6);
+    // Equal to the float bound's last bit: the csv's nine digits leave 1e-9 of a 0.1157 bound,
+    // one float step there is 7.5e-9.
+    EXPECT_NEAR(std::stod(rows[12][1]), worstCase, 1.5e-9);
+    EXPECT_LT(std::stod(rows[13][1]), worstCase);
+    EXPECT_GT(std::stod(rows[14][1]), 0.0);
+    // Reflection only: no crosstalk, no transmission tracking.
+    EXPECT_EQ(rows[6][1], "0");
+    EXPECT_EQ(rows[5][1], "0");
+
+    // The same seed gives the same Monte Carlo figure, another seed another.
+    EXPECT_EQ(run("budget default.cfg --frequency 10 --value -20").out, budget.out);
+    const ProgramRun reseeded =
+        run("budget default.cfg --frequency 10 --value -20 --seed 2 --trials 1000");
+    EXPECT_NE(CsvRows(reseeded.out)[14][1], rows[14][1]);
+    EXPECT_EQ(CsvRows(reseeded.out)[12][1], rows[12][1]);
+
+    const ProgramRun outside = run("budget default.cfg --frequency 40 --value -20");
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_TRUE(outside.out.empty());
+    EXPECT_NE(outside.err.find("Error: CheckModel: Maximum frequency of CDR term is too low.\n"
+                               "Help: Suggestion: Adjust the minimum"),
+              std::string::npos)
+        << outside.err;
+}
+
+TEST_F(CliTest, MethodsReplaceTheBoundsAndKeepTheFormat) {
+    copyShippedFiles();
+    std::vector<std::vector<std::vector<std::string>>> results;
+    for (const char* method : {"worst", "rss", "montecarlo"}) {
+        const ProgramRun result = run(std::string("compute-model default.mdl --format csv "
+                                                  "--trials 500 --output - --method ") +
+                                      method);
+        ASSERT_EQ(result.status, 0) << method << result.err;
+        results.push_back(CsvRows(result.out));
+    }
+    ASSERT_EQ(results[0].size(), results[1].size());
+    ASSERT_EQ(results[0].size(), results[2].size());
+    EXPECT_EQ(results[0][0], results[2][0]);
+    int lower = 0;
+    for (std::size_t row = 1; row < results[0].size(); ++row) {
+        // Transmission only: the transmission nominal and bounds (columns 5 and 6).
+        EXPECT_EQ(results[1][row][5], results[0][row][5]);
+        EXPECT_LE(std::stod(results[1][row][6]), std::stod(results[0][row][6])) << row;
+        lower += std::stod(results[2][row][6]) < std::stod(results[0][row][6]) ? 1 : 0;
+    }
+    // With coverage factors below k, Monte Carlo stays inside the worst case nearly everywhere.
+    EXPECT_GT(lower, int(results[0].size()) / 2);
+    const ProgramRun table = run("compute-model default.mdl --method rss --output -");
+    EXPECT_EQ(table.out.rfind("Uncertainty at ", 0), 0u);
+}
+
+TEST_F(CliTest, BudgetAndMethodOptionsAreChecked) {
+    for (const char* arguments :
+         {"budget a.cfg --value -20", "budget a.cfg --frequency 10",
+          "budget a.cfg --frequency 0 --value -20", "budget a.cfg --frequency x --value -20",
+          "budget a.cfg --frequency 10 --value -20 --parameter S12",
+          "budget a.cfg --frequency 10 --value -20 --trials 50",
+          "budget a.cfg --frequency 10 --value -20 --format csv",
+          "budget a.cfg --frequency 10 --value -20 --method rss",
+          "compute-model a.mdl --method best", "compute-model a.mdl --seed -1",
+          "compute-config a.cfg --frequency 10"}) {
+        const ProgramRun result = run(arguments);
+        EXPECT_EQ(result.status, 2) << arguments;
+        EXPECT_EQ(result.err.rfind("tolvane-cli: ", 0), 0u) << arguments;
+    }
+}
+
 TEST_F(CliTest, PlanWritesOneRowPerValueAndPointWithTheComputedUncertainty) {
     copyShippedFiles();
     const ProgramRun plan = run("plan default.cfg --vary averages --values 1,1024 --point 26.5:-40 "
@@ -269,8 +390,8 @@ TEST_F(CliTest, PlanWritesOneRowPerValueAndPointWithTheComputedUncertainty) {
         prefixes.push_back(row.substr(0, row.find(',', row.find(',') + 1)));
     EXPECT_EQ(prefixes, (std::vector<std::string>{"1,26.5:-40", "1,10:-3:s21", "1024,26.5:-40",
                                                   "1024,10:-3:s21"}));
-    // The first figure is what compute-config stores at 26.5 GHz (the last frequency) for -40 dB
-    // (the first value), shown as the table shows it.
+    // The first figure is what compute-config stores at 26.5 GHz (the last frequency) for
+    // -40 dB (the first value), shown as the table shows it.
     const ProgramRun normal = run("compute-config default.cfg --format csv --output -");
     ASSERT_EQ(normal.status, 0);
     const std::string stored = normal.out.substr(normal.out.find("\n26500000000,0,") + 15);
@@ -279,14 +400,15 @@ TEST_F(CliTest, PlanWritesOneRowPerValueAndPointWithTheComputedUncertainty) {
     const std::string first = plan.out.substr(header.size() + 1);
     EXPECT_EQ(std::stof(first.substr(first.find(":-40,") + 5)),
               LinearToDB(upper) - LinearToDB(nominal));
-    // A two-port sweep of 6 points at 100 Hz with the analyzer's 1.15 and 25 us: 2 x 6 x 0.011525.
+    // A two-port sweep of 6 points at 100 Hz with the analyzer's 1.15 and 25 us: 2 x 6 x
+    // 0.011525.
     EXPECT_NE(first.find(",0.1383\n"), std::string::npos) << first;
     EXPECT_NE(plan.err.find("Best value for the target of 20 dB: 1 (sweep time 0.1383 s"),
               std::string::npos)
         << plan.err;
 
-    // Values that cannot be computed leave their figure empty and say why; with none computed
-    // the plan fails.
+    // Values that cannot be computed leave their figure empty and say why; with none
+    // computed the plan fails.
     const ProgramRun analyzers = run("plan default.cfg --vary vna --point 10:-20 --output -");
     EXPECT_EQ(analyzers.status, 0);
     EXPECT_NE(analyzers.out.find("\nVNA 8.5 GHz,10:-20,,"), std::string::npos);

@@ -327,5 +327,37 @@ TEST_F(ComputeConfigTest, ModelSweepComputesOverItsOwnFrequenciesAndLeavesTheLis
     EXPECT_EQ(model->frequenciesHz, frequenciesBefore);
 }
 
+// The models kept for explaining results compute exactly what the commands computed, user sweeps
+// included, and leave the configuration and model as they were.
+TEST_F(ComputeConfigTest, KeptModelsComputeWhatTheCommandsComputed) {
+    ModelInfo* model = CreateModelInfo();
+    ASSERT_NE(model, nullptr);
+    GlobalProgramState().currentModel = model;
+    ASSERT_EQ(ReadModelFile(model, dir_.write("s.mdl", ModelText(DUT_USER_DEFINED, 1)).c_str()), 1);
+    setFrequenciesGHz({7.0, 8.0});
+    ASSERT_TRUE(SetDUTType(dut_, DUT_USER_DEFINED) && SetDUTFreqSweep(dut_, 1) &&
+                SetDUTUserValues(dut_, -20, -20, 0, -20, 1.0f, 3.0f, 5));
+    const auto sameResults = [](const UncertaintyInfo* a, const UncertaintyInfo* b) {
+        return a->numFreqs == b->numFreqs && a->reflUpperBound == b->reflUpperBound &&
+               a->transUpperBound == b->transUpperBound && a->reflPhaseDeg == b->reflPhaseDeg;
+    };
+    UncertaintyInfo* kept = CreateUncertaintyInfo();
+    ASSERT_EQ(ComputeConfigurationCommand(config_), 1);
+    ModelHandle fromConfig = ConfigurationCommandModel(config_);
+    ASSERT_NE(fromConfig, nullptr);
+    ASSERT_EQ(ComputeModel(fromConfig.get(), kept), 1);
+    EXPECT_TRUE(sameResults(kept, result()));
+    EXPECT_EQ(config_->numFreqs, 2);
+
+    ASSERT_EQ(ComputeModelCommand(model, config_), 1);
+    ModelHandle fromModel = ModelCommandModel(model, config_);
+    ASSERT_NE(fromModel, nullptr);
+    EXPECT_EQ(model->numFreqs, 1);
+    ASSERT_EQ(ComputeModel(fromModel.get(), kept), 1);
+    EXPECT_TRUE(sameResults(kept, result()));
+    EXPECT_EQ(fromModel->numFreqs, 5);
+    DestroyUncertaintyInfo(kept);
+}
+
 } // namespace
 } // namespace tolvane

@@ -1,6 +1,7 @@
 #include "ui/charts/plot_window.h"
 
 #include "ui/charts/axis_ticks.h"
+#include "ui/charts/budget_window.h"
 #include "ui/charts/chart_palette.h"
 #include "ui/charts/chart_view.h"
 
@@ -35,6 +36,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace tolvane {
@@ -542,17 +544,35 @@ QMenu* PlotWindow::createMenu(QPointF position) {
         QAction* linear = menu->addAction(QStringLiteral("Linear Magnitude"));
         linear->setCheckable(true);
         linear->setChecked(linear_);
+        linear->setEnabled(!methodCurvesShown()); // the method curves are drawn in dB
         connect(linear, &QAction::toggled, this, &PlotWindow::setLinearMagnitude);
     }
     menu->addSeparator();
     if (const int number = markerNear(position); number > 0) {
         menu->addAction(QStringLiteral("Remove Marker M%1").arg(number), this,
                         [this, number] { removeMarker(number); });
-        Q_EMIT markerMenuRequested(markers_[number - 1].point, menu);
+        const ChartPoint marker = markers_[number - 1].point;
+        QAction* budget =
+            menu->addAction(QStringLiteral("Budget of M%1...").arg(number), this,
+                            [this, marker] { (void)openBudget(marker.curve, marker.index); });
+        budget->setEnabled(computedModel_ != nullptr);
+        Q_EMIT markerMenuRequested(marker, menu);
     }
     QAction* removeAll =
         menu->addAction(QStringLiteral("Remove All Markers"), this, &PlotWindow::removeAllMarkers);
     removeAll->setEnabled(!markers_.isEmpty());
+    menu->addSeparator();
+    const std::optional<ChartPoint> near = pointNear(position);
+    QAction* budget = menu->addAction(QStringLiteral("Budget..."), this, [this, near] {
+        if (near) (void)openBudget(near->curve, near->index);
+    });
+    budget->setEnabled(computedModel_ != nullptr && near.has_value());
+    QAction* methods = menu->addAction(QStringLiteral("Show RSS and Monte Carlo"));
+    methods->setCheckable(true);
+    methods->setChecked(methodCurvesShown());
+    methods->setEnabled(computedModel_ != nullptr && !linear_ &&
+                        (methods_ == nullptr || !methods_->running()));
+    connect(methods, &QAction::toggled, this, &PlotWindow::setMethodCurvesShown);
     menu->addSeparator();
     menu->addAction(QStringLiteral("Save Image..."), this, &PlotWindow::askAndSaveImage);
     return menu;
@@ -644,6 +664,83 @@ void PlotWindow::askAndSaveImage() {
                              .arg(path)
                              .toUtf8()
                              .constData());
+}
+
+BudgetWindow* PlotWindow::openBudget(int curve, int index) {
+    if (computedModel_ == nullptr || curve < 0 || curve >= content_.curves.size() || index < 0 ||
+        index >= content_.curves[curve].points.size())
+        return nullptr;
+    PointExplanation explanation;
+    QString description;
+    if (!ExplainChartPoint(*computedModel_, content_, curve, index, &explanation, &description))
+        return nullptr;
+    auto* window = new BudgetWindow(explanation, description, this);
+    window->show();
+    return window;
+}
+
+bool PlotWindow::methodCurvesShown() const {
+    return !methodSeries_.isEmpty() && methodSeries_.first()->isVisible();
+}
+
+void PlotWindow::setMethodCurvesShown(bool shown) {
+    if (!methodSeries_.isEmpty()) {
+        for (QLineSeries* series : methodSeries_ + methodKeys_)
+            series->setVisible(shown);
+        return;
+    }
+    if (!shown || computedModel_ == nullptr || (methods_ != nullptr && methods_->running())) return;
+    delete methods_;
+    methods_ = new MethodResults(computedModel_, this);
+    connect(methods_, &MethodResults::finished, this, [this] {
+        if (methods_->done()) addMethodCurves();
+        Q_EMIT methodCurvesFinished();
+    });
+    if (!methods_->start({kDefaultSweepTrials, kDefaultMonteCarloSeed}))
+        Q_EMIT methodCurvesFinished();
+}
+
+void PlotWindow::addMethodCurves() {
+    QChart* shown = chart();
+    const auto read = [&](const UncertaintyInfo* results, ChartContent* out) {
+        return content_.kind >= kPlotFrequencyMagnitude
+                   ? ReadFrequencyChart(results, content_.kind, content_.quantity,
+                                        content_.subtitle, out)
+                   : ReadDutValueChart(results, content_.kind, content_.subtitle, out);
+    };
+    ChartContent rss, monteCarlo;
+    if (!read(methods_->rss(), &rss) || !read(methods_->monteCarlo(), &monteCarlo)) return;
+    const std::pair<const ChartContent*, Qt::PenStyle> methods[] = {{&rss, Qt::DashLine},
+                                                                    {&monteCarlo, Qt::DotLine}};
+    for (const auto& [method, style] : methods) {
+        for (qsizetype k = 0; k < series_.size(); ++k) {
+            auto* series = new QLineSeries;
+            QPen pen = series_[k]->pen();
+            pen.setStyle(style);
+            series->setPen(pen);
+            series->replace(method->curves[drawnCurves_[k]].points);
+            shown->addSeries(series);
+            for (QAbstractAxis* axis : series_[k]->attachedAxes())
+                series->attachAxis(axis);
+            for (QLegendMarker* marker : shown->legend()->markers(series))
+                marker->setVisible(false);
+            methodSeries_.append(series);
+        }
+    }
+    // The legend says which line style is which method.
+    const std::pair<QString, Qt::PenStyle> keys[] = {
+        {QStringLiteral("worst case (solid)"), Qt::SolidLine},
+        {QStringLiteral("RSS (dashed)"), Qt::DashLine},
+        {QStringLiteral("Monte Carlo 95 % (dotted)"), Qt::DotLine}};
+    for (const auto& [name, style] : keys) {
+        auto* key = new QLineSeries;
+        key->setName(name);
+        key->setPen(QPen(QColor(0x40, 0x40, 0x40), 1.5, style));
+        shown->addSeries(key);
+        methodKeys_.append(key);
+    }
+    shown->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
+    shown->legend()->setVisible(true);
 }
 
 } // namespace tolvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/charts/chart_content.h"
+#include "ui/charts/chart_explanation.h"
 #include "ui/charts/chart_palette.h"
 #include "ui/charts/chart_points.h"
 
@@ -20,6 +21,8 @@ class QPainter;
 class QValueAxis;
 
 namespace tolvane {
+
+class BudgetWindow;
 
 class ChartView;
 struct PlotInfo;
@@ -115,12 +118,27 @@ public:
     /// "Copy Data": the chart's curves as they are shown, tab-separated, on the clipboard.
     void copyData() const;
 
+    /// The model the chart's results were computed from. With it the context menu offers
+    /// "Budget..." for the point near the mouse or a marker, and "Show RSS and Monte Carlo".
+    void setComputedModel(ComputedModel model) { computedModel_ = std::move(model); }
+    [[nodiscard]] bool hasComputedModel() const { return computedModel_ != nullptr; }
+    /// Opens the budget of point `index` of curve `curve`; null without a model or such a point.
+    BudgetWindow* openBudget(int curve, int index);
+    /// Shows the RSS and Monte Carlo curves beside the worst case, computing them first (the Monte
+    /// Carlo sweep off the window's thread with a progress dialog), or hides them.
+    void setMethodCurvesShown(bool shown);
+    [[nodiscard]] bool methodCurvesShown() const;
+    /// RSS (dashed) then Monte Carlo (dotted) series, one per drawn curve each.
+    [[nodiscard]] QList<QLineSeries*> methodSeries() const { return methodSeries_; }
+
     /// The window's menu, as a right click at `position` (view coordinates) shows it.
     [[nodiscard]] QMenu* createMenu(QPointF position);
 
 Q_SIGNALS:
     /// A marker was placed on `point`.
     void markerAdded(const ChartPoint& point);
+    /// The method curves were added, or their computation stopped (cancelled or failed).
+    void methodCurvesFinished();
     /// The menu is opened over `point`, which holds a marker: other parts of the program add
     /// their actions on that point to `menu` (for example a budget of the point).
     void markerMenuRequested(const ChartPoint& point, QMenu* menu);
@@ -175,6 +193,11 @@ private:
     QGraphicsSimpleTextItem* caption_ = nullptr;
     bool rendering_ = false;
     bool ignoreClick_ = false; ///< the press that activated the window is not a chart click
+    void addMethodCurves();
+    ComputedModel computedModel_;
+    MethodResults* methods_ = nullptr;
+    QList<QLineSeries*> methodSeries_;
+    QList<QLineSeries*> methodKeys_;
 };
 
 } // namespace tolvane

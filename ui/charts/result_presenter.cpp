@@ -83,7 +83,12 @@ bool ResultPresenter::computeConfiguration(QDialog* dialog) {
         return false;
     }
     return computeAndPresent(
-        dialog, display, [config] { return ComputeConfigurationCommand(config) != 0; },
+        dialog, display,
+        [this, config] {
+            if (ComputeConfigurationCommand(config) == 0) return false;
+            pendingModel_ = KeepComputedModel(ConfigurationCommandModel(config));
+            return true;
+        },
         [config] { return QString::fromStdString(DescribeSetUp(*config)); });
 }
 
@@ -100,7 +105,12 @@ bool ResultPresenter::computeModel(QDialog* dialog) {
     }
     return computeAndPresent(
         dialog, display,
-        [&state] { return ComputeModelCommand(state.currentModel, state.currentConfig) != 0; },
+        [this, &state] {
+            if (ComputeModelCommand(state.currentModel, state.currentConfig) == 0) return false;
+            pendingModel_ =
+                KeepComputedModel(ModelCommandModel(state.currentModel, state.currentConfig));
+            return true;
+        },
         // After the computation: k is the configuration DUT's, copied into the model.
         [&state] { return QString::fromStdString(DescribeSetUp(*state.currentModel)); });
 }
@@ -130,6 +140,7 @@ bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
     }
     prepareComputation();
     SetCurrentMeasuredResults(nullptr);
+    computedModel_ = std::exchange(pendingModel_, nullptr);
     if (!computed) return false;
     setCaption(setUp());
     dialog->hide();
@@ -143,6 +154,7 @@ void ResultPresenter::setCaption(const QString& setUp) {
 }
 
 void ResultPresenter::prepareComputation() {
+    computedModel_.reset();
     if (replaceMode()) closeAllCharts();
 }
 
@@ -211,6 +223,7 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
         return nullptr;
     }
     auto* window = new PlotWindow(content, record);
+    window->setComputedModel(computedModel_);
     area_->addSubWindow(window);
     window->show();
     const int offset = PlotWindow::kOffsetPerKind * kind;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/charts/chart_explanation.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -102,6 +104,10 @@ private:
                            const std::function<QString()>& setUp);
 
     QMdiArea* area_;
+    /// The model of the computation being shown, kept by its charts to explain their points.
+    ComputedModel computedModel_;
+    /// The model a computation in progress keeps, until its charts are made.
+    ComputedModel pendingModel_;
     QString caption_;
 };
 

@@ -1,5 +1,6 @@
 // The compiled help file read through the help window's reader: its context map, contents and
-// links, and the worked example of "Computation of Uncertainty" computed again by the library.
+// links, and the worked examples of "Computation of Uncertainty" and "Worst Case, RSS and Monte
+// Carlo" computed again by the library.
 
 #include "core/owned.h"
 #include "help_fixture.h"
@@ -16,6 +17,7 @@
 #include "engine/compute_model.h"
 #include "engine/model.h"
 #include "engine/uncertainty.h"
+#include "engine/uncertainty_methods.h"
 #include "files/export.h"
 #include "files/model_file.h"
 
@@ -93,15 +95,40 @@ PrintedNumber ParsePrinted(const QString& text) {
             0.5 * std::pow(10.0, -static_cast<int>(decimals.size())) * scale, true};
 }
 
-// Every number of the topic marked as a checked input ("in-...") or result ("ex-...").
-QMap<QString, QString> CheckedNumbers(const QString& html) {
-    static const QRegularExpression marked(
-        QStringLiteral("id=\"((?:in|ex)-[^\"]+)\"[^>]*>(.*?)</(?:span|td)>"),
+// Every number of the topic marked as a checked input ("in-...") or result ("ex-..."), or with
+// the ids of `prefixes` ("mx" marks those of the methods' example).
+QMap<QString, QString> CheckedNumbers(const QString& html,
+                                      const QString& prefixes = QStringLiteral("in|ex")) {
+    const QRegularExpression marked(
+        QStringLiteral("id=\"((?:%1)-[^\"]+)\"[^>]*>(.*?)</(?:span|td)>").arg(prefixes),
         QRegularExpression::DotMatchesEverythingOption);
     QMap<QString, QString> numbers;
     for (const QRegularExpressionMatch& match : marked.globalMatch(html))
         numbers.insert(match.captured(1), DecodeHtmlText(match.captured(2)));
     return numbers;
+}
+
+// Each printed number that is not the computed one to its printed digits (or is not computed at
+// all), and each computed number that is not printed.
+QStringList Mismatches(const QMap<QString, QString>& printed,
+                       const QMap<QString, double>& expected) {
+    QStringList failures;
+    for (auto it = printed.begin(); it != printed.end(); ++it) {
+        if (!expected.contains(it.key())) {
+            failures << it.key() + QStringLiteral(" is printed but not checked");
+            continue;
+        }
+        const PrintedNumber number = ParsePrinted(it.value());
+        const double computed = expected.value(it.key());
+        const double allowed = number.halfUnit + 2.0 * FLT_EPSILON * std::fabs(computed);
+        if (!number.valid || !(std::fabs(number.value - computed) <= allowed))
+            failures << QStringLiteral("%1: printed %2, computed %3")
+                            .arg(it.key(), it.value())
+                            .arg(computed, 0, 'g', 9);
+    }
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        if (!printed.contains(it.key())) failures << it.key() + QStringLiteral(" is missing");
+    return failures;
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -453,23 +480,60 @@ private Q_SLOTS:
             }
         }
 
-        const QMap<QString, QString> printed = CheckedNumbers(computationHtml());
-        QStringList failures;
-        for (auto it = printed.begin(); it != printed.end(); ++it) {
-            if (!expected.contains(it.key())) {
-                failures << it.key() + QStringLiteral(" is printed but not checked");
-                continue;
+        const QStringList failures = Mismatches(CheckedNumbers(computationHtml()), expected);
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
+    }
+
+    // The budgets and methods of the "Worst Case, RSS and Monte Carlo" example are what the
+    // library computes for the example model's -20 dB values, to the digits printed.
+    void methodsExampleMatchesTheLibrary() {
+        const Owned<ModelInfo> model = readExampleModel();
+        QVERIFY(model != nullptr);
+        const QString html = TopicHtml(*file_, QStringLiteral("/uncertainty_methods.htm"));
+        const double f = model->frequenciesHz[0];
+        CoverageFactors k{};
+        std::copy(model->dut->coverageFactors.begin(), model->dut->coverageFactors.end(),
+                  k.begin());
+        QMap<QString, double> expected;
+        expected[QStringLiteral("mx-f-GHz")] = f / 1e9;
+        expected[QStringLiteral("mx-value")] = -20.0;
+        const char* terms[kNumBudgetTerms] = {"D", "SM", "LM", "RT", "TT", "X",
+                                              "N", "Dr", "R",  "S",  "Rx"};
+        for (const MeasuredParameter parameter : {MeasuredParameter::S11, MeasuredParameter::S21}) {
+            PointExplanation e;
+            testing::CapturedMessages messages;
+            QCOMPARE(ExplainPoint(*model, k, SweepPoint(f, -20.0f, parameter),
+                                  {kDefaultPointTrials, kDefaultMonteCarloSeed}, &e),
+                     1);
+            QVERIFY(messages.all().empty());
+            const QString p = parameter == MeasuredParameter::S11 ? QStringLiteral("mx-R-")
+                                                                  : QStringLiteral("mx-T-");
+            const UncertaintyBudget& b = e.budget;
+            for (int t = 0; t < kNumBudgetTerms; ++t) {
+                const QString term = p + QString::fromLatin1(terms[t]);
+                expected[term + QStringLiteral("-alone")] = b.terms[std::size_t(t)].aloneDeviation;
+                expected[term + QStringLiteral("-without")] =
+                    b.terms[std::size_t(t)].withoutDeviation;
+                expected[term + QStringLiteral("-share")] = b.terms[std::size_t(t)].sharePercent;
             }
-            const PrintedNumber number = ParsePrinted(it.value());
-            const double computed = expected.value(it.key());
-            const double allowed = number.halfUnit + 2.0 * FLT_EPSILON * std::fabs(computed);
-            if (!number.valid || !(std::fabs(number.value - computed) <= allowed))
-                failures << QStringLiteral("%1: printed %2, computed %3")
-                                .arg(it.key(), it.value())
-                                .arg(computed, 0, 'g', 9);
+            const auto dB = [&](double deviation) {
+                return 20.0 * std::log10((b.nominal + deviation) / b.nominal);
+            };
+            const std::pair<const char*, double> methods[] = {{"worst", b.worstCaseDeviation},
+                                                              {"rss", b.rssDeviation},
+                                                              {"mc", e.monteCarlo.upperDeviation}};
+            for (const auto& [name, deviation] : methods) {
+                expected[p + QString::fromLatin1(name)] = deviation;
+                expected[p + QString::fromLatin1(name) + QStringLiteral("-dB")] = dB(deviation);
+            }
+            if (parameter == MeasuredParameter::S11) {
+                expected[p + QStringLiteral("mc-lower")] = e.monteCarlo.lowerDeviation;
+                expected[p + QStringLiteral("asin")] = b.asinPhaseDeg;
+                expected[p + QStringLiteral("drift")] = b.cablePhaseDriftDeg;
+            }
         }
-        for (auto it = expected.begin(); it != expected.end(); ++it)
-            if (!printed.contains(it.key())) failures << it.key() + QStringLiteral(" is missing");
+        const QStringList failures =
+            Mismatches(CheckedNumbers(html, QStringLiteral("mx")), expected);
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
     }
 
