@@ -8,7 +8,7 @@
 
 namespace tolvane {
 
-/// A specification limit on one S-parameter's magnitude over a frequency range.
+/// A limit on one S-parameter's magnitude over a frequency range.
 struct Limit {
     enum class Kind { Max, Min };
     SParameter parameter = SParameter::S11;

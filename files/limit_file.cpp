@@ -9,7 +9,7 @@
 namespace tolvane {
 namespace {
 
-/// Every limit is tested at every measured point: a specification has a handful.
+/// Every limit is tested at every measured point: a device's limit file has a handful.
 constexpr std::size_t kMaxLimits = 1000;
 constexpr const char* kLimitForm =
     "a limit is \"<S11|S21|S12|S22> <max|min> <limit dB> <start GHz> <stop GHz>\".";
