@@ -13,8 +13,8 @@ TEST(LimitFile, ReadsOneLimitALineInAnyLetterCase) {
     testing::CapturedMessages captured;
     std::vector<Limit> limits;
     const std::string path = dir.write("device.lim", "! return loss and insertion loss\n\n"
-                                                   "S11 max -15 1.0 6.0\n"
-                                                   "  s21 MIN -1.0 0.5 3.0 ! passband\n");
+                                                     "S11 max -15 1.0 6.0\n"
+                                                     "  s21 MIN -1.0 0.5 3.0 ! passband\n");
     ASSERT_EQ(ReadLimitFile(path.c_str(), &limits), 1);
     EXPECT_TRUE(captured.all().empty());
     ASSERT_EQ(limits.size(), 2u);
