@@ -96,10 +96,6 @@ bool CopyCable(const CableInfo* source, CableInfo* destination) {
 
 } // namespace
 
-void ModelDeleter::operator()(ModelInfo* model) const {
-    (void)DestroyModelInfo(model);
-}
-
 ModelHandle CopyModel(const ModelInfo* model) {
     if (model == nullptr) {
         ReportModelError(MakeErrorCode(kMsgNullInfo, kRoutineGetModelParam));

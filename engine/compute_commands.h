@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/owned.h"
+#include "engine/model.h"
 #include "engine/uncertainty_methods.h"
 
 #include <memory>
@@ -36,11 +38,8 @@ int ComputeModelOverDUTSweep(ModelInfo* model, const MethodOptions& options = {}
 int ComputeModelCommand(ModelInfo* model, const ConfigInfo* config,
                         const MethodOptions& options = {});
 
-struct ModelDeleter {
-    void operator()(ModelInfo* model) const;
-};
 /// A model the caller owns, destroyed with DestroyModelInfo.
-using ModelHandle = std::unique_ptr<ModelInfo, ModelDeleter>;
+using ModelHandle = Owned<ModelInfo>;
 
 /// A deep copy of `model`: its scalars, frequency list and every component record. Null after
 /// reporting.

@@ -218,8 +218,7 @@ int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
     CoverageFactors k{};
     const DUTInfo* dut = model->dut;
     if (BuildModelFromConfig(config, frequencyHz, model.get(), nullptr) == 0 ||
-        GetDUTCoverageFactors(dut, &k[0], &k[1], &k[2], &k[3], &k[4], &k[5], &k[6], &k[7], &k[8],
-                              &k[9], &k[10], &k[11]) == 0)
+        GetDUTCoverageFactorArray(dut, &k) == 0)
         return 0;
     // Checked here, where the frequency-range flag that the advice reads is set.
     if (CheckModel(model.get()) == 0) {

@@ -1,5 +1,6 @@
 #include "engine/uncertainty_methods.h"
 
+#include "core/owned.h"
 #include "core/worker_pool.h"
 #include "engine/compute_model.h"
 #include "engine/model.h"
@@ -17,19 +18,13 @@
 namespace tolvane {
 namespace {
 
-struct ResultsDeleter {
-    void operator()(UncertaintyInfo* results) const { (void)DestroyUncertaintyInfo(results); }
-};
-
 int Fail(std::uint32_t message) {
     ReportModelError(MakeErrorCode(message, kRoutineComputeModel));
     return 0;
 }
 
 bool ReadCoverageFactors(const ModelInfo& model, CoverageFactors* k) {
-    CoverageFactors& f = *k;
-    return GetDUTCoverageFactors(model.dut, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7],
-                                 &f[8], &f[9], &f[10], &f[11]) != 0;
+    return GetDUTCoverageFactorArray(model.dut, k) != 0;
 }
 
 // The measurements whose bounds a method replaces: those the result type shows.
@@ -50,7 +45,7 @@ int ComputeRss(ModelInfo* model, UncertaintyInfo* result) {
     if (!ReadCoverageFactors(*model, &k)) return Fail(kModelMsgCalledRoutine);
     const std::size_t cells = result->reflNominal.size();
     std::vector<double> reflSquares, transSquares;
-    std::unique_ptr<UncertaintyInfo, ResultsDeleter> alone(CreateUncertaintyInfo());
+    Owned<UncertaintyInfo> alone(CreateUncertaintyInfo());
     try {
         reflSquares.assign(cells, 0.0);
         transSquares.assign(cells, 0.0);

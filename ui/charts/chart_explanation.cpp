@@ -15,7 +15,7 @@ namespace tolvane {
 
 ComputedModel KeepComputedModel(ModelHandle model) {
     if (model == nullptr) return nullptr;
-    return ComputedModel(model.release(), ModelDeleter{});
+    return ComputedModel(std::move(model));
 }
 
 bool ChartPointOf(const ModelInfo& model, const ChartContent& content, int curve, int point,
@@ -51,15 +51,11 @@ bool ExplainChartPoint(const ModelInfo& model, const ChartContent& content, int 
     return true;
 }
 
-void MethodResults::ResultsDeleter::operator()(UncertaintyInfo* results) const {
-    (void)DestroyUncertaintyInfo(results);
-}
-
 MethodResults::MethodResults(ComputedModel model, QWidget* window)
     : QObject(window), window_(window) {
     if (model != nullptr) {
         ModelHandle copy = CopyModel(model.get());
-        if (copy != nullptr) model_ = std::shared_ptr<ModelInfo>(copy.release(), ModelDeleter{});
+        if (copy != nullptr) model_ = std::move(copy);
     }
 }
 

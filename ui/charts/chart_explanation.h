@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/compute_commands.h"
+#include "engine/uncertainty.h"
 #include "engine/uncertainty_methods.h"
 #include "ui/charts/chart_content.h"
 
@@ -61,10 +62,7 @@ Q_SIGNALS:
     void finished();
 
 private:
-    struct ResultsDeleter {
-        void operator()(UncertaintyInfo* results) const;
-    };
-    using Results = std::unique_ptr<UncertaintyInfo, ResultsDeleter>;
+    using Results = Owned<UncertaintyInfo>;
     void poll();
 
     std::shared_ptr<ModelInfo> model_; // the sweep's own copy: the computation writes its flags

@@ -51,12 +51,10 @@ CoverageFactorsDialog::CoverageFactorsDialog(ConfigInfo* config, QWidget* parent
     setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
                    ~Qt::WindowCloseButtonHint);
 
-    std::array<float, kNumCoverageFactors> factors{};
+    CoverageFactors factors{};
     factors.fill(4.0f);
     if (const DUTInfo* dut = ConfigurationDut(config_))
-        (void)GetDUTCoverageFactors(dut, &factors[0], &factors[1], &factors[2], &factors[3],
-                                    &factors[4], &factors[5], &factors[6], &factors[7], &factors[8],
-                                    &factors[9], &factors[10], &factors[11]);
+        (void)GetDUTCoverageFactorArray(dut, &factors);
 
     auto* grid = new QGridLayout;
     auto* heading = new QLabel(QStringLiteral("Implied coverage factor\nfor model parameters"));
