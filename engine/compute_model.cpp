@@ -4,6 +4,7 @@
 #include "components/cal_kit.h"
 #include "components/connector.h"
 #include "components/vna.h"
+#include "core/avx_lanes.h"
 #include "core/bulk_array.h"
 #include "core/message_sink.h"
 #include "core/worker_pool.h"
@@ -26,12 +27,6 @@
 
 #if defined(__SSE2__)
 #include <immintrin.h>
-#endif
-// Four-lane arithmetic with AVX where the compiler can target it function by function.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define TOLVANE_AVX_LANES 1
-#else
-#define TOLVANE_AVX_LANES 0
 #endif
 
 namespace tolvane {
@@ -173,11 +168,6 @@ std::size_t ComputeQuadMagnitudesFrom(const FrequencyTerms& terms, double k,
 }
 } // namespace avx
 #pragma GCC pop_options
-
-bool ProcessorHasAvx() {
-    static const bool hasAvx = __builtin_cpu_supports("avx") != 0;
-    return hasAvx;
-}
 #endif
 
 // The frequency terms of every lookup of one computation, in the order the loop reads them.

@@ -4,6 +4,7 @@
 #include "components/cal_kit.h"
 #include "components/connector.h"
 #include "components/vna.h"
+#include "core/avx_lanes.h"
 #include "engine/compute_model.h"
 
 #include <algorithm>
@@ -12,13 +13,6 @@
 #include <cstring>
 #include <new>
 #include <random>
-
-// Four-lane arithmetic with AVX where the compiler can target it function by function.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define TOLVANE_MONTE_CARLO_AVX 1
-#else
-#define TOLVANE_MONTE_CARLO_AVX 0
-#endif
 
 namespace tolvane {
 namespace {
@@ -88,7 +82,7 @@ using Lanes = double;
 #include "engine/monte_carlo_lanes.inc"
 } // namespace scalar
 
-#if TOLVANE_MONTE_CARLO_AVX
+#if TOLVANE_AVX_LANES
 #pragma GCC push_options
 #pragma GCC target("avx")
 namespace avx {
@@ -101,11 +95,6 @@ std::size_t MeasureQuadsFrom(const TermMagnitudes& terms, const MonteCarloTrials
 }
 } // namespace avx
 #pragma GCC pop_options
-
-bool ProcessorHasAvx() {
-    static const bool hasAvx = __builtin_cpu_supports("avx") != 0;
-    return hasAvx;
-}
 #endif
 
 template <bool kTransmission>
@@ -113,7 +102,7 @@ void Measure(const TermMagnitudes& terms, const MonteCarloTrials& trials, double
              std::size_t count) {
     const MonteCarloTrials::Columns columns = trials.columns();
     std::size_t i = 0;
-#if TOLVANE_MONTE_CARLO_AVX
+#if TOLVANE_AVX_LANES
     if (ProcessorHasAvx()) i = avx::MeasureQuadsFrom<kTransmission>(terms, columns, out, i, count);
 #endif
     i = baseline::MeasureFrom<kTransmission>(terms, columns, out, i, count);
