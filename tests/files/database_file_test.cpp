@@ -4,7 +4,9 @@
 #include "components/connector.h"
 #include "components/dielectric.h"
 #include "components/vna.h"
+#include "core/fv_table.h"
 #include "core/interpolation.h"
+#include "core/pv_table.h"
 #include "support/captured_messages.h"
 #include "support/platform_messages.h"
 #include "support/scoped_component_lists.h"
@@ -52,6 +54,16 @@ Texts CalKitNames(const ComponentLists& l) {
     return Names<CalInfo, GetCalName>(l.calKits);
 }
 
+/// A table read from the file: its size, interpolation, and the pair at `index`.
+void ExpectTable(const FVInfo* table, int numPairs, int interpType, int index, double frequencyHz,
+                 float value) {
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->numPairs, numPairs);
+    EXPECT_EQ(table->interpType, interpType);
+    EXPECT_EQ(table->frequenciesHz[index], frequencyHz);
+    EXPECT_EQ(table->values[index], value);
+}
+
 struct DatabaseFixture : ::testing::Test {
     testing::ScopedComponentLists scoped;
     const ComponentLists& lists = scoped.lists();
@@ -73,69 +85,30 @@ TEST_F(DatabaseFixture, OneBlockOfEachKindFillsTheFourLists) {
 
     ASSERT_EQ(ConnectorNames(lists), Texts{"3.5mm"});
     const ConnInfo* conn = GetInfoListRecord<ConnInfo>(lists.connectors, 0);
-    int n = 0, type = 0;
-    double frequencyHz = 0.0;
-    float value = 0.0f;
-    for (int code : {kConnRCnTm, kConnRCnRm}) {
-        ASSERT_TRUE(GetConnFVNumPairs(conn, code, &n) && GetConnFVInterpType(conn, code, &type));
-        EXPECT_EQ(n, 2);
-        EXPECT_EQ(type, INTERP_LINEAR);
-        ASSERT_TRUE(GetConnFVFreq(conn, code, 1, &frequencyHz));
-        EXPECT_EQ(frequencyHz, 4e10) << "connector frequencies are in Hz, not scaled";
-    }
-    // The second number is the reflection repeatability, the third the transmission one.
-    ASSERT_TRUE(GetConnFVValueAt(conn, kConnRCnRm, 1, &value));
-    EXPECT_EQ(value, 0.04f);
-    ASSERT_TRUE(GetConnFVValueAt(conn, kConnRCnTm, 1, &value));
-    EXPECT_EQ(value, 0.07f);
+    // The second number is the reflection repeatability, the third the transmission one;
+    // connector frequencies are in Hz, not scaled.
+    ExpectTable(conn->RCnRm, 2, INTERP_LINEAR, 1, 4e10, 0.04f);
+    ExpectTable(conn->RCnTm, 2, INTERP_LINEAR, 1, 4e10, 0.07f);
 
     ASSERT_EQ(DielectricNames(lists), Texts{"   PTFE solid"}) << "leading white space is kept";
     const DielInfo* diel = GetInfoListRecord<DielInfo>(lists.dielectrics, 0);
-    ASSERT_TRUE(GetDielMagCoef(diel, &value));
-    EXPECT_EQ(value, 0.002f);
-    ASSERT_TRUE(GetDielPhaseCoef(diel, &value));
-    EXPECT_EQ(value, 0.05f);
+    EXPECT_EQ(diel->magCoef, 0.002f);
+    EXPECT_EQ(diel->phaseCoef, 0.05f);
 
     ASSERT_EQ(VNANames(lists), Texts{"Bench VNA 40"});
     const VNAInfo* vna = GetInfoListRecord<VNAInfo>(lists.vnas, 0);
-    float minDbm = 0, maxDbm = 0, defaultDbm = 0, nrcIfbw = 0;
-    int nrcAverages = 0;
-    ASSERT_TRUE(GetVNAMinPower(vna, &minDbm) && GetVNAMaxPower(vna, &maxDbm) &&
-                GetVNADefaultPower(vna, &defaultDbm) && GetVNANRcAverages(vna, &nrcAverages) &&
-                GetVNANRcIFBW(vna, &nrcIfbw));
-    EXPECT_EQ(minDbm, -30.0f);
-    EXPECT_EQ(maxDbm, 10.0f);
-    EXPECT_EQ(defaultDbm, -5.0f);
-    EXPECT_EQ(nrcAverages, 10);
-    EXPECT_EQ(nrcIfbw, 100.0f);
-
-    ASSERT_TRUE(GetVNAFVNumPairs(vna, kVNATableSSr, &n) &&
-                GetVNAFVInterpType(vna, kVNATableSSr, &type));
-    EXPECT_EQ(n, 2);
-    EXPECT_EQ(type, INTERP_LINEAR) << "SMOOTH-FIT in the SSR section sets nothing";
-    ASSERT_TRUE(GetVNAFVFreq(vna, kVNATableSSr, 1, &frequencyHz) &&
-                GetVNAFVValueAt(vna, kVNATableSSr, 1, &value));
-    EXPECT_EQ(frequencyHz, 4e10) << "SSR frequencies are GHz";
-    EXPECT_EQ(value, -30.0f);
-
-    ASSERT_TRUE(GetVNAPVNumPairs(vna, kVNATableSRc, &n) &&
-                GetVNAPVInterpType(vna, kVNATableSRc, &type));
-    EXPECT_EQ(n, 3);
-    EXPECT_EQ(type, INTERP_SMOOTH_FIT);
-    float powerDbm = 0.0f;
-    ASSERT_TRUE(GetVNAPVPower(vna, kVNATableSRc, 2, &powerDbm) &&
-                GetVNAPVValueAt(vna, kVNATableSRc, 2, &value));
-    EXPECT_EQ(powerDbm, 10.0f);
-    EXPECT_EQ(value, 0.2f);
-
-    ASSERT_TRUE(GetVNAFVNumPairs(vna, kVNATableNRc, &n) &&
-                GetVNAFVInterpType(vna, kVNATableNRc, &type));
-    EXPECT_EQ(n, 2);
-    EXPECT_EQ(type, INTERP_STEP);
-    ASSERT_TRUE(GetVNAFVFreq(vna, kVNATableNRc, 0, &frequencyHz) &&
-                GetVNAFVValueAt(vna, kVNATableNRc, 0, &value));
-    EXPECT_EQ(frequencyHz, 1e9) << "NRc frequencies are GHz";
-    EXPECT_EQ(value, -110.0f);
+    EXPECT_EQ(vna->minPowerDbm, -30.0f);
+    EXPECT_EQ(vna->maxPowerDbm, 10.0f);
+    EXPECT_EQ(vna->defaultPowerDbm, -5.0f);
+    EXPECT_EQ(vna->nrcAverages, 10);
+    EXPECT_EQ(vna->nrcIfBandwidthHz, 100.0f);
+    // SMOOTH-FIT in the SSR section sets nothing; SSR and NRc frequencies are GHz.
+    ExpectTable(vna->ssr, 2, INTERP_LINEAR, 1, 4e10, -30.0f);
+    ExpectTable(vna->nrc, 2, INTERP_STEP, 0, 1e9, -110.0f);
+    ASSERT_EQ(vna->src->numPairs, 3);
+    EXPECT_EQ(vna->src->interpType, INTERP_SMOOTH_FIT);
+    EXPECT_EQ(vna->src->powersDbm[2], 10.0f);
+    EXPECT_EQ(vna->src->values[2], 0.2f);
 
     int count = 0;
     ASSERT_TRUE(GetVNANumIFBWs(vna, &count));
@@ -147,18 +120,12 @@ TEST_F(DatabaseFixture, OneBlockOfEachKindFillsTheFourLists) {
 
     ASSERT_EQ(CalKitNames(lists), Texts{"Kit 3.5mm"});
     const CalInfo* cal = GetInfoListRecord<CalInfo>(lists.calKits, 0);
-    char connName[128] = {};
-    ASSERT_TRUE(GetCalConnName(cal, connName, sizeof connName));
-    EXPECT_STREQ(connName, "3.5mm");
+    EXPECT_STREQ(cal->connName.data(), "3.5mm");
+    const FVInfo* tables[] = {cal->CDr, cal->CSm, cal->CRt, cal->CXt, cal->CLm, cal->CTt};
     const float second[] = {-38, -33, 0.1f, -80, -36, 0.12f};
-    for (int code = kCalCDr; code <= kCalCTt; ++code) {
-        ASSERT_TRUE(GetCalFVNumPairs(cal, code, &n) && GetCalFVInterpType(cal, code, &type) &&
-                    GetCalFVFreq(cal, code, 1, &frequencyHz) &&
-                    GetCalFVValueAt(cal, code, 1, &value));
-        EXPECT_EQ(n, 2);
-        EXPECT_EQ(type, INTERP_STEP);
-        EXPECT_EQ(frequencyHz, 4e10);
-        EXPECT_EQ(value, second[code - kCalCDr]) << "table code " << code;
+    for (int i = 0; i < 6; ++i) {
+        SCOPED_TRACE(i + kCalCDr);
+        ExpectTable(tables[i], 2, INTERP_STEP, 1, 4e10, second[i]);
     }
 }
 
