@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -208,12 +207,21 @@ struct WorkerSpace {
 };
 
 // Whether every value is a finite number, that is none has an exponent of all ones (an infinity or
-// a NaN). The integer maximum is vectorised, unlike a loop that stops at the first such value.
+// a NaN), looked at four values at a time without stopping at the first such value.
 bool AllFinite(std::span<const float> values) {
-    std::uint32_t largest = 0;
-    for (const float value : values)
-        largest = std::max(largest, std::bit_cast<std::uint32_t>(value) & 0x7fffffffu);
-    return largest < 0x7f800000u;
+    using Bits = std::int32_t __attribute__((vector_size(16)));
+    constexpr std::int32_t kExponent = 0x7f800000;
+    Bits infiniteOrNaN{};
+    std::size_t j = 0;
+    for (; j + 4 <= values.size(); j += 4) {
+        Bits bits;
+        std::memcpy(&bits, values.data() + j, sizeof bits);
+        infiniteOrNaN |= (bits & kExponent) == kExponent;
+    }
+    bool all = (infiniteOrNaN[0] | infiniteOrNaN[1] | infiniteOrNaN[2] | infiniteOrNaN[3]) == 0;
+    for (; j < values.size(); ++j)
+        all = all && std::isfinite(values[j]);
+    return all;
 }
 
 // FirstNonFiniteEntry, with a quick answer for the common row that is finite throughout.
@@ -362,6 +370,21 @@ int Computation::failNotFinite(int i, const NonFiniteEntry& entry) const {
     return 0;
 }
 
+// The phases of `count` DUT values in degrees from their relative bounds, the phase drifts added
+// by addDrift. Reflection and transmission in loops of their own, and everything the loop reads in
+// locals, because each arcsine is a call that the compiler must assume changes any memory.
+template <typename AddDrift>
+void StorePhases(const double* relative, std::size_t count, float* phaseDeg, AddDrift addDrift) {
+    // A relative bound clamped at 1 (common for the parameter a one-type DUT does not have, at
+    // -140 dB) takes the library's own arcsine of 1, evaluated once.
+    static const double asinOfOne = std::asin(1.0);
+    for (std::size_t j = 0; j < count; ++j) {
+        const double x = relative[j];
+        const double radians = x == 1.0 ? asinOfOne : std::asin(x);
+        phaseDeg[j] = static_cast<float>(addDrift(radians * kDegreesPerRadian));
+    }
+}
+
 // Steps 6 to 15 for the first `count` DUT values of a row: the magnitudes several values at a
 // time, then the phases, so that the arcsine calls do not interrupt the magnitudes. The reflected
 // wave passes cable 1 twice; the transmitted wave passes each cable once.
@@ -374,20 +397,12 @@ void Computation::computeRow(const FrequencyTerms& terms, const UncertaintyRow& 
 #endif
     j = baseline::ComputeMagnitudesFrom<baseline::Pair>(terms, k, values, row, j, count);
     (void)baseline::ComputeMagnitudesFrom<double>(terms, k, values, row, j, count);
-    // A relative bound clamped at 1 (common for the parameter a one-type DUT does not have, at
-    // -140 dB) takes the library's own arcsine of 1, evaluated once.
-    static const double asinOfOne = std::asin(1.0);
-    const auto arcsine = [](double x) { return x == 1.0 ? asinOfOne : std::asin(x); };
-    const double* reflRelative = values.array(DUTValueTerms::kReflRelative);
-    const double* transRelative = values.array(DUTValueTerms::kTransRelative);
-    for (j = 0; j < count; ++j) {
-        const double phaseR =
-            arcsine(reflRelative[j]) * kDegreesPerRadian + 2.0 * terms.phaseDrift1Deg;
-        const double phaseT = arcsine(transRelative[j]) * kDegreesPerRadian + terms.phaseDrift2Deg +
-                              terms.phaseDrift1Deg;
-        row.reflPhaseDeg[j] = static_cast<float>(phaseR);
-        row.transPhaseDeg[j] = static_cast<float>(phaseT);
-    }
+    const double drift1Deg = terms.phaseDrift1Deg;
+    const double drift2Deg = terms.phaseDrift2Deg;
+    StorePhases(values.array(DUTValueTerms::kReflRelative), count, row.reflPhaseDeg.data(),
+                [twiceDrift1Deg = 2.0 * drift1Deg](double deg) { return deg + twiceDrift1Deg; });
+    StorePhases(values.array(DUTValueTerms::kTransRelative), count, row.transPhaseDeg.data(),
+                [=](double deg) { return deg + drift2Deg + drift1Deg; });
 }
 
 // The first `count` entries of row i computed in the worker's own row, checked there while it is
