@@ -194,9 +194,12 @@ private:
     bool rendering_ = false;
     bool ignoreClick_ = false; ///< the press that activated the window is not a chart click
     void addMethodCurves();
+    /// The method series in dB or linear, as the worst-case curves are shown.
+    void fillMethodSeries();
     ComputedModel computedModel_;
     MethodResults* methods_ = nullptr;
     QList<QLineSeries*> methodSeries_;
+    QList<ChartCurve> methodCurves_; ///< what each method series shows, in step with it
     QList<QLineSeries*> methodKeys_;
 };
 
