@@ -727,8 +727,9 @@ void PlotWindow::addMethodCurves() {
     };
     ChartContent rss, monteCarlo;
     if (!read(methods_->rss(), &rss) || !read(methods_->monteCarlo(), &monteCarlo)) return;
-    const std::pair<const ChartContent*, Qt::PenStyle> methods[] = {{&rss, Qt::DashLine},
-                                                                    {&monteCarlo, Qt::DotLine}};
+    // Line styles no worst-case curve has: those draw solid, dashed or dotted by their colour.
+    const std::pair<const ChartContent*, Qt::PenStyle> methods[] = {
+        {&rss, Qt::DashDotLine}, {&monteCarlo, Qt::DashDotDotLine}};
     for (const auto& [method, style] : methods) {
         for (qsizetype k = 0; k < series_.size(); ++k) {
             auto* series = new QLineSeries;
@@ -747,9 +748,9 @@ void PlotWindow::addMethodCurves() {
     }
     // The legend says which line style is which method.
     const std::pair<QString, Qt::PenStyle> keys[] = {
-        {QStringLiteral("worst case (solid)"), Qt::SolidLine},
-        {QStringLiteral("RSS (dashed)"), Qt::DashLine},
-        {QStringLiteral("Monte Carlo 95 % (dotted)"), Qt::DotLine}};
+        {QStringLiteral("worst case: the lines above"), Qt::NoPen},
+        {QStringLiteral("RSS (dash-dot)"), Qt::DashDotLine},
+        {QStringLiteral("Monte Carlo 95 % (dash-dot-dot)"), Qt::DashDotDotLine}};
     for (const auto& [name, style] : keys) {
         auto* key = new QLineSeries;
         key->setName(name);

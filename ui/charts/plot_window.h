@@ -128,7 +128,7 @@ public:
     /// Carlo sweep off the window's thread with a progress dialog), or hides them.
     void setMethodCurvesShown(bool shown);
     [[nodiscard]] bool methodCurvesShown() const;
-    /// RSS (dashed) then Monte Carlo (dotted) series, one per drawn curve each.
+    /// RSS (dash-dot) then Monte Carlo (dash-dot-dot) series, one per drawn curve each.
     [[nodiscard]] QList<QLineSeries*> methodSeries() const { return methodSeries_; }
 
     /// The window's menu, as a right click at `position` (view coordinates) shows it.

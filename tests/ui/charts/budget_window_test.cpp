@@ -97,8 +97,9 @@ private Q_SLOTS:
         QVERIFY(chart->openBudget(2, 91) == nullptr); // beyond the curve
     }
 
-    // RSS (dashed) and Monte Carlo (dotted) beside each worst-case curve, in its colour; RSS never
-    // above the worst case; the legend names the three line styles.
+    // RSS (dash-dot) and Monte Carlo (dash-dot-dot) beside each worst-case curve, in its colour and
+    // in line styles no worst-case curve has; RSS never above the worst case; the legend says
+    // which is which.
     void methodCurvesJoinTheChart() {
         const auto chart = makeChart();
         QSignalSpy finished(chart.get(), &PlotWindow::methodCurvesFinished);
@@ -109,8 +110,10 @@ private Q_SLOTS:
         const int curves = int(content_.curves.size());
         QCOMPARE(series.size(), 2 * curves);
         for (int i = 0; i < curves; ++i) {
-            QCOMPARE(series[i]->pen().style(), Qt::DashLine);
-            QCOMPARE(series[curves + i]->pen().style(), Qt::DotLine);
+            QCOMPARE(series[i]->pen().style(), Qt::DashDotLine);
+            QCOMPARE(series[curves + i]->pen().style(), Qt::DashDotDotLine);
+            QCOMPARE(series[i]->pen().color(), CurvePen(i, curves).color());
+            QVERIFY(CurvePen(i, curves).style() < Qt::DashDotLine);
             const QList<QPointF> rss = series[i]->points();
             QCOMPARE(rss.size(), content_.curves[i].points.size());
             for (int j = 0; j < rss.size(); ++j)
@@ -120,10 +123,10 @@ private Q_SLOTS:
         QVERIFY(chart->chart()->legend()->isVisible());
         for (QLegendMarker* marker : chart->chart()->legend()->markers())
             legend << marker->label();
-        QVERIFY2(legend.contains(QStringLiteral("worst case (solid)")),
+        QVERIFY2(legend.contains(QStringLiteral("worst case: the lines above")),
                  qPrintable(legend.join(u',')));
-        QVERIFY(legend.contains(QStringLiteral("RSS (dashed)")));
-        QVERIFY(legend.contains(QStringLiteral("Monte Carlo 95 % (dotted)")));
+        QVERIFY(legend.contains(QStringLiteral("RSS (dash-dot)")));
+        QVERIFY(legend.contains(QStringLiteral("Monte Carlo 95 % (dash-dot-dot)")));
         chart->setMethodCurvesShown(false);
         QVERIFY(!chart->methodCurvesShown());
     }
