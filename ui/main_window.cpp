@@ -171,6 +171,7 @@ void MainWindow::createMenus() {
     file->addAction(computeMeasurementAct_);
     file->addAction(guardedRuleAct_);
     file->addAction(simpleRuleAct_);
+    file->addSeparator();
     file->addAction(worstCaseMethodAct_);
     file->addAction(rssMethodAct_);
     file->addAction(monteCarloMethodAct_);

@@ -78,6 +78,7 @@ private Q_SLOTS:
                               QStringLiteral("Compute Measurement"),
                               QStringLiteral("*&Guarded Decision Rule"),
                               QStringLiteral("&Simple Decision Rule"),
+                              QStringLiteral("-"),
                               QStringLiteral("*&Worst-Case Bounds"),
                               QStringLiteral("&RSS Bounds"),
                               QStringLiteral("Monte &Carlo Bounds"),
