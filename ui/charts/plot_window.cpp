@@ -98,9 +98,12 @@ void AddEdgeMark(QPainterPath* path, QPointF at, bool up) {
 } // namespace
 
 PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent)
-    : QMdiSubWindow(parent), content_(content), record_(record) {
+    : PlotWindow(PrepareChart(content), record, parent) {}
+
+PlotWindow::PlotWindow(PreparedChart prepared, PlotInfo* record, QWidget* parent)
+    : QMdiSubWindow(parent), content_(std::move(prepared.content)), record_(record) {
     adoptRecord();
-    buildChart();
+    buildChart(prepared.drawing);
     resize(kWidth, kHeight);
 }
 
@@ -151,7 +154,7 @@ QChart* PlotWindow::chart() const {
     return view_->chart();
 }
 
-void PlotWindow::buildChart() {
+void PlotWindow::buildChart(const ChartDrawing& drawing) {
     auto* chart = new QChart;
     chart->setBackgroundBrush(Qt::white);
     chart->setTitleFont(ChartFont(11));
@@ -173,18 +176,16 @@ void PlotWindow::buildChart() {
     chart->addAxis(yAxis_, Qt::AlignLeft);
 
     const int count = int(content_.curves.size());
-    const int drawn = std::min(count, kMaxDrawnCurves);
-    for (int k = 0; k < drawn; ++k) {
-        // Evenly spread over the curves, first and last included.
-        const int i = drawn > 1 ? int((qint64(k) * (count - 1)) / (drawn - 1)) : 0;
+    drawnCurves_ = drawing.curves;
+    for (qsizetype k = 0; k < drawnCurves_.size(); ++k) {
+        const int i = drawnCurves_[k];
         auto* series = new QLineSeries;
         series->setName(content_.curves[i].label);
         series->setPen(CurvePen(i, count));
-        series->setPointsVisible(content_.curves[i].points.size() <= 41);
-        drawnCurves_.append(i);
+        series->setPointsVisible(content_.curves[i].points.size() <= kMaxDottedCurvePoints);
+        series->replace(drawing.points[k]);
         series_.append(series);
     }
-    fillSeries();
     for (QLineSeries* series : series_) {
         chart->addSeries(series);
         series->attachAxis(xAxis_);
@@ -249,38 +250,16 @@ void PlotWindow::showChart(QChart* chart) {
 }
 
 void PlotWindow::fillSeries() {
-    for (qsizetype k = 0; k < series_.size(); ++k) {
-        const ChartCurve& curve = content_.curves[drawnCurves_[k]];
-        if (!linear_) {
-            series_[k]->replace(curve.points);
-            continue;
-        }
-        QList<QPointF> points = curve.points;
-        for (qsizetype j = 0; j < points.size(); ++j)
-            points[j].setY(ShownY(curve, int(j), true));
-        series_[k]->replace(points);
-    }
+    // Thinned anew for the axes as they are now: a zoomed view shows finer detail.
+    const ChartRanges ranges{xAxis_->min(), xAxis_->max(), yAxis_->min(), yAxis_->max()};
+    for (qsizetype k = 0; k < series_.size(); ++k)
+        series_[k]->replace(ThinnedCurve(content_.curves[drawnCurves_[k]], ranges, linear_));
 }
 
 void PlotWindow::setYAxisRange() {
     yAxis_->setTitleText(ShownYAxisLabel(content_, linear_));
-    if (!linear_) {
-        yAxis_->setRange(content_.yAxisMin, content_.yAxisMax);
-        return;
-    }
-    // The decade rules on the linear magnitudes, without the cap of the dB charts.
-    double yMin = 1000000.0;
-    double yMax = -1000000.0;
-    for (const ChartCurve& curve : content_.curves) {
-        for (const double y : curve.linearY) {
-            yMin = std::min(yMin, y);
-            yMax = std::max(yMax, y);
-        }
-    }
-    const double maximum = LogAxisMaximum(yMax, HUGE_VAL);
-    double minimum = LogAxisMinimum(yMin);
-    if (minimum >= maximum) minimum = 0.099 * maximum;
-    yAxis_->setRange(minimum, maximum);
+    const ChartRanges ranges = InitialRanges(content_, linear_);
+    yAxis_->setRange(ranges.yMin, ranges.yMax);
 }
 
 void PlotWindow::updateXTicks() {
@@ -321,7 +300,11 @@ void PlotWindow::placeOverlays() {
     edgeMarks_ = 0;
     const double xLow = std::min(g.xMin, g.xMax);
     const double xHigh = std::max(g.xMin, g.xMax);
-    for (qsizetype k = 0; k < series_.size(); ++k) {
+    // One triangle per pixel column and edge, of the curve drawn last (on top) that passes the
+    // edge there: thousands drawn over each other would look the same and take seconds to draw.
+    const auto columns = qsizetype(std::ceil(plot.width())) + 1;
+    QList<bool> markedAbove(columns), markedBelow(columns);
+    for (qsizetype k = series_.size() - 1; k >= 0; --k) {
         const ChartCurve& curve = content_.curves[drawnCurves_[k]];
         QPainterPath path;
         for (int j = 0; j < curve.points.size(); ++j) {
@@ -330,6 +313,11 @@ void PlotWindow::placeOverlays() {
             if (x < xLow || x > xHigh || std::isnan(y) || (y >= g.yMin && y <= g.yMax)) continue;
             const bool above = y > g.yMax;
             const double pixelX = g.toPixel(QPointF(x, g.yMin)).x();
+            const auto column =
+                std::clamp(qsizetype(pixelX - plot.left()), qsizetype(0), columns - 1);
+            bool& marked = above ? markedAbove[column] : markedBelow[column];
+            if (marked) continue;
+            marked = true;
             AddEdgeMark(&path, QPointF(pixelX, above ? plot.top() : plot.bottom()), above);
             ++edgeMarks_;
         }
@@ -469,9 +457,9 @@ int PlotWindow::markerNear(QPointF position) const {
 void PlotWindow::setLinearMagnitude(bool linear) {
     if (!IsMagnitudeChart(content_) || linear == linear_) return;
     linear_ = linear;
-    fillSeries();
     chart()->zoomReset();
-    setYAxisRange();
+    setInitialRanges();
+    fillSeries();
     for (Marker& marker : markers_)
         marker.point = DescribePoint(content_, marker.point.curve, marker.point.index, linear_);
     updateMarkerTexts();
@@ -484,6 +472,7 @@ void PlotWindow::zoomInto(const QRectF& rectangle) {
     const QRectF zoomed = inChart.intersected(chart()->plotArea());
     if (zoomed.width() < 2.0 || zoomed.height() < 2.0) return;
     chart()->zoomIn(zoomed);
+    if (xAxis_ != nullptr) fillSeries();
 }
 
 void PlotWindow::zoomAbout(QPointF position, double factor) {
@@ -496,20 +485,19 @@ void PlotWindow::zoomAbout(QPointF position, double factor) {
                         at.y() - (at.y() - plot.top()) / factor, plot.width() / factor,
                         plot.height() / factor);
     chart()->zoomIn(zoomed);
+    if (xAxis_ != nullptr) fillSeries();
 }
 
 void PlotWindow::resetZoom() {
     chart()->zoomReset();
-    if (xAxis_ != nullptr) setInitialRanges();
+    if (xAxis_ == nullptr) return;
+    setInitialRanges();
+    fillSeries();
 }
 
 void PlotWindow::setInitialRanges() {
-    // A single point (one frequency, one DUT value) still gets an axis of some width, a tenth of
-    // its value either side, so that a single frequency is not shown among negative ones.
-    const double xPad = content_.xMax > content_.xMin ? 0.0
-                        : content_.xMin != 0.0        ? std::fabs(content_.xMin) / 10.0
-                                                      : 0.5;
-    xAxis_->setRange(content_.xMin - xPad, content_.xMax + xPad);
+    const ChartRanges ranges = InitialRanges(content_, linear_);
+    xAxis_->setRange(ranges.xMin, ranges.xMax);
     updateXTicks();
     setYAxisRange();
 }

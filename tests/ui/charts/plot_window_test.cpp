@@ -20,7 +20,9 @@
 #include <QTest>
 #include <QValueAxis>
 
+#include <cmath>
 #include <memory>
+#include <optional>
 
 using namespace tolvane;
 
@@ -102,6 +104,42 @@ private Q_SLOTS:
         QVERIFY(window_->markerTexts()[0].startsWith(QStringLiteral("M1  3.000000 GHz")));
         window_->removeAllMarkers();
         QVERIFY(window_->markers().isEmpty());
+    }
+
+    // A curve of 1001 points is drawn through far fewer; the hover, a marker and the copied data
+    // still read every point, and a zoom draws the detail of the view.
+    void thinnedCurveIsReadAtFullResolution() {
+        ChartContent content = FixtureContent();
+        ChartCurve& curve = content.curves[0];
+        curve.points.clear();
+        curve.linearY.clear();
+        for (int j = 0; j <= 1000; ++j) {
+            curve.points.append(QPointF(-0.02 * j, 0.01 + 1e-4 * j + 0.02 * std::sin(j / 30.0)));
+            curve.linearY.append(0.001 * (j + 1));
+        }
+        content.curves.resize(1);
+        content.xMin = -20.0;
+        show(content);
+        auto* series = static_cast<QLineSeries*>(window_->chart()->series()[0]);
+        const qsizetype drawn = series->count();
+        QVERIFY(drawn < 500);
+        int dropped = 1;
+        while (series->points().contains(curve.points[dropped]))
+            ++dropped;
+
+        const QPointF inChart = window_->chart()->mapToPosition(curve.points[dropped], series);
+        const QPoint at = window_->view()->mapFromScene(window_->chart()->mapToScene(inChart));
+        const std::optional<ChartPoint> near = window_->pointNear(at);
+        QVERIFY(near.has_value());
+        QCOMPARE(near->dutIndex, dropped);
+        QTest::mouseClick(viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(window_->markers().size(), 1);
+        QCOMPARE(window_->markers()[0].uncertainty, curve.points[dropped].y());
+        window_->copyData();
+        QCOMPARE(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')), 1002);
+
+        window_->zoomAbout(at, 8.0);
+        QVERIFY(series->count() > drawn);
     }
 
     void zoomByDragAndWheelAndReset() {
