@@ -17,9 +17,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsEllipseItem>
+#include <QGraphicsLayout>
 #include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLegendMarker>
@@ -31,6 +33,7 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <QTextDocument>
 #include <QValueAxis>
 #include <QXYSeries>
 
@@ -71,6 +74,20 @@ QString TitleHtml(const ChartContent& content) {
                          content.curves.last().label.toHtmlEscaped());
     }
     return html;
+}
+
+// Space left and right of the texts under the plot.
+constexpr double kFooterInset = 8.0;
+
+// A text under the plot, wrapped by its width.
+QGraphicsTextItem* FooterText(const QString& text, int pointSize, const QColor& colour,
+                              QGraphicsItem* parent) {
+    auto* item = new QGraphicsTextItem(parent);
+    item->setPlainText(text);
+    item->setFont(ChartFont(pointSize));
+    item->setDefaultTextColor(colour);
+    item->document()->setDocumentMargin(0);
+    return item;
 }
 
 // A box behind a read-out, so that it stays legible over the curves.
@@ -199,18 +216,12 @@ void PlotWindow::buildChart(const ChartDrawing& drawing) {
     legend->setAlignment(Qt::AlignRight);
     legend->setFont(ChartFont(8));
 
-    // Below the plot, outside the curves: the note that points to the help, and the caption.
-    note_ = new QGraphicsSimpleTextItem(
-        QString::fromUtf8(kAnnotationBefore) + QString::fromUtf8(kAnnotationAfter), chart);
-    note_->setFont(ChartFont(8));
-    note_->setBrush(QColor(0x00, 0x00, 0xff));
+    // Below the plot, outside the curves: the note that points to the help, and the caption,
+    // both wrapped to the chart's width (placeFooter).
+    note_ = FooterText(QString::fromUtf8(kAnnotationBefore) + QString::fromUtf8(kAnnotationAfter),
+                       8, QColor(0x00, 0x00, 0xff), chart);
     note_->setVisible(content_.annotated);
-    caption_ = new QGraphicsSimpleTextItem(content_.caption, chart);
-    caption_->setFont(ChartFont(7));
-    caption_->setBrush(QColor(0x40, 0x40, 0x40));
-    const double footer = (content_.annotated ? note_->boundingRect().height() : 0.0) +
-                          caption_->boundingRect().height() + 8.0;
-    chart->setMargins(QMargins(6, 6, 6, 6 + int(std::ceil(footer))));
+    caption_ = FooterText(content_.caption, 7, QColor(0x40, 0x40, 0x40), chart);
 
     markerBox_ = ReadoutBox(chart, 20);
     markerList_ = new QGraphicsSimpleTextItem(markerBox_);
@@ -234,6 +245,7 @@ void PlotWindow::buildChart(const ChartDrawing& drawing) {
     connect(yAxis_, &QLogValueAxis::rangeChanged, this, [this] { placeOverlays(); });
 
     showChart(chart);
+    placeFooter();
     connect(view_, &ChartView::hovered, this, &PlotWindow::showHover);
     connect(view_, &ChartView::left, this, &PlotWindow::hideHover);
     connect(view_, &ChartView::clicked, this, &PlotWindow::clickAt);
@@ -332,12 +344,24 @@ void PlotWindow::placeOverlays() {
 }
 
 void PlotWindow::placeFooter() {
+    // The caption wraps rather than being cut off in a narrow window; the plot gives way to it.
     const QSizeF size = chart()->size();
+    const double width = std::max(size.width() - 2.0 * kFooterInset, 1.0);
+    caption_->setTextWidth(width);
     const QRectF captionRect = caption_->boundingRect();
-    caption_->setPos(8.0, size.height() - captionRect.height() - 4.0);
-    const QRectF noteRect = note_->boundingRect();
-    note_->setPos(std::max(8.0, size.width() - noteRect.width() - 8.0),
-                  caption_->pos().y() - noteRect.height() - 1.0);
+    caption_->setPos(kFooterInset, size.height() - captionRect.height() - 4.0);
+    double footer = captionRect.height() + 8.0;
+    if (note_->isVisible()) {
+        // Right-aligned while it fits on one line, else wrapped from the left.
+        note_->setTextWidth(-1);
+        if (note_->boundingRect().width() > width) note_->setTextWidth(width);
+        const QRectF noteRect = note_->boundingRect();
+        note_->setPos(std::max(kFooterInset, size.width() - noteRect.width() - kFooterInset),
+                      caption_->pos().y() - noteRect.height() - 1.0);
+        footer += noteRect.height();
+    }
+    const QMargins margins(6, 6, 6, 6 + int(std::ceil(footer)));
+    if (chart()->margins() != margins) chart()->setMargins(margins);
 }
 
 std::optional<ChartPoint> PlotWindow::pointNear(QPointF position) const {
@@ -584,10 +608,15 @@ void PlotWindow::renderChart(QPainter* painter, const QRectF& target) {
     const QSizeF windowSize = shown->size();
     const QSizeF pageSize(kRenderWidth, kRenderWidth * target.height() / target.width());
     shown->resize(pageSize);
+    if (caption_ != nullptr) placeFooter();
+    // Laid out now, not when the event loop next runs: the page is drawn before that.
+    if (shown->layout() != nullptr) shown->layout()->activate();
     hideHover();
     view_->scene()->render(painter, target, QRectF(shown->pos(), pageSize), Qt::KeepAspectRatio);
-    shown->resize(windowSize);
     if (note_ != nullptr) note_->setVisible(noteShown);
+    shown->resize(windowSize);
+    if (caption_ != nullptr) placeFooter();
+    if (shown->layout() != nullptr) shown->layout()->activate();
 }
 
 bool PlotWindow::saveImage(const QString& path) {

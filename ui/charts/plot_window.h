@@ -15,6 +15,7 @@ class QGraphicsItem;
 class QGraphicsPathItem;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
+class QGraphicsTextItem;
 class QLineSeries;
 class QLogValueAxis;
 class QMenu;
@@ -87,6 +88,10 @@ public:
     /// inch page, SVG and PDF as vectors; false when the suffix is none of these or the file
     /// cannot be written.
     bool saveImage(const QString& path);
+
+    /// The set-up caption under the chart, wrapped to its width; null for a chart its creator
+    /// built.
+    [[nodiscard]] const QGraphicsTextItem* captionItem() const { return caption_; }
 
     /// The point nearest to `position` (view coordinates) within kPickRadius, if any.
     [[nodiscard]] std::optional<ChartPoint> pointNear(QPointF position) const;
@@ -193,8 +198,8 @@ private:
     QGraphicsEllipseItem* hoverDot_ = nullptr;
     QList<QGraphicsPathItem*> edgeItems_; ///< one per drawn curve with points beyond the axes
     int edgeMarks_ = 0;
-    QGraphicsSimpleTextItem* note_ = nullptr; ///< "See "Computation of Uncertainty" ..."
-    QGraphicsSimpleTextItem* caption_ = nullptr;
+    QGraphicsTextItem* note_ = nullptr; ///< "See "Computation of Uncertainty" ..."
+    QGraphicsTextItem* caption_ = nullptr;
     bool rendering_ = false;
     bool ignoreClick_ = false; ///< the press that activated the window is not a chart click
     void addMethodCurves();
