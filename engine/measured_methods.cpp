@@ -1,10 +1,12 @@
 #include "engine/measured_methods.h"
 
+#include "components/dut.h"
 #include "core/owned.h"
 #include "core/worker_pool.h"
 #include "engine/compute_config.h"
 #include "engine/compute_model.h"
 #include "engine/model.h"
+#include "engine/uncertainty.h"
 
 #include <algorithm>
 #include <atomic>
@@ -43,9 +45,7 @@ public:
         model_.reset(CreateModelInfo());
         if (model_ == nullptr) return Fail(kModelMsgCalledRoutine);
         const double frequencies[] = {frequencyHz};
-        if (BuildModelFromConfig(config, frequencies, model_.get(), nullptr) == 0 ||
-            GetDUTCoverageFactorArray(model_->dut, &k_) == 0)
-            return 0;
+        if (BuildModelFromConfig(config, frequencies, model_.get(), nullptr) == 0) return 0;
         try {
             reversed_ = std::make_unique<ModelInfo>(*model_);
         } catch (const std::bad_alloc&) {
@@ -55,17 +55,13 @@ public:
         std::swap(reversed_->cable1, reversed_->cable2);
         return 1;
     }
-    [[nodiscard]] const ModelInfo& model(bool reverse) const {
-        return reverse ? *reversed_ : *model_;
-    }
-    [[nodiscard]] const CoverageFactors& k() const { return k_; }
+    [[nodiscard]] ModelInfo& model(bool reverse) { return reverse ? *reversed_ : *model_; }
 
 private:
     Owned<ModelInfo> model_;
     /// A plain copy of the model's fields that borrows its records, with the connectors and the
     /// cables exchanged; it owns nothing and is never destroyed as a model.
     std::unique_ptr<ModelInfo> reversed_;
-    CoverageFactors k_{};
 };
 
 /// One bound a method replaces: the measured parameter and frequency index it belongs to, and the
@@ -105,23 +101,55 @@ void Replace(MeasuredBounds& bounds, double deviation) {
 /// How often the set-ups are built between two looks at the progress callback.
 constexpr std::size_t kPointsBetweenProgress = 16;
 
+/// Computes `model` (one frequency) by RSS for a user-defined DUT of these values and puts its
+/// reflection and transmission bounds into `reflection` and `transmission` (null: not wanted).
+int ComputeDirectionByRss(ModelInfo& model, const UncertaintyPoint& values, UncertaintyInfo& result,
+                          MeasuredBounds* reflection, MeasuredBounds* transmission) {
+    MethodOptions rss;
+    rss.method = UncertaintyMethod::Rss;
+    if (!SetDUTType(model.dut, DUT_USER_DEFINED) || !SetDUTFreqSweep(model.dut, 0) ||
+        !SetDUTUserSParams(model.dut, values.s11Db, values.s12Db, values.s21Db, values.s22Db) ||
+        ComputeModelByMethod(&model, &result, rss) == 0)
+        return Fail(kModelMsgCalledRoutine);
+    float nominal = 0.0f, upper = 0.0f, phase = 0.0f;
+    if (reflection != nullptr) {
+        if (GetUncertaintyRefl(&result, 0, 0, &nominal, &upper, &phase) == 0)
+            return Fail(kModelMsgCalledRoutine);
+        reflection->setBound(upper, phase);
+    }
+    if (transmission != nullptr) {
+        if (GetUncertaintyTrans(&result, 0, 0, &nominal, &upper, &phase) == 0)
+            return Fail(kModelMsgCalledRoutine);
+        transmission->setBound(upper, phase);
+    }
+    return 1;
+}
+
+// Each direction of each frequency is the configuration at that frequency computed by RSS: one
+// run gives both its reflection and its transmission.
 int ReplaceByRss(const ConfigInfo* config, const Measurement& measurement,
                  const MethodOptions& options, MeasuredResults& results) {
     const std::size_t n = measurement.points.size();
-    const long long perPoint = measurement.numPorts == 2 ? 4 : 1;
+    const bool twoPort = measurement.numPorts == 2;
+    const long long perPoint = twoPort ? 4 : 1;
+    Owned<UncertaintyInfo> result(CreateUncertaintyInfo());
+    if (result == nullptr) return Fail(kMsgAllocation);
+    const auto bounds = [&](SParameter p, std::size_t i) { return &results.bounds[Index(p)][i]; };
     FrequencySetUp setUp;
     for (std::size_t i = 0; i < n; ++i) {
         if (options.progress && i % kPointsBetweenProgress == 0 &&
             !options.progress(static_cast<long long>(i) * perPoint, perPoint * (long long)n))
             return 0;
         if (setUp.build(config, measurement.points[i].frequencyHz) == 0) return 0;
-        for (const MethodEntry& entry : EntriesAt(measurement, i)) {
-            double deviation = 0.0;
-            if (ComputePointDeviation(setUp.model(entry.reverse), setUp.k(), entry.point,
-                                      UncertaintyMethod::Rss, {}, &deviation) == 0)
-                return 0;
-            Replace(results.bounds[Index(entry.target)][i], deviation);
-        }
+        const std::vector<MethodEntry> entries = EntriesAt(measurement, i);
+        if (ComputeDirectionByRss(setUp.model(false), entries[0].point, *result,
+                                  bounds(SParameter::S11, i),
+                                  twoPort ? bounds(SParameter::S21, i) : nullptr) == 0)
+            return 0;
+        if (twoPort &&
+            ComputeDirectionByRss(setUp.model(true), entries[2].point, *result,
+                                  bounds(SParameter::S22, i), bounds(SParameter::S12, i)) == 0)
+            return 0;
     }
     if (options.progress) (void)options.progress(perPoint * (long long)n, perPoint * (long long)n);
     return 1;
