@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <exception>
 #include <memory>
@@ -67,6 +68,9 @@ protected:
 
 private:
     bool insideAllowed(const QObject* object) const {
+        if (allowed_.isNull()) return false;
+        // The window system's input reaches the dialog's window before its widgets.
+        if (object == allowed_->window()->windowHandle()) return true;
         for (; object != nullptr; object = object->parent())
             if (object == allowed_.data()) return true;
         return false;

@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsEllipseItem>
@@ -153,8 +154,11 @@ void PlotWindow::adoptRecord() {
     // A click that brings a chart from under another to the top only does that.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates before, Qt::WindowStates now) {
+                // A press on the title bar does not swallow the next click on the chart.
                 if (!(before & Qt::WindowActive) && (now & Qt::WindowActive) &&
-                    QGuiApplication::mouseButtons() != Qt::NoButton)
+                    QGuiApplication::mouseButtons() != Qt::NoButton && view_ != nullptr &&
+                    view_->viewport()->rect().contains(
+                        view_->viewport()->mapFromGlobal(QCursor::pos())))
                     ignoreClick_ = true;
             });
 }
