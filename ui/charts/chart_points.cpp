@@ -71,7 +71,9 @@ QString PointReadout(const ChartPoint& point) {
 QPointF ChartGeometry::toPixel(QPointF value) const {
     const double xSpan = xMax - xMin;
     const double tx = xSpan != 0.0 ? (value.x() - xMin) / xSpan : 0.5;
-    const double ty = std::log(value.y() / yMin) / std::log(yMax / yMin);
+    const double ty = logarithmicY   ? std::log(value.y() / yMin) / std::log(yMax / yMin)
+                      : yMax != yMin ? (value.y() - yMin) / (yMax - yMin)
+                                     : 0.5;
     return {plotArea.left() + tx * plotArea.width(), plotArea.bottom() - ty * plotArea.height()};
 }
 
@@ -85,7 +87,7 @@ std::optional<ChartPoint> NearestPoint(const ChartContent& content, const QList<
         const ChartCurve& c = content.curves[curve];
         for (int index = 0; index < c.points.size(); ++index) {
             const double y = ShownY(c, index, linear);
-            if (!(y > 0.0)) continue;
+            if (geometry.logarithmicY ? !(y > 0.0) : !std::isfinite(y)) continue;
             const QPointF at = geometry.toPixel(QPointF(c.points[index].x(), y));
             const double dx = at.x() - pixel.x();
             const double dy = at.y() - pixel.y();
@@ -106,7 +108,8 @@ QString ShownYAxisLabel(const ChartContent& content, bool linear) {
     return content.yAxisLabel;
 }
 
-QString ChartDataText(const ChartContent& content, bool linear) {
+QString ChartDataText(const ChartContent& content, bool linear,
+                      const std::function<bool()>& cancelled) {
     const QList<ChartCurve>& curves = content.curves;
     bool shared = !curves.isEmpty();
     for (const ChartCurve& curve : curves)
@@ -125,7 +128,9 @@ QString ChartDataText(const ChartContent& content, bool linear) {
     qsizetype rows = 0;
     for (const ChartCurve& curve : curves)
         rows = std::max(rows, curve.points.size());
+    constexpr qsizetype kRowsBetweenChecks = 16;
     for (qsizetype row = 0; row < rows; ++row) {
+        if (cancelled && row % kRowsBetweenChecks == 0 && cancelled()) return {};
         QStringList cells;
         if (shared) cells << Number(curves.first().points[row].x());
         for (const ChartCurve& curve : curves) {
