@@ -292,9 +292,20 @@ void PlotWindow::fillSeries() {
         series_[k]->replace(ThinnedCurve(content_.curves[drawnCurves_[k]], ranges, linear_));
 }
 
+ChartRanges PlotWindow::shownRanges() const {
+    ChartRanges ranges = InitialRanges(content_, linear_);
+    // The RSS and Monte Carlo curves lie below the worst case: the axis reaches down to them.
+    if (methodCurvesShown()) {
+        const ChartRanges& methods = methodRanges_[linear_ ? 1 : 0];
+        ranges.yMin = std::min(ranges.yMin, methods.yMin);
+        ranges.yMax = std::max(ranges.yMax, methods.yMax);
+    }
+    return ranges;
+}
+
 void PlotWindow::setYAxisRange() {
     yAxis_->setTitleText(ShownYAxisLabel(content_, linear_));
-    const ChartRanges ranges = InitialRanges(content_, linear_);
+    const ChartRanges ranges = shownRanges();
     yAxis_->setRange(ranges.yMin, ranges.yMax);
 }
 
@@ -553,7 +564,7 @@ void PlotWindow::resetZoom() {
 }
 
 void PlotWindow::setInitialRanges() {
-    const ChartRanges ranges = InitialRanges(content_, linear_);
+    const ChartRanges ranges = shownRanges();
     xAxis_->setRange(ranges.xMin, ranges.xMax);
     updateXTicks();
     setYAxisRange();
@@ -750,6 +761,7 @@ void PlotWindow::setMethodCurvesShown(bool shown) {
     if (!methodSeries_.isEmpty()) {
         for (QLineSeries* series : methodSeries_ + methodKeys_)
             series->setVisible(shown);
+        fitYAxisToShownCurves();
         return;
     }
     if (!shown || computedModel_ == nullptr || (methods_ != nullptr && methods_->running())) return;
@@ -824,6 +836,21 @@ void PlotWindow::addMethodCurves() {
     }
     shown->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     shown->legend()->setVisible(true);
+    for (const bool linear : {false, true}) {
+        ChartRanges& ranges = methodRanges_[linear ? 1 : 0];
+        const ChartRanges fromRss = InitialRanges(rss, linear);
+        const ChartRanges fromMonteCarlo = InitialRanges(monteCarlo, linear);
+        ranges.yMin = std::min(fromRss.yMin, fromMonteCarlo.yMin);
+        ranges.yMax = std::max(fromRss.yMax, fromMonteCarlo.yMax);
+    }
+    fitYAxisToShownCurves();
+}
+
+void PlotWindow::fitYAxisToShownCurves() {
+    if (yAxis_ == nullptr) return;
+    setYAxisRange();
+    fillSeries();
+    placeOverlays();
 }
 
 } // namespace tolvane

@@ -177,7 +177,12 @@ private:
     void buildChart(const ChartDrawing& drawing);
     void showChart(QChart* chart);
     void fillSeries();
+    /// The axes' ranges before any zoom: the worst-case curves', widened to the method curves'
+    /// while they are shown.
+    [[nodiscard]] ChartRanges shownRanges() const;
     void setYAxisRange();
+    /// Sets the y axis to the curves shown (after the method curves came or went) and draws again.
+    void fitYAxisToShownCurves();
     void setInitialRanges();
     void placeOverlays();
     void placeFooter();
@@ -221,6 +226,7 @@ private:
     QList<QLineSeries*> methodSeries_;
     QList<ChartCurve> methodCurves_; ///< what each method series shows, in step with it
     QList<QLineSeries*> methodKeys_;
+    ChartRanges methodRanges_[2]; ///< the y ranges of the method curves, in dB and linear
 };
 
 } // namespace tolvane

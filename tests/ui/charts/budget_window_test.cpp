@@ -19,6 +19,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QLogValueAxis>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -129,6 +130,25 @@ private Q_SLOTS:
         QVERIFY(legend.contains(QStringLiteral("Monte Carlo 95 % (dash-dot-dot)")));
         chart->setMethodCurvesShown(false);
         QVERIFY(!chart->methodCurvesShown());
+    }
+
+    // The y axis reaches down to the lowest method curve, even where the worst case's axis
+    // stops a decade higher, and goes back when they are hidden.
+    void methodCurvesWidenTheYAxis() {
+        ChartContent content = content_;
+        content.yAxisMin *= 10.0;
+        PlotWindow chart(content, nullptr);
+        chart.setComputedModel(model_);
+        QSignalSpy finished(&chart, &PlotWindow::methodCurvesFinished);
+        chart.setMethodCurvesShown(true);
+        QVERIFY(finished.wait(60000));
+        const auto* yAxis = static_cast<QLogValueAxis*>(chart.chart()->axes(Qt::Vertical)[0]);
+        QVERIFY(yAxis->min() < content.yAxisMin);
+        for (const QLineSeries* method : chart.methodSeries())
+            for (const QPointF& point : method->points())
+                QVERIFY2(point.y() >= yAxis->min(), qPrintable(QString::number(point.y())));
+        chart.setMethodCurvesShown(false);
+        QCOMPARE(yAxis->min(), content.yAxisMin);
     }
 
     // "Budget of M2..." in the menu over the second marker explains that marker's point.
