@@ -320,10 +320,8 @@ TEST(WriteConfigFile, FailuresReportAndKeepThePreviousFile) {
 
     // A record whose DUT is gone fails its query at the DUT block.
     const std::string previous = dir.write("previous.cfg", "previous contents\n");
-    DUTInfo* dut = config->dut;
-    config->dut = nullptr;
+    const Owned<DUTInfo> dut(config->dut.release());
     EXPECT_EQ(WriteConfigFile(config.get(), previous.c_str()), 0);
-    config->dut = dut;
     EXPECT_EQ(captured.errors(),
               (Texts{"WriteConfigFile: Error creating the file:" + noFolder,
                      "WriteConfigFile: NULL info pointer.", "GetDUTParam: NULL info pointer."}));
