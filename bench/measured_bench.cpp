@@ -5,6 +5,7 @@
 #include "engine/compute_model.h"
 #include "engine/config.h"
 #include "engine/measured_dut.h"
+#include "engine/measured_methods.h"
 #include "engine/program_state.h"
 #include "files/config_file.h"
 #include "files/database_file.h"
@@ -77,6 +78,27 @@ void BM_ComputeMeasuredTwoPort(benchmark::State& state) {
         benchmark::Counter(4.0 * kFrequencies * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ComputeMeasuredTwoPort)->Unit(benchmark::kMillisecond);
+
+// The same measurement by RSS (argument 1) or Monte Carlo at 10,000 trials a bound (2), on every
+// processor; the worst case it starts from included.
+void BM_ComputeMeasuredTwoPortByMethod(benchmark::State& state) {
+    ConfigInfo* config = ShippedConfiguration();
+    Measurement measurement;
+    Require(ReadTouchstoneFile(MeasurementFile().c_str(), &measurement));
+    MethodOptions options;
+    options.method = state.range(0) == 1 ? UncertaintyMethod::Rss : UncertaintyMethod::MonteCarlo;
+    MeasuredResults results;
+    for (auto _ : state) {
+        Require(ComputeMeasuredByMethod(config, measurement, options, &results));
+        benchmark::DoNotOptimize(results.bounds[3].data());
+    }
+}
+BENCHMARK(BM_ComputeMeasuredTwoPortByMethod)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 void BM_ReadTouchstoneFile(benchmark::State& state) {
     const std::string& path = MeasurementFile();

@@ -85,7 +85,8 @@ const char* UsageText() {
            "[--seed S]\n"
            "  tolvane-cli compute-measured CONFIG.cfg MEASUREMENT.s1p|.s2p [--database DB.unc]\n"
            "              [--limits FILE.lim] [--rule guarded|simple] [--output PATH]\n"
-           "              [--format table|csv]\n"
+           "              [--format table|csv] [--method worst|rss|montecarlo] [--trials N]\n"
+           "              [--seed S]\n"
            "  tolvane-cli budget CONFIG.cfg --frequency GHZ --value DB [--parameter S11|S21]\n"
            "                     [--database DB.unc] [--trials N] [--seed S] [--output PATH]\n"
            "  tolvane-cli plan CONFIG.cfg --vary ifbw|averages|power|cable-length|kit|vna\n"
@@ -117,8 +118,8 @@ const char* UsageText() {
            "--method        how the upper bounds are formed: \"worst\" (default) adds every error\n"
            "                in its worst phase, \"rss\" combines the terms root-sum-square,\n"
            "                \"montecarlo\" takes the 97.5 % quantile over random phases\n"
-           "--trials N      Monte Carlo trials per point (default 10000 for a sweep, 100000\n"
-           "                for a budget; 100 to 1000000)\n"
+           "--trials N      Monte Carlo trials per point (default 10000 for a sweep or a\n"
+           "                measurement, 100000 for a budget; 100 to 1000000)\n"
            "--seed S        seed of the Monte Carlo trials (default 1): the same seed gives the\n"
            "                same results\n"
            "plan            varies one set-up choice of a configuration and writes, as csv, the\n"
@@ -287,8 +288,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options,
         } else if (argument == "--rule" && measured) {
             *problem = "unknown decision rule \"" + value + "\" (guarded or simple)";
             return false;
-        } else if (measured || !ReadMethodOption(command, argument, value, options, problem)) {
-            if (measured) *problem = "unknown option " + argument + " for " + command;
+        } else if (!ReadMethodOption(command, argument, value, options, problem)) {
             return false;
         }
         haveFrequency = haveFrequency || argument == "--frequency";

@@ -218,7 +218,7 @@ int ComputeMeasuredFile(const Options& options) {
         ReadTouchstoneFile(options.measurementPath.c_str(), &measurement) == 0 ||
         (!options.limitsPath.empty() && ReadLimitFile(options.limitsPath.c_str(), &limits) == 0) ||
         ComputeMeasuredCommand(GlobalProgramState().currentConfig, measurement, limits,
-                               options.rule, &results) == 0)
+                               options.rule, &results, ComputationMethod(options)) == 0)
         return kExitFailure;
     results.measurementName = FileName(options.measurementPath);
     if (!options.limitsPath.empty()) results.limitsName = FileName(options.limitsPath);

@@ -1,4 +1,5 @@
 #include "engine/measured_dut.h"
+#include "engine/measured_methods.h"
 
 #include "components/cable.h"
 #include "components/cal_kit.h"
@@ -77,9 +78,7 @@ struct DirectionTerms {
 };
 
 /// The four DUT values (dB) of one direction.
-struct DUTValues {
-    float s11, s12, s21, s22;
-};
+using DUTValues = MeasuredDUTValues;
 
 /// One direction's reflection and transmission results.
 struct DirectionResult {
@@ -192,24 +191,8 @@ MeasuredBounds Bounds(const MeasuredValue& value, float measuredDb, float nomina
     b.measuredDb = measuredDb;
     b.measuredDeg = value.angleDeg;
     b.nominal = nominal;
-    b.upperBound = upper;
-    b.phaseDeg = phase;
-    b.upperDb = 20.0 * std::log10(static_cast<double>(upper));
-    const double lower = std::max(2.0 * nominal - static_cast<double>(upper), 0.0);
-    b.lowerDb = lower > 0.0 ? 20.0 * std::log10(lower) : -std::numeric_limits<double>::infinity();
+    b.setBound(upper, phase);
     return b;
-}
-
-float DbOf(const MeasuredValue& value) {
-    return static_cast<float>(value.magnitudeDb);
-}
-
-/// The DUT values of the forward direction: the measured magnitudes, or for a one-port S11 alone.
-DUTValues ForwardValues(const MeasuredPoint& point, bool twoPort) {
-    const auto& s = point.s;
-    if (!twoPort) return {DbOf(s[Index(SParameter::S11)]), kNoSignalDb, kNoSignalDb, kNoSignalDb};
-    return {DbOf(s[Index(SParameter::S11)]), DbOf(s[Index(SParameter::S12)]),
-            DbOf(s[Index(SParameter::S21)]), DbOf(s[Index(SParameter::S22)])};
 }
 
 /// The checks and the trace of ComputeModel, run on the model at the measurement's lowest and
@@ -226,6 +209,21 @@ int CheckAsComputeModel(ModelInfo* model) {
 }
 
 } // namespace
+
+void MeasuredBounds::setBound(float upper, float phase) {
+    upperBound = upper;
+    phaseDeg = phase;
+    upperDb = 20.0 * std::log10(static_cast<double>(upper));
+    const double lower = std::max(2.0 * nominal - static_cast<double>(upper), 0.0);
+    lowerDb = lower > 0.0 ? 20.0 * std::log10(lower) : -std::numeric_limits<double>::infinity();
+}
+
+MeasuredDUTValues ForwardDUTValues(const MeasuredPoint& point, int numPorts) {
+    const auto& s = point.s;
+    const auto db = [&](SParameter p) { return static_cast<float>(s[Index(p)].magnitudeDb); };
+    if (numPorts != 2) return {db(SParameter::S11), kNoSignalDb, kNoSignalDb, kNoSignalDb};
+    return {db(SParameter::S11), db(SParameter::S12), db(SParameter::S21), db(SParameter::S22)};
+}
 
 int ComputeMeasuredDUT(const ConfigInfo* config, const Measurement& measurement,
                        MeasuredResults* results) {
@@ -245,7 +243,7 @@ int ComputeMeasuredDUT(const ConfigInfo* config, const Measurement& measurement,
     MeasuredResults computed;
     if (!BuildModelFromConfig(config, spanHz, model.get(), &computed.setUp)) return 0;
     const bool twoPort = measurement.numPorts == 2;
-    const DUTValues first = ForwardValues(measurement.points.front(), twoPort);
+    const DUTValues first = ForwardDUTValues(measurement.points.front(), measurement.numPorts);
     if (!SetDUTType(model->dut, DUT_USER_DEFINED) ||
         !SetDUTUserSParams(model->dut, first.s11, first.s12, first.s21, first.s22) ||
         !CheckAsComputeModel(model.get()))
@@ -266,7 +264,7 @@ int ComputeMeasuredDUT(const ConfigInfo* config, const Measurement& measurement,
     for (const MeasuredPoint& point : measurement.points) {
         const double f = point.frequencyHz;
         const auto& s = point.s;
-        const DUTValues v = ForwardValues(point, twoPort);
+        const DUTValues v = ForwardDUTValues(point, measurement.numPorts);
         SharedTerms terms{};
         if (!computation.lookUp(f, terms)) return Fail();
         DirectionResult forward{};
@@ -327,9 +325,10 @@ void JudgeMeasurement(std::span<const Limit> limits, DecisionRule rule, Measured
 
 int ComputeMeasuredCommand(const ConfigInfo* config, const Measurement& measurement,
                            std::span<const Limit> limits, DecisionRule rule,
-                           MeasuredResults* results) {
+                           MeasuredResults* results, const MethodOptions& method) {
     MeasuredResults computed;
-    if (results == nullptr || ComputeMeasuredDUT(config, measurement, &computed) == 0) return 0;
+    if (results == nullptr || ComputeMeasuredByMethod(config, measurement, method, &computed) == 0)
+        return 0;
     JudgeMeasurement(limits, rule, &computed);
     *results = std::move(computed);
     return 1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/measurement.h"
+#include "engine/uncertainty_methods.h"
 #include "engine/verdict.h"
 
 #include <array>
@@ -29,7 +30,17 @@ struct MeasuredBounds {
     double lowerDb = 0.0;
     /// The worst verdict of the limits over this point; None where no limit applies.
     Verdict verdict = Verdict::None;
+
+    /// Sets the upper bound and the phase uncertainty, and the two bounds in dB from them.
+    void setBound(float upper, float phase);
 };
+
+/// The DUT values (dB, as the computation takes them) of a measured point's forward direction: its
+/// measured magnitudes, or for a one-port its S11 with S21 = S12 = S22 = -200 dB.
+struct MeasuredDUTValues {
+    float s11, s12, s21, s22;
+};
+[[nodiscard]] MeasuredDUTValues ForwardDUTValues(const MeasuredPoint& point, int numPorts);
 
 /// Where the bound nearest a limit comes closest to it, or misses it by most.
 struct WorstMargin {
@@ -83,10 +94,12 @@ struct MeasuredResults {
 void JudgeMeasurement(std::span<const Limit> limits, DecisionRule rule, MeasuredResults* results);
 
 /// What "Open Measurement..." and `tolvane-cli compute-measured` compute: the bounds of every point
-/// (ComputeMeasuredDUT), then the verdicts against `limits` under `rule`. `results` is replaced
-/// only on success; 1 on success, 0 after reporting.
+/// by the method of `method` (ComputeMeasuredByMethod), then the verdicts against `limits` under
+/// `rule`. `results` is replaced only on success; 1 on success, 0 after reporting or, silently,
+/// when the progress callback cancelled.
 [[nodiscard]] int ComputeMeasuredCommand(const ConfigInfo* config, const Measurement& measurement,
                                          std::span<const Limit> limits, DecisionRule rule,
-                                         MeasuredResults* results);
+                                         MeasuredResults* results,
+                                         const MethodOptions& method = {});
 
 } // namespace tolvane

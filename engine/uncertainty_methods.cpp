@@ -33,13 +33,6 @@ bool Shows(const UncertaintyInfo& result, MeasuredParameter parameter) {
                                                                : kUncertaintyTransmission)) != 0;
 }
 
-// Replaces the bound of one entry by nominal + deviation, keeping the worst case's phase drift.
-void ReplaceBound(float nominal, double deviation, float& upperBound, float& phaseDeg) {
-    const double worstDrift = phaseDeg - ArcsinePhaseDeg(double(upperBound) - nominal, nominal);
-    upperBound = static_cast<float>(nominal + deviation);
-    phaseDeg = static_cast<float>(ArcsinePhaseDeg(deviation, nominal) + worstDrift);
-}
-
 int ComputeRss(ModelInfo* model, UncertaintyInfo* result) {
     CoverageFactors k{};
     if (!ReadCoverageFactors(*model, &k)) return Fail(kModelMsgCalledRoutine);
@@ -160,6 +153,12 @@ int ComputeMonteCarlo(ModelInfo* model, UncertaintyInfo* result, const MethodOpt
 }
 
 } // namespace
+
+void ReplaceBound(float nominal, double deviation, float& upperBound, float& phaseDeg) {
+    const double worstDrift = phaseDeg - ArcsinePhaseDeg(double(upperBound) - nominal, nominal);
+    upperBound = static_cast<float>(nominal + deviation);
+    phaseDeg = static_cast<float>(ArcsinePhaseDeg(deviation, nominal) + worstDrift);
+}
 
 SweepOutcome ReplaceByMonteCarlo(const ModelInfo& model, UncertaintyInfo& result,
                                  const MethodOptions& options) {

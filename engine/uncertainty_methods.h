@@ -42,6 +42,11 @@ struct MethodOptions {
 /// progress callback cancelled (the record then holds a mixture: discard it).
 int ComputeModelByMethod(ModelInfo* model, UncertaintyInfo* result, const MethodOptions& options);
 
+/// Replaces a worst-case bound (`upperBound`, `phaseDeg`) of nominal magnitude `nominal` by a
+/// method's: nominal + deviation, and the arcsine of the deviation plus the worst case's cable
+/// phase drift (its phase less its own arcsine part).
+void ReplaceBound(float nominal, double deviation, float& upperBound, float& phaseDeg);
+
 enum class SweepOutcome { Done, Cancelled, Failed, OutOfMemory };
 
 /// The Monte Carlo part of ComputeModelByMethod, reporting nothing, for a caller that runs it away

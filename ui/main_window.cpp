@@ -28,6 +28,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace tolvane {
 
@@ -57,9 +59,9 @@ void MainWindow::disableInputCommands(bool disabled) {
     // in the middle of it.
     for (QAction* action :
          {saveConfigurationAct_, recallConfigurationAct_, saveModelAct_, recallModelAct_,
-          openMeasurementAct_, openLimitsAct_, guardedRuleAct_, simpleRuleAct_, printPlotsAct_,
-          outputTabularDataAct_, exitAct_, configurationAct_, configurationDutAct_, modelAct_,
-          replaceAct_, closeAllAct_})
+          openMeasurementAct_, openLimitsAct_, guardedRuleAct_, simpleRuleAct_, worstCaseMethodAct_,
+          rssMethodAct_, monteCarloMethodAct_, printPlotsAct_, outputTabularDataAct_, exitAct_,
+          configurationAct_, configurationDutAct_, modelAct_, replaceAct_, closeAllAct_})
         action->setEnabled(!disabled);
 }
 
@@ -99,6 +101,26 @@ void MainWindow::createActions() {
         rules->addAction(rule);
     }
     guardedRuleAct_->setChecked(true);
+    // How the measured bounds are formed: the worst case (the start state), RSS or Monte Carlo.
+    auto* methods = new QActionGroup(this);
+    const std::pair<QAction**, UncertaintyMethod> methodActions[] = {
+        {&worstCaseMethodAct_, UncertaintyMethod::WorstCase},
+        {&rssMethodAct_, UncertaintyMethod::Rss},
+        {&monteCarloMethodAct_, UncertaintyMethod::MonteCarlo}};
+    const char* methodTexts[] = {"&Worst-Case Bounds", "&RSS Bounds", "Monte &Carlo Bounds"};
+    for (std::size_t m = 0; m < std::size(methodActions); ++m) {
+        const auto [action, method] = methodActions[m];
+        *action = make(methodTexts[m], [this, method] {
+            // A cancelled or failed computation keeps the method of the results shown.
+            if (measured_->setMethod(method)) return;
+            for (QAction* kept : {worstCaseMethodAct_, rssMethodAct_, monteCarloMethodAct_})
+                if (kept->data().toInt() == int(measured_->method())) kept->setChecked(true);
+        });
+        (*action)->setData(int(method));
+        (*action)->setCheckable(true);
+        methods->addAction(*action);
+    }
+    worstCaseMethodAct_->setChecked(true);
     printPlotsAct_ = make("Print Plots", [this] { printPlots(); });
     outputTabularDataAct_ = make("Output Tabular Data...", [this] { OutputTabularData(this); });
     exitAct_ = make("E&xit", [this] { close(); });
@@ -149,6 +171,10 @@ void MainWindow::createMenus() {
     file->addAction(computeMeasurementAct_);
     file->addAction(guardedRuleAct_);
     file->addAction(simpleRuleAct_);
+    file->addSeparator();
+    file->addAction(worstCaseMethodAct_);
+    file->addAction(rssMethodAct_);
+    file->addAction(monteCarloMethodAct_);
     file->addSeparator();
     file->addAction(printPlotsAct_);
     file->addAction(outputTabularDataAct_);

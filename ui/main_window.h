@@ -94,6 +94,9 @@ private:
     QAction* computeMeasurementAct_ = nullptr;
     QAction* guardedRuleAct_ = nullptr;
     QAction* simpleRuleAct_ = nullptr;
+    QAction* worstCaseMethodAct_ = nullptr;
+    QAction* rssMethodAct_ = nullptr;
+    QAction* monteCarloMethodAct_ = nullptr;
     QAction* printPlotsAct_ = nullptr;
     QAction* outputTabularDataAct_ = nullptr;
     QAction* exitAct_ = nullptr;

@@ -518,8 +518,41 @@ TEST_F(ComputeMeasuredTest, TableEndsWithTheVerdictAndFailuresExitWithOneOrTwo) 
                               "bandpass_filter.s2p --rule strict",
                               "compute-measured default.cfg bandpass_filter.s2p --output "
                               "bandpass_filter.s2p",
-                              "compute-model default.mdl --limits bandpass_filter.lim"})
+                              "compute-model default.mdl --limits bandpass_filter.lim",
+                              "compute-measured default.cfg bandpass_filter.s2p --method best",
+                              "compute-measured default.cfg bandpass_filter.s2p --value 3"})
         EXPECT_EQ(run(usage).status, 2) << usage;
+}
+
+// RSS bounds lie inside the worst case's, so a worst-case pass or fail stays one and only some
+// conditional verdicts change; Monte Carlo writes the same file again from the same seed.
+TEST_F(ComputeMeasuredTest, MethodsReplaceTheBoundsAndTheVerdictsFollowThem) {
+    const std::string command = "compute-measured default.cfg bandpass_filter.s2p --format csv "
+                                "--output - --limits bandpass_filter.lim";
+    const ProgramRun worst = run(command + " --method worst");
+    EXPECT_EQ(worst.out, run(command).out);
+    const auto w = CsvRows(worst.out);
+    const auto r = CsvRows(run(command + " --method rss").out);
+    ASSERT_EQ(r.size(), w.size());
+    int changed = 0;
+    for (std::size_t row = 1; row < w.size(); ++row) {
+        SCOPED_TRACE(row);
+        ASSERT_EQ(r[row].size(), 8u);
+        EXPECT_EQ(std::vector(r[row].begin(), r[row].begin() + 4),
+                  std::vector(w[row].begin(), w[row].begin() + 4));
+        EXPECT_GE(std::stod(r[row][4]), std::stod(w[row][4]));
+        EXPECT_LE(std::stod(r[row][5]), std::stod(w[row][5]));
+        if (w[row][7] == "pass" || w[row][7] == "fail") {
+            EXPECT_EQ(r[row][7], w[row][7]);
+        }
+        changed += r[row][7] != w[row][7] ? 1 : 0;
+    }
+    EXPECT_GT(changed, 0);
+    const std::string monteCarlo = command + " --method montecarlo --trials 500 --seed 3";
+    const ProgramRun first = run(monteCarlo);
+    EXPECT_EQ(first.status, 3) << first.err;
+    EXPECT_EQ(run(monteCarlo).out, first.out);
+    EXPECT_NE(first.out, worst.out);
 }
 
 } // namespace

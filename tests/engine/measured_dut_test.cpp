@@ -1,4 +1,5 @@
 #include "engine/measured_dut.h"
+#include "engine/measured_methods.h"
 
 #include "components/dut.h"
 #include "engine/compute_commands.h"
@@ -76,17 +77,18 @@ protected:
 
     /// What "Compute Configuration" gives for a user-defined DUT of these values at the one
     /// frequency, on `config` as it is: the reflection and the transmission result.
-    int computeConfigurationAt(double frequencyHz, float s11, float s12, float s21, float s22) {
+    int computeConfigurationAt(double frequencyHz, float s11, float s12, float s21, float s22,
+                               const MethodOptions& method = {}) {
         DUTInfo* dut = nullptr;
         EXPECT_TRUE(GetConfigDUT(config_, &dut) && SetDUTType(dut, DUT_USER_DEFINED) &&
                     SetDUTFreqSweep(dut, 0) && SetDUTUserSParams(dut, s11, s12, s21, s22) &&
                     SetConfigNumFreqs(config_, 1) && SetConfigFreq(config_, 0, frequencyHz));
-        return ComputeConfigurationCommand(config_);
+        return ComputeConfigurationCommand(config_, method);
     }
 
     std::pair<Triple, Triple> configurationAt(double frequencyHz, float s11, float s12, float s21,
-                                              float s22) {
-        EXPECT_EQ(computeConfigurationAt(frequencyHz, s11, s12, s21, s22), 1);
+                                              float s22, const MethodOptions& method = {}) {
+        EXPECT_EQ(computeConfigurationAt(frequencyHz, s11, s12, s21, s22, method), 1);
         Triple r, t;
         EXPECT_EQ(GetUncertaintyRefl(CurrentResult(), 0, 0, &r.nominal, &r.upper, &r.phase), 1);
         EXPECT_EQ(GetUncertaintyTrans(CurrentResult(), 0, 0, &t.nominal, &t.upper, &t.phase), 1);
@@ -95,14 +97,15 @@ protected:
 
     /// The same with the two cables exchanged, as the reverse direction sees the set-up.
     std::pair<Triple, Triple> reverseConfigurationAt(double frequencyHz, float s11, float s12,
-                                                     float s21, float s22) {
+                                                     float s21, float s22,
+                                                     const MethodOptions& method = {}) {
         ConfigInfo* original = config_;
         ConfigInfo* swapped = CreateConfigInfo();
         EXPECT_EQ(ReadConfigFile(swapped, TOLVANE_SHIPPED_DATA_DIR "/default.cfg"), 1);
         EXPECT_TRUE(SetConfigDielName(swapped, 1, "PTFE Phase Stable") &&
                     SetConfigCableLength(swapped, 1, 2.0f) && SetConfigTempVar(swapped, 3.0f));
         config_ = swapped;
-        const auto result = configurationAt(frequencyHz, s11, s12, s21, s22);
+        const auto result = configurationAt(frequencyHz, s11, s12, s21, s22, method);
         config_ = original;
         (void)DestroyConfigInfo(swapped);
         return result;
@@ -143,6 +146,64 @@ TEST_F(MeasuredDUTTest, EveryPointIsBitForBitTheUserDefinedDUTAtThatOneFrequency
     EXPECT_EQ(Of(results.bounds[Index(SParameter::S11)][0]),
               configurationAt(3.0 * kGHz, -17.5f, -200.0f, -200.0f, -200.0f).first);
     EXPECT_FALSE(results.has(SParameter::S21) || results.has(SParameter::S22));
+}
+
+// An RSS or Monte Carlo bound of a measured point is, bit for bit, what the configuration gives by
+// that method at that one frequency for a user-defined DUT of the measured values (the reverse
+// direction with the cables exchanged); RSS never lies above the worst case, and Monte Carlo
+// gives the same bounds again from the same seed.
+TEST_F(MeasuredDUTTest, MethodBoundsAreTheConfigurationsByThatMethodAtEachPoint) {
+    const Measurement m{2,
+                        {Point(0.05 * kGHz, -25.3, -0.41, -0.43, -31.7),
+                         Point(7.0 * kGHz, -200.0, 12.5, -200.0, -45.25),
+                         Point(26.5 * kGHz, -12.0, -95.0, -90.0, -0.01)}};
+    MeasuredResults worst;
+    ASSERT_EQ(ComputeMeasuredDUT(config_, m, &worst), 1);
+    MethodOptions rss, monteCarlo;
+    rss.method = UncertaintyMethod::Rss;
+    monteCarlo.method = UncertaintyMethod::MonteCarlo;
+    monteCarlo.monteCarlo = {1000, 5};
+    monteCarlo.threads = 2;
+    for (const MethodOptions& method : {rss, monteCarlo}) {
+        SCOPED_TRACE(UncertaintyMethodName(method.method));
+        MeasuredResults results;
+        ASSERT_EQ(ComputeMeasuredByMethod(config_, m, method, &results), 1);
+        int replaced = 0; // a noise-dominated bound may round to the worst case's
+        for (std::size_t i = 0; i < m.points.size(); ++i) {
+            SCOPED_TRACE(i);
+            const auto bound = [&](SParameter s) { return Of(results.bounds[Index(s)][i]); };
+            const MeasuredDUTValues v = ForwardDUTValues(m.points[i], 2);
+            const double f = m.points[i].frequencyHz;
+            const auto [refl, trans] = configurationAt(f, v.s11, v.s12, v.s21, v.s22, method);
+            EXPECT_EQ(bound(SParameter::S11), refl);
+            EXPECT_EQ(bound(SParameter::S21), trans);
+            const auto [reverseRefl, reverseTrans] =
+                reverseConfigurationAt(f, v.s22, v.s21, v.s12, v.s11, method);
+            EXPECT_EQ(bound(SParameter::S22), reverseRefl);
+            EXPECT_EQ(bound(SParameter::S12), reverseTrans);
+            for (SParameter s : kAllSParameters) {
+                const MeasuredBounds& w = worst.bounds[Index(s)][i];
+                EXPECT_EQ(bound(s).nominal, w.nominal);
+                replaced += bound(s).upper != w.upperBound ? 1 : 0;
+                if (method.method == UncertaintyMethod::Rss) {
+                    EXPECT_LE(bound(s).upper, w.upperBound);
+                }
+            }
+        }
+        EXPECT_GE(replaced, 9);
+    }
+    MeasuredResults first, again, reseeded;
+    ASSERT_EQ(ComputeMeasuredByMethod(config_, m, monteCarlo, &first), 1);
+    monteCarlo.threads = 1;
+    ASSERT_EQ(ComputeMeasuredByMethod(config_, m, monteCarlo, &again), 1);
+    monteCarlo.monteCarlo.seed = 6;
+    ASSERT_EQ(ComputeMeasuredByMethod(config_, m, monteCarlo, &reseeded), 1);
+    for (SParameter s : kAllSParameters)
+        for (std::size_t i = 0; i < m.points.size(); ++i) {
+            EXPECT_EQ(Of(again.bounds[Index(s)][i]), Of(first.bounds[Index(s)][i]));
+            EXPECT_NE(reseeded.bounds[Index(s)][i].upperBound,
+                      first.bounds[Index(s)][i].upperBound);
+        }
 }
 
 TEST_F(MeasuredDUTTest, BoundsAreTheUpperBoundAndItsMirrorBelowTheNominal) {

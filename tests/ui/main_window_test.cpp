@@ -65,18 +65,28 @@ private Q_SLOTS:
         QCOMPARE(popups[0]->text(), QStringLiteral("&File"));
         QCOMPARE(popups[1]->text(), QStringLiteral("&Windows"));
         QCOMPARE(popups[2]->text(), QStringLiteral("&Help"));
-        QCOMPARE(
-            MenuItems(popups[0]->menu()),
-            QStringList({QStringLiteral("Save Configuration..."),
-                         QStringLiteral("Recall Configuration..."), QStringLiteral("-"),
-                         QStringLiteral("Save Model..."), QStringLiteral("Recall Model..."),
-                         QStringLiteral("-"), QStringLiteral("Open &Measurement..."),
-                         QStringLiteral("Open &Limits..."), QStringLiteral("Clear Limits"),
-                         QStringLiteral("Compute Measurement"),
-                         QStringLiteral("*&Guarded Decision Rule"),
-                         QStringLiteral("&Simple Decision Rule"), QStringLiteral("-"),
-                         QStringLiteral("Print Plots"), QStringLiteral("Output Tabular Data..."),
-                         QStringLiteral("-"), QStringLiteral("E&xit")}));
+        QCOMPARE(MenuItems(popups[0]->menu()),
+                 QStringList({QStringLiteral("Save Configuration..."),
+                              QStringLiteral("Recall Configuration..."),
+                              QStringLiteral("-"),
+                              QStringLiteral("Save Model..."),
+                              QStringLiteral("Recall Model..."),
+                              QStringLiteral("-"),
+                              QStringLiteral("Open &Measurement..."),
+                              QStringLiteral("Open &Limits..."),
+                              QStringLiteral("Clear Limits"),
+                              QStringLiteral("Compute Measurement"),
+                              QStringLiteral("*&Guarded Decision Rule"),
+                              QStringLiteral("&Simple Decision Rule"),
+                              QStringLiteral("-"),
+                              QStringLiteral("*&Worst-Case Bounds"),
+                              QStringLiteral("&RSS Bounds"),
+                              QStringLiteral("Monte &Carlo Bounds"),
+                              QStringLiteral("-"),
+                              QStringLiteral("Print Plots"),
+                              QStringLiteral("Output Tabular Data..."),
+                              QStringLiteral("-"),
+                              QStringLiteral("E&xit")}));
         // Without "pref.txt" the background starts off.
         QCOMPARE(MenuItems(popups[1]->menu()),
                  QStringList(

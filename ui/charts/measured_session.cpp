@@ -4,6 +4,7 @@
 #include "engine/program_state.h"
 #include "files/limit_file.h"
 #include "files/touchstone_file.h"
+#include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/measured_chart.h"
 #include "ui/charts/result_presenter.h"
@@ -13,6 +14,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <utility>
 
 namespace tolvane {
 namespace {
@@ -83,16 +87,48 @@ void MeasuredSession::setRule(DecisionRule rule) {
     if (hasMeasurement()) (void)compute();
 }
 
+bool MeasuredSession::setMethod(UncertaintyMethod method) {
+    if (method == method_) return true;
+    const UncertaintyMethod previous = std::exchange(method_, method);
+    if (!hasMeasurement() || compute()) return true;
+    method_ = previous;
+    return false;
+}
+
+bool MeasuredSession::computeBounds(MeasuredResults* results) {
+    const ConfigInfo* config = GlobalProgramState().currentConfig;
+    if (method_ == UncertaintyMethod::WorstCase) {
+        const BusyCursor busy;
+        return ComputeMeasuredCommand(config, measurement_, limits_, rule_, results) != 0;
+    }
+    MethodOptions options;
+    options.method = method_;
+    int computed = 0;
+    const bool completed =
+        RunInBackground(qobject_cast<QWidget*>(parent()),
+                        QStringLiteral("Computing the %1 bounds of the measurement...")
+                            .arg(method_ == UncertaintyMethod::Rss ? QStringLiteral("RSS")
+                                                                   : QStringLiteral("Monte Carlo")),
+                        [&](TaskControl& control) {
+                            options.progress = [&control](long long done, long long total) {
+                                control.setProgress(double(done) / double(std::max(total, 1LL)));
+                                return !control.cancelRequested();
+                            };
+                            computed = ComputeMeasuredCommand(config, measurement_, limits_, rule_,
+                                                              results, options);
+                        });
+    if (!completed || computed == 0) return false;
+    // The charts and the table say whose bounds they show.
+    results->setUp +=
+        method_ == UncertaintyMethod::Rss ? " / RSS bounds" : " / Monte Carlo 95 % bounds";
+    return true;
+}
+
 bool MeasuredSession::compute() {
     if (!hasMeasurement()) return false;
-    presenter_->prepareComputation();
     auto results = std::make_shared<MeasuredResults>();
-    {
-        const BusyCursor busy;
-        if (ComputeMeasuredCommand(GlobalProgramState().currentConfig, measurement_, limits_, rule_,
-                                   results.get()) == 0)
-            return false;
-    }
+    if (!computeBounds(results.get())) return false;
+    presenter_->prepareComputation();
     results->measurementName = measurementName_.toStdString();
     results->limitsName = limitsName_.toStdString();
     SetCurrentMeasuredResults(results);

@@ -39,10 +39,16 @@ public:
     /// The rule of the next verdicts; a measurement already open is computed again.
     void setRule(DecisionRule rule);
     [[nodiscard]] DecisionRule rule() const { return rule_; }
+    /// How the bounds are formed: the worst case (the start), RSS or Monte Carlo (10,000 trials a
+    /// point, the default seed). A measurement already open is computed again; when that fails or
+    /// is cancelled the method stays as it was, with the results shown, and false is returned.
+    bool setMethod(UncertaintyMethod method);
+    [[nodiscard]] UncertaintyMethod method() const { return method_; }
 
     /// Computes the open measurement with the current configuration into the current result
-    /// slot and shows its charts. False (nothing shown) when no measurement is open or the
-    /// computation failed; it has reported why.
+    /// slot and shows its charts. RSS and Monte Carlo run off the window's thread with progress
+    /// and Cancel. False (nothing shown, the charts as they were) when no measurement is open,
+    /// the computation failed (it has reported why) or was cancelled.
     bool compute();
 
     [[nodiscard]] bool hasMeasurement() const { return !measurement_.points.empty(); }
@@ -50,6 +56,7 @@ public:
     [[nodiscard]] std::shared_ptr<const MeasuredResults> results() const { return results_; }
 
 private:
+    [[nodiscard]] bool computeBounds(MeasuredResults* results);
     void showCharts(const MeasuredResults& results);
 
     ResultPresenter* presenter_;
@@ -58,6 +65,7 @@ private:
     std::vector<Limit> limits_;
     QString limitsName_;
     DecisionRule rule_ = DecisionRule::Guarded;
+    UncertaintyMethod method_ = UncertaintyMethod::WorstCase;
     std::shared_ptr<const MeasuredResults> results_;
 };
 

@@ -476,6 +476,7 @@ void PlotWindow::setLinearMagnitude(bool linear) {
         marker.point = DescribePoint(content_, marker.point.curve, marker.point.index, linear_);
     updateMarkerTexts();
     placeOverlays();
+    fillMethodSeries();
 }
 
 void PlotWindow::zoomInto(const QRectF& rectangle) {
@@ -544,7 +545,6 @@ QMenu* PlotWindow::createMenu(QPointF position) {
         QAction* linear = menu->addAction(QStringLiteral("Linear Magnitude"));
         linear->setCheckable(true);
         linear->setChecked(linear_);
-        linear->setEnabled(!methodCurvesShown()); // the method curves are drawn in dB
         connect(linear, &QAction::toggled, this, &PlotWindow::setLinearMagnitude);
     }
     menu->addSeparator();
@@ -570,8 +570,7 @@ QMenu* PlotWindow::createMenu(QPointF position) {
     QAction* methods = menu->addAction(QStringLiteral("Show RSS and Monte Carlo"));
     methods->setCheckable(true);
     methods->setChecked(methodCurvesShown());
-    methods->setEnabled(computedModel_ != nullptr && !linear_ &&
-                        (methods_ == nullptr || !methods_->running()));
+    methods->setEnabled(computedModel_ != nullptr && (methods_ == nullptr || !methods_->running()));
     connect(methods, &QAction::toggled, this, &PlotWindow::setMethodCurvesShown);
     menu->addSeparator();
     menu->addAction(QStringLiteral("Save Image..."), this, &PlotWindow::askAndSaveImage);
@@ -700,6 +699,24 @@ void PlotWindow::setMethodCurvesShown(bool shown) {
         Q_EMIT methodCurvesFinished();
 }
 
+namespace {
+
+/// A curve's points as a chart shows them: in dB, or as linear magnitudes.
+QList<QPointF> ShownPoints(const ChartCurve& curve, bool linear) {
+    QList<QPointF> points = curve.points;
+    if (linear)
+        for (qsizetype j = 0; j < points.size(); ++j)
+            points[j].setY(ShownY(curve, int(j), true));
+    return points;
+}
+
+} // namespace
+
+void PlotWindow::fillMethodSeries() {
+    for (qsizetype m = 0; m < methodSeries_.size(); ++m)
+        methodSeries_[m]->replace(ShownPoints(methodCurves_[m], linear_));
+}
+
 void PlotWindow::addMethodCurves() {
     QChart* shown = chart();
     const auto read = [&](const UncertaintyInfo* results, ChartContent* out) {
@@ -710,15 +727,17 @@ void PlotWindow::addMethodCurves() {
     };
     ChartContent rss, monteCarlo;
     if (!read(methods_->rss(), &rss) || !read(methods_->monteCarlo(), &monteCarlo)) return;
-    const std::pair<const ChartContent*, Qt::PenStyle> methods[] = {{&rss, Qt::DashLine},
-                                                                    {&monteCarlo, Qt::DotLine}};
+    // Line styles no worst-case curve has: those draw solid, dashed or dotted by their colour.
+    const std::pair<const ChartContent*, Qt::PenStyle> methods[] = {
+        {&rss, Qt::DashDotLine}, {&monteCarlo, Qt::DashDotDotLine}};
     for (const auto& [method, style] : methods) {
         for (qsizetype k = 0; k < series_.size(); ++k) {
             auto* series = new QLineSeries;
             QPen pen = series_[k]->pen();
             pen.setStyle(style);
             series->setPen(pen);
-            series->replace(method->curves[drawnCurves_[k]].points);
+            methodCurves_.append(method->curves[drawnCurves_[k]]);
+            series->replace(ShownPoints(methodCurves_.last(), linear_));
             shown->addSeries(series);
             for (QAbstractAxis* axis : series_[k]->attachedAxes())
                 series->attachAxis(axis);
@@ -729,9 +748,9 @@ void PlotWindow::addMethodCurves() {
     }
     // The legend says which line style is which method.
     const std::pair<QString, Qt::PenStyle> keys[] = {
-        {QStringLiteral("worst case (solid)"), Qt::SolidLine},
-        {QStringLiteral("RSS (dashed)"), Qt::DashLine},
-        {QStringLiteral("Monte Carlo 95 % (dotted)"), Qt::DotLine}};
+        {QStringLiteral("worst case: the lines above"), Qt::NoPen},
+        {QStringLiteral("RSS (dash-dot)"), Qt::DashDotLine},
+        {QStringLiteral("Monte Carlo 95 % (dash-dot-dot)"), Qt::DashDotDotLine}};
     for (const auto& [name, style] : keys) {
         auto* key = new QLineSeries;
         key->setName(name);

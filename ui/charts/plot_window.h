@@ -128,7 +128,7 @@ public:
     /// Carlo sweep off the window's thread with a progress dialog), or hides them.
     void setMethodCurvesShown(bool shown);
     [[nodiscard]] bool methodCurvesShown() const;
-    /// RSS (dashed) then Monte Carlo (dotted) series, one per drawn curve each.
+    /// RSS (dash-dot) then Monte Carlo (dash-dot-dot) series, one per drawn curve each.
     [[nodiscard]] QList<QLineSeries*> methodSeries() const { return methodSeries_; }
 
     /// The window's menu, as a right click at `position` (view coordinates) shows it.
@@ -194,9 +194,12 @@ private:
     bool rendering_ = false;
     bool ignoreClick_ = false; ///< the press that activated the window is not a chart click
     void addMethodCurves();
+    /// The method series in dB or linear, as the worst-case curves are shown.
+    void fillMethodSeries();
     ComputedModel computedModel_;
     MethodResults* methods_ = nullptr;
     QList<QLineSeries*> methodSeries_;
+    QList<ChartCurve> methodCurves_; ///< what each method series shows, in step with it
     QList<QLineSeries*> methodKeys_;
 };
 

@@ -3,12 +3,14 @@
 
 #include "support/temp_dir.h"
 #include "ui/charts/budget_window.h"
+#include "ui/charts/chart_view.h"
 #include "ui/charts/plot_window.h"
 
 #include "engine/compute_commands.h"
 #include "engine/compute_model.h"
 #include "engine/model_terms.h"
 #include "engine/uncertainty.h"
+#include "engine/uncertainty_methods.h"
 #include "files/model_file.h"
 
 #include <QChart>
@@ -17,6 +19,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -94,8 +97,9 @@ private Q_SLOTS:
         QVERIFY(chart->openBudget(2, 91) == nullptr); // beyond the curve
     }
 
-    // RSS (dashed) and Monte Carlo (dotted) beside each worst-case curve, in its colour; RSS never
-    // above the worst case; the legend names the three line styles.
+    // RSS (dash-dot) and Monte Carlo (dash-dot-dot) beside each worst-case curve, in its colour and
+    // in line styles no worst-case curve has; RSS never above the worst case; the legend says
+    // which is which.
     void methodCurvesJoinTheChart() {
         const auto chart = makeChart();
         QSignalSpy finished(chart.get(), &PlotWindow::methodCurvesFinished);
@@ -106,8 +110,10 @@ private Q_SLOTS:
         const int curves = int(content_.curves.size());
         QCOMPARE(series.size(), 2 * curves);
         for (int i = 0; i < curves; ++i) {
-            QCOMPARE(series[i]->pen().style(), Qt::DashLine);
-            QCOMPARE(series[curves + i]->pen().style(), Qt::DotLine);
+            QCOMPARE(series[i]->pen().style(), Qt::DashDotLine);
+            QCOMPARE(series[curves + i]->pen().style(), Qt::DashDotDotLine);
+            QCOMPARE(series[i]->pen().color(), CurvePen(i, curves).color());
+            QVERIFY(CurvePen(i, curves).style() < Qt::DashDotLine);
             const QList<QPointF> rss = series[i]->points();
             QCOMPARE(rss.size(), content_.curves[i].points.size());
             for (int j = 0; j < rss.size(); ++j)
@@ -117,12 +123,64 @@ private Q_SLOTS:
         QVERIFY(chart->chart()->legend()->isVisible());
         for (QLegendMarker* marker : chart->chart()->legend()->markers())
             legend << marker->label();
-        QVERIFY2(legend.contains(QStringLiteral("worst case (solid)")),
+        QVERIFY2(legend.contains(QStringLiteral("worst case: the lines above")),
                  qPrintable(legend.join(u',')));
-        QVERIFY(legend.contains(QStringLiteral("RSS (dashed)")));
-        QVERIFY(legend.contains(QStringLiteral("Monte Carlo 95 % (dotted)")));
+        QVERIFY(legend.contains(QStringLiteral("RSS (dash-dot)")));
+        QVERIFY(legend.contains(QStringLiteral("Monte Carlo 95 % (dash-dot-dot)")));
         chart->setMethodCurvesShown(false);
         QVERIFY(!chart->methodCurvesShown());
+    }
+
+    // "Budget of M2..." in the menu over the second marker explains that marker's point.
+    void markerMenuExplainsItsMarkersPoint() {
+        const auto chart = makeChart();
+        QVERIFY(QTest::qWaitForWindowExposed(chart.get()));
+        chart->addMarker(2, 45);
+        chart->addMarker(1, 10);
+        auto* series = static_cast<QLineSeries*>(chart->chart()->series()[1]);
+        const QPointF inChart = chart->chart()->mapToPosition(series->at(10), series);
+        const QPoint at = chart->view()->mapFromScene(chart->chart()->mapToScene(inChart));
+        const std::unique_ptr<QMenu> menu(chart->createMenu(at));
+        QAction* budget = nullptr;
+        for (QAction* action : menu->actions())
+            if (action->text() == QStringLiteral("Budget of M2...")) budget = action;
+        QVERIFY(budget != nullptr && budget->isEnabled());
+        budget->trigger();
+        const QList<BudgetWindow*> windows = chart->findChildren<BudgetWindow*>();
+        QCOMPARE(windows.size(), 1);
+        UncertaintyPoint point;
+        QVERIFY(ChartPointOf(*model_, content_, 1, 10, &point));
+        QVERIFY2(windows[0]->budgetText().contains(DescribePoint(point)),
+                 qPrintable(windows[0]->budgetText().section(u'\n', 0, 1)));
+    }
+
+    // Asked for with the linear magnitude on, the RSS curves show the RSS results' linear
+    // magnitudes, and follow the chart back to dB.
+    void methodCurvesFollowTheLinearMagnitude() {
+        const auto chart = makeChart();
+        chart->setLinearMagnitude(true);
+        QSignalSpy finished(chart.get(), &PlotWindow::methodCurvesFinished);
+        chart->setMethodCurvesShown(true);
+        QVERIFY(finished.wait(60000));
+        const ModelHandle copy = CopyModel(model_.get());
+        const std::unique_ptr<UncertaintyInfo, void (*)(UncertaintyInfo*)> rss(
+            CreateUncertaintyInfo(), [](UncertaintyInfo* r) { (void)DestroyUncertaintyInfo(r); });
+        MethodOptions options;
+        options.method = UncertaintyMethod::Rss;
+        QCOMPARE(ComputeModelByMethod(copy.get(), rss.get(), options), 1);
+        ChartContent expected;
+        QVERIFY(ReadDutValueChart(rss.get(), kPlotTransmissionMagnitude, QString(), &expected));
+        const QList<QLineSeries*> series = chart->methodSeries();
+        for (bool linear : {true, false}) {
+            chart->setLinearMagnitude(linear);
+            for (int i = 0; i < int(expected.curves.size()); ++i) {
+                const QList<QPointF> shown = series[i]->points();
+                QCOMPARE(shown.size(), expected.curves[i].points.size());
+                for (int j = 0; j < int(shown.size()); j += 9)
+                    QCOMPARE(shown[j].y(), linear ? expected.curves[i].linearY[j]
+                                                  : expected.curves[i].points[j].y());
+            }
+        }
     }
 
     // A chart without its computation's model explains nothing.

@@ -2,14 +2,17 @@
 
 #include "support/captured_messages.h"
 #include "support/temp_dir.h"
+#include "ui/background_task.h"
 #include "ui/charts/measured_chart.h"
 #include "ui/charts/measured_session.h"
 #include "ui/charts/plot_window.h"
 #include "ui/charts/result_presenter.h"
 
+#include "engine/measured_methods.h"
 #include "engine/program_state.h"
 #include "files/export.h"
 #include "files/startup.h"
+#include "files/touchstone_file.h"
 
 #include <QAreaSeries>
 #include <QChart>
@@ -20,6 +23,7 @@
 #include <QPrinter>
 #include <QScatterSeries>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <limits>
@@ -184,6 +188,36 @@ private Q_SLOTS:
         presenter_->setReplaceMode(false);
         QCOMPARE(GlobalProgramState().currentResultSlot, 1);
         QCOMPARE(GlobalProgramState().resultCount, 1);
+    }
+
+    // With RSS chosen the bounds are the library's RSS bounds and the charts name the method; a
+    // cancelled Monte Carlo computation leaves the results and charts as they were.
+    void theMethodChoiceComputesItsBoundsAndCancelKeepsTheLast() {
+        QVERIFY(session_->openMeasurementFrom(kShipped + u"/bandpass_filter.s2p"_s));
+        QVERIFY(session_->setMethod(UncertaintyMethod::Rss));
+        const auto rss = session_->results();
+        Measurement measurement;
+        QCOMPARE(ReadTouchstoneFile(TOLVANE_SHIPPED_DATA_DIR "/bandpass_filter.s2p", &measurement),
+                 1);
+        MethodOptions options;
+        options.method = UncertaintyMethod::Rss;
+        MeasuredResults expected;
+        QCOMPARE(ComputeMeasuredByMethod(GlobalProgramState().currentConfig, measurement, options,
+                                         &expected),
+                 1);
+        for (SParameter p : kAllSParameters)
+            for (std::size_t i = 0; i < expected.frequenciesHz.size(); i += 20)
+                QCOMPARE(rss->bounds[Index(p)][i].upperBound,
+                         expected.bounds[Index(p)][i].upperBound);
+        QCOMPARE(presenter_->charts().size(), 8);
+        QVERIFY(presenter_->charts()[0]->chart()->title().contains(u"/ RSS bounds"_s));
+
+        QTimer::singleShot(0, [] { BackgroundTasks::instance().cancel(); });
+        QVERIFY(!session_->setMethod(UncertaintyMethod::MonteCarlo));
+        QCOMPARE(session_->method(), UncertaintyMethod::Rss);
+        QCOMPARE(session_->results(), rss);
+        QCOMPARE(presenter_->charts().size(), 8);
+        QVERIFY(messages_->errors().empty());
     }
 
     void aRefusedFileKeepsTheMeasurementAndItsCharts() {
