@@ -8,8 +8,10 @@
 #include "core/message_sink.h"
 #include "engine/model_terms.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
+#include <type_traits>
 
 namespace tolvane {
 namespace {
@@ -154,6 +156,39 @@ void DeallocateModelArrays(ModelInfo* model) {
     model->cable2.reset();
     model->calKit.reset();
     model->dut.reset();
+}
+
+namespace {
+
+// Applies `apply` to each of the model's seven component fields.
+template <typename Model, typename Apply> void ForEachComponent(Model& model, Apply apply) {
+    apply(model.vna);
+    apply(model.connector1);
+    apply(model.connector2);
+    apply(model.cable1);
+    apply(model.cable2);
+    apply(model.calKit);
+    apply(model.dut);
+}
+
+} // namespace
+
+BorrowedModel::BorrowedModel(const ModelInfo& model) {
+    static_cast<ModelSettings&>(model_) = model;
+    std::size_t i = 0;
+    ForEachComponent(model, [&](const auto& field) { lent_[i++] = field.get(); });
+    i = 0;
+    ForEachComponent(model_, [&](auto& field) {
+        using Record = std::remove_reference_t<decltype(*field)>;
+        field.reset(static_cast<Record*>(const_cast<void*>(lent_[i++])));
+    });
+}
+
+BorrowedModel::~BorrowedModel() {
+    ForEachComponent(model_, [&](auto& field) {
+        if (std::find(lent_.begin(), lent_.end(), field.get()) != lent_.end())
+            (void)field.release();
+    });
 }
 
 int GetModelFreqRangeError(const ModelInfo* model, int* flag) {

@@ -110,6 +110,29 @@ inline void DestroyRecord(ModelInfo* model) {
 /// Destroys every component record present and nulls its pointer; silent on a null model.
 void DeallocateModelArrays(ModelInfo* model);
 
+/// A model of its own settings (a copy of another model's) whose component records are the other
+/// model's, lent: whatever the holder does with them (exchange the two ports' connectors, set one
+/// point's frequency), they are handed back, not destroyed, when it goes. A record put in place of
+/// a lent one with replace() is the holder's own and is destroyed. The other model must outlive it.
+class BorrowedModel {
+public:
+    explicit BorrowedModel(const ModelInfo& model);
+    ~BorrowedModel();
+    BorrowedModel(const BorrowedModel&) = delete;
+    BorrowedModel& operator=(const BorrowedModel&) = delete;
+
+    [[nodiscard]] ModelInfo& model() { return model_; }
+    /// Hands the lent record of `field` back and puts `record` in its place.
+    template <typename Record> void replace(Owned<Record> ModelInfo::*field, Owned<Record> record) {
+        (void)(model_.*field).release();
+        model_.*field = std::move(record);
+    }
+
+private:
+    ModelInfo model_;
+    std::array<const void*, 7> lent_{};
+};
+
 [[nodiscard]] int GetModelFreqRangeError(const ModelInfo* model, int* flag);
 [[nodiscard]] int GetModelPowerRangeError(const ModelInfo* model, int* flag);
 [[nodiscard]] int GetModelNumFreqs(const ModelInfo* model, int* numFreqs);

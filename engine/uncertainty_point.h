@@ -58,7 +58,7 @@ public:
     [[nodiscard]] int compute(const CoverageFactors& k, PointResult* out);
 
 private:
-    ModelInfo model_; // the caller's components lent, the DUT its own
+    BorrowedModel model_; // the caller's components, the DUT its own
     MeasuredParameter parameter_;
     UncertaintyInfo* result_;
 };
