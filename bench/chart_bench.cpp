@@ -1,10 +1,13 @@
 // Cost of making a chart window from a result and drawing it once, offscreen: what the user waits
-// for between "Compute" and seeing the charts. One DUT-value chart (one curve per frequency).
+// for between "Compute" and seeing the charts. One DUT-value chart (one curve per frequency). The
+// program reads the result and thins the curves off the window's thread (BM_ChartPrepare), then
+// makes and draws the window on it (BM_ChartWindow).
 
 #include "core/owned.h"
 #include "engine/plot_info.h"
 #include "engine/uncertainty.h"
 #include "ui/charts/chart_content.h"
+#include "ui/charts/chart_drawing.h"
 #include "ui/charts/plot_window.h"
 
 #include <QApplication>
@@ -61,6 +64,7 @@ BENCHMARK(BM_ChartFromResult)
     ->Args({5000, 91})
     ->Args({5000, 1001})
     ->Args({6, 100000})
+    ->MeasureProcessCPUTime()
     ->Unit(benchmark::kMillisecond);
 
 // The part of it that reads the result (axis ranges over every frequency, the curves drawn).
@@ -73,7 +77,57 @@ void BM_ChartContentOnly(benchmark::State& state) {
         benchmark::DoNotOptimize(content);
     }
 }
-BENCHMARK(BM_ChartContentOnly)->Args({5000, 1001})->Unit(benchmark::kMillisecond);
+// Reading and thinning run on every core: CPU time of the whole process.
+BENCHMARK(BM_ChartContentOnly)
+    ->Args({5000, 1001})
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+
+ChartContent ReadContent(const UncertaintyInfo* result) {
+    ChartContent content;
+    if (!ReadDutValueChart(result, kPlotReflectionMagnitude, QString(), &content)) std::abort();
+    return content;
+}
+
+// Off the window's thread: reading the result and thinning the drawn curves.
+void BM_ChartPrepare(benchmark::State& state) {
+    const auto result = MakeResult(int(state.range(0)), int(state.range(1)));
+    std::size_t drawnPoints = 0;
+    for (auto _ : state) {
+        const PreparedChart prepared = PrepareChart(ReadContent(result.get()));
+        drawnPoints = 0;
+        for (const QList<QPointF>& points : prepared.drawing.points)
+            drawnPoints += std::size_t(points.size());
+        benchmark::DoNotOptimize(prepared);
+    }
+    state.counters["drawnPoints"] = double(drawnPoints);
+}
+BENCHMARK(BM_ChartPrepare)
+    ->Args({5000, 1001})
+    ->Args({6, 100000})
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
+
+// On the window's thread: making the window from the prepared chart and drawing it.
+void BM_ChartWindow(benchmark::State& state) {
+    const auto result = MakeResult(int(state.range(0)), int(state.range(1)));
+    const PreparedChart prepared = PrepareChart(ReadContent(result.get()));
+    for (auto _ : state) {
+        PlotWindow window(prepared, nullptr);
+        benchmark::DoNotOptimize(window.grab());
+    }
+}
+BENCHMARK(BM_ChartWindow)->Args({5000, 1001})->Args({6, 100000})->Unit(benchmark::kMillisecond);
+
+// A zoom or the switch to linear magnitude thins the drawn curves anew, on the window's thread.
+void BM_ChartRethin(benchmark::State& state) {
+    const auto result = MakeResult(int(state.range(0)), int(state.range(1)));
+    const ChartContent content = ReadContent(result.get());
+    const ChartRanges ranges = InitialRanges(content, true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PrepareDrawing(content, ranges, true));
+}
+BENCHMARK(BM_ChartRethin)->Args({5000, 1001})->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace tolvane

@@ -7,6 +7,7 @@
 #include "core/avx_lanes.h"
 #include "core/bulk_array.h"
 #include "core/message_sink.h"
+#include "core/streaming_store.h"
 #include "core/worker_pool.h"
 #include "engine/model.h"
 #include "engine/term_lookup.h"
@@ -16,6 +17,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -34,6 +36,8 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kDegreesPerRadian = 180.0 / kPi;
+/// Nominal magnitude, upper bound and phase, of reflection and of transmission.
+constexpr std::size_t kNumResultArrays = 6;
 
 std::FILE* gTraceStream = stdout;
 
@@ -186,22 +190,75 @@ struct TermLookups {
     FrequencyTermLookup cxt, ssr, nrc, cable1Tp, cable2Tp;
 };
 
-/// The rows a computation works on besides the result arrays: the terms of every frequency and
-/// the row each is stored in.
+/// The rows a computation works on besides the result arrays: the terms of every frequency, the
+/// row each is stored in, and the first entry of each that is not a finite number.
 struct FrequencyRows {
     std::unique_ptr<FrequencyTerms[]> terms;
     std::unique_ptr<UncertaintyRow[]> rows;
+    std::unique_ptr<std::optional<NonFiniteEntry>[]> firstNonFinite;
 };
+
+/// Where one worker computes a row: the DUT-value terms with its own relative bounds, and its own
+/// copy of the six result arrays of one row, which stays in the cache until it is checked and
+/// streamed into the result record.
+struct WorkerSpace {
+    DUTValueTerms values;
+    UncertaintyRow row;
+};
+
+// Whether every value is a finite number, that is none has an exponent of all ones (an infinity or
+// a NaN), looked at four values at a time without stopping at the first such value.
+bool AllFinite(std::span<const float> values) {
+    using Bits = std::int32_t __attribute__((vector_size(16)));
+    constexpr std::int32_t kExponent = 0x7f800000;
+    Bits infiniteOrNaN{};
+    std::size_t j = 0;
+    for (; j + 4 <= values.size(); j += 4) {
+        Bits bits;
+        std::memcpy(&bits, values.data() + j, sizeof bits);
+        infiniteOrNaN |= (bits & kExponent) == kExponent;
+    }
+    bool all = (infiniteOrNaN[0] | infiniteOrNaN[1] | infiniteOrNaN[2] | infiniteOrNaN[3]) == 0;
+    for (; j < values.size(); ++j)
+        all = all && std::isfinite(values[j]);
+    return all;
+}
+
+// FirstNonFiniteEntry, with a quick answer for the common row that is finite throughout.
+std::optional<NonFiniteEntry> FirstNonFiniteInRow(const UncertaintyRow& row, std::size_t count,
+                                                  int type) {
+    const auto finite = [&](std::span<float> a, std::span<float> b, std::span<float> c) {
+        return AllFinite(a.first(count)) && AllFinite(b.first(count)) && AllFinite(c.first(count));
+    };
+    const bool reflectionFinite = (type & kUncertaintyReflection) == 0 ||
+                                  finite(row.reflNominal, row.reflUpperBound, row.reflPhaseDeg);
+    const bool transmissionFinite =
+        (type & kUncertaintyTransmission) == 0 ||
+        finite(row.transNominal, row.transUpperBound, row.transPhaseDeg);
+    if (reflectionFinite && transmissionFinite) return std::nullopt;
+    return FirstNonFiniteEntry(row, count, type);
+}
+
+// The first `count` entries of each of the six arrays of row `from` copied into row `to`.
+void StreamRow(const UncertaintyRow& from, const UncertaintyRow& to, std::size_t count) {
+    StreamFloats(from.reflNominal.first(count), to.reflNominal.data());
+    StreamFloats(from.reflUpperBound.first(count), to.reflUpperBound.data());
+    StreamFloats(from.reflPhaseDeg.first(count), to.reflPhaseDeg.data());
+    StreamFloats(from.transNominal.first(count), to.transNominal.data());
+    StreamFloats(from.transUpperBound.first(count), to.transUpperBound.data());
+    StreamFloats(from.transPhaseDeg.first(count), to.transPhaseDeg.data());
+}
 
 // A computation in progress: the model's scalars read once, the coverage factors, and the
 // DUT-value terms filled while the first frequency is computed.
 class Computation {
 public:
     Computation(const ModelInfo& model, const CoverageFactors& k, float noiseOffsetDb,
-                const DUTValueTerms& values, const FrequencyRows& plan, unsigned threads,
+                const WorkerSpace* spaces, const FrequencyRows& plan, unsigned threads,
                 UncertaintyInfo* result)
-        : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), lookups_(model), values_(values),
-          plan_(plan), threads_(threads), result_(result) {}
+        : model_(model), k_(k), noiseOffsetDb_(noiseOffsetDb), lookups_(model),
+          values_(spaces[0].values), spaces_(spaces), plan_(plan), threads_(threads),
+          result_(result) {}
 
     [[nodiscard]] int run();
     /// How many entries, in row-major order, run has stored.
@@ -215,13 +272,16 @@ private:
     [[nodiscard]] int lookUpReceiver(std::size_t j);
     void computeRow(const FrequencyTerms& terms, const UncertaintyRow& row, std::size_t count,
                     const DUTValueTerms& values) const;
+    [[nodiscard]] std::optional<NonFiniteEntry> storeRow(std::size_t i, std::size_t count,
+                                                         const WorkerSpace& space) const;
     void computeRows(std::size_t first, std::size_t end) const;
 
     const ModelInfo& model_;
     const CoverageFactors& k_;
     const float noiseOffsetDb_;
     const TermLookups lookups_;
-    const DUTValueTerms values_; // with the scratch arrays of worker 0
+    const DUTValueTerms values_;      // with the scratch arrays of worker 0
+    const WorkerSpace* const spaces_; // one for each thread
     const FrequencyRows& plan_;
     const unsigned threads_;
     UncertaintyInfo* const result_;
@@ -310,6 +370,21 @@ int Computation::failNotFinite(int i, const NonFiniteEntry& entry) const {
     return 0;
 }
 
+// The phases of `count` DUT values in degrees from their relative bounds, the phase drifts added
+// by addDrift. Reflection and transmission in loops of their own, and everything the loop reads in
+// locals, because each arcsine is a call that the compiler must assume changes any memory.
+template <typename AddDrift>
+void StorePhases(const double* relative, std::size_t count, float* phaseDeg, AddDrift addDrift) {
+    // A relative bound clamped at 1 (common for the parameter a one-type DUT does not have, at
+    // -140 dB) takes the library's own arcsine of 1, evaluated once.
+    static const double asinOfOne = std::asin(1.0);
+    for (std::size_t j = 0; j < count; ++j) {
+        const double x = relative[j];
+        const double radians = x == 1.0 ? asinOfOne : std::asin(x);
+        phaseDeg[j] = static_cast<float>(addDrift(radians * kDegreesPerRadian));
+    }
+}
+
 // Steps 6 to 15 for the first `count` DUT values of a row: the magnitudes several values at a
 // time, then the phases, so that the arcsine calls do not interrupt the magnitudes. The reflected
 // wave passes cable 1 twice; the transmitted wave passes each cable once.
@@ -322,20 +397,21 @@ void Computation::computeRow(const FrequencyTerms& terms, const UncertaintyRow& 
 #endif
     j = baseline::ComputeMagnitudesFrom<baseline::Pair>(terms, k, values, row, j, count);
     (void)baseline::ComputeMagnitudesFrom<double>(terms, k, values, row, j, count);
-    // A relative bound clamped at 1 (common for the parameter a one-type DUT does not have, at
-    // -140 dB) takes the library's own arcsine of 1, evaluated once.
-    static const double asinOfOne = std::asin(1.0);
-    const auto arcsine = [](double x) { return x == 1.0 ? asinOfOne : std::asin(x); };
-    const double* reflRelative = values.array(DUTValueTerms::kReflRelative);
-    const double* transRelative = values.array(DUTValueTerms::kTransRelative);
-    for (j = 0; j < count; ++j) {
-        const double phaseR =
-            arcsine(reflRelative[j]) * kDegreesPerRadian + 2.0 * terms.phaseDrift1Deg;
-        const double phaseT = arcsine(transRelative[j]) * kDegreesPerRadian + terms.phaseDrift2Deg +
-                              terms.phaseDrift1Deg;
-        row.reflPhaseDeg[j] = static_cast<float>(phaseR);
-        row.transPhaseDeg[j] = static_cast<float>(phaseT);
-    }
+    const double drift1Deg = terms.phaseDrift1Deg;
+    const double drift2Deg = terms.phaseDrift2Deg;
+    StorePhases(values.array(DUTValueTerms::kReflRelative), count, row.reflPhaseDeg.data(),
+                [twiceDrift1Deg = 2.0 * drift1Deg](double deg) { return deg + twiceDrift1Deg; });
+    StorePhases(values.array(DUTValueTerms::kTransRelative), count, row.transPhaseDeg.data(),
+                [=](double deg) { return deg + drift2Deg + drift1Deg; });
+}
+
+// The first `count` entries of row i computed in the worker's own row, checked there while it is
+// in the cache, and streamed into the result record; returns the first entry that is not finite.
+std::optional<NonFiniteEntry> Computation::storeRow(std::size_t i, std::size_t count,
+                                                    const WorkerSpace& space) const {
+    computeRow(plan_.terms[i], space.row, count, space.values);
+    StreamRow(space.row, plan_.rows[i], count);
+    return FirstNonFiniteInRow(space.row, count, result_->type);
 }
 
 // Rows first to end - 1, whose terms are ready, shared out over the workers a few rows at a
@@ -344,11 +420,10 @@ void Computation::computeRows(std::size_t first, std::size_t end) const {
     constexpr std::size_t kRowsPerChunk = 8;
     const std::size_t chunks = (end - first + kRowsPerChunk - 1) / kRowsPerChunk;
     RunOnWorkers(chunks, threads_, [&](std::size_t chunk, unsigned worker) {
-        DUTValueTerms values = values_;
-        values.scratch += std::size_t{worker} * DUTValueTerms::kNumScratch * values.count;
         const std::size_t chunkEnd = std::min(end, first + (chunk + 1) * kRowsPerChunk);
         for (std::size_t i = first + chunk * kRowsPerChunk; i < chunkEnd; ++i)
-            computeRow(plan_.terms[i], plan_.rows[i], values.count, values);
+            plan_.firstNonFinite[i] = storeRow(i, values_.count, spaces_[worker]);
+        FinishStreamingStores(); // before the pool tells the calling thread the chunk is done
     });
 }
 
@@ -385,8 +460,7 @@ int Computation::run() {
                 break;
             }
         }
-        computeRow(firstTerms, plan_.rows[0], ready, values_);
-        bad = FirstNonFiniteEntry(plan_.rows[0], ready, result_->type);
+        bad = storeRow(0, ready, spaces_[0]);
         if (bad) held.drop();
     }
     if (bad) {
@@ -411,7 +485,7 @@ int Computation::run() {
         computeRows(1, looked);
         // Checked in frequency order whatever the split between the workers.
         for (std::size_t i = 1; i < looked && !bad; ++i) {
-            bad = FirstNonFiniteEntry(plan_.rows[i], values_.count, result_->type);
+            bad = plan_.firstNonFinite[i];
             if (bad) badRow = i;
         }
         if (bad) held.drop();
@@ -420,6 +494,21 @@ int Computation::run() {
     if (bad) return failNotFinite(static_cast<int>(badRow), *bad);
     if (looked < numFreqs) return Fail(kModelMsgCalledRoutine);
     return 1;
+}
+
+// The space of one worker: the shared DUT-value terms at the start of `terms` (followed by the
+// relative bounds of every worker), and its own six result rows in `rows`.
+WorkerSpace MakeWorkerSpace(double* terms, float* rows, std::size_t count, unsigned worker) {
+    WorkerSpace space;
+    space.values.shared = terms;
+    space.values.scratch =
+        terms +
+        (DUTValueTerms::kNumShared + std::size_t{worker} * DUTValueTerms::kNumScratch) * count;
+    space.values.count = count;
+    float* own = rows + std::size_t{worker} * kNumResultArrays * count;
+    const auto next = [&] { return std::span<float>(std::exchange(own, own + count), count); };
+    space.row = {next(), next(), next(), next(), next(), next()};
+    return space;
 }
 
 // Step 9 of the preparation: the number of DUT values of the DUT's type.
@@ -610,7 +699,7 @@ int ComputeCheckedModel(const ModelInfo* model, const CoverageFactors& k, Uncert
     if (!NumberOfDUTValues(dut, &type, &numValues)) return 0;
 
     // The only allocations besides the result arrays: the terms of each DUT value, the scratch
-    // rows of each worker, and the terms of each frequency.
+    // rows of each worker, and the terms and checks of each frequency.
     const auto count = static_cast<std::size_t>(numValues);
     const auto numFreqs = static_cast<std::size_t>(model->numFreqs);
     const unsigned threads = ThreadsFor(numFreqs, count);
@@ -618,22 +707,26 @@ int ComputeCheckedModel(const ModelInfo* model, const CoverageFactors& k, Uncert
         DUTValueTerms::kNumShared + DUTValueTerms::kNumScratch * threads;
     // Beyond the machine's memory the system would grant these terms and the six result arrays
     // and end the program while they are written.
+    const std::size_t floatsPerValue = (numFreqs + threads) * kNumResultArrays;
     const std::size_t bytesPerValue =
-        arraysPerValue * sizeof(double) + numFreqs * 6 * sizeof(float);
+        arraysPerValue * sizeof(double) + floatsPerValue * sizeof(float);
     if (count > PhysicalMemoryBytes() / bytesPerValue) return Fail(kMsgAllocation);
     const std::unique_ptr<double[]> storage(new (std::nothrow) double[arraysPerValue * count]);
+    const std::unique_ptr<float[]> rowStorage(
+        new (std::nothrow) float[std::size_t{threads} * kNumResultArrays * count]);
+    const std::unique_ptr<WorkerSpace[]> spaces(new (std::nothrow) WorkerSpace[threads]);
     FrequencyRows plan;
     plan.terms.reset(new (std::nothrow) FrequencyTerms[numFreqs]);
     plan.rows.reset(new (std::nothrow) UncertaintyRow[numFreqs]);
-    if (storage == nullptr || plan.terms == nullptr || plan.rows == nullptr)
+    plan.firstNonFinite.reset(new (std::nothrow) std::optional<NonFiniteEntry>[numFreqs]);
+    if (storage == nullptr || rowStorage == nullptr || spaces == nullptr || plan.terms == nullptr ||
+        plan.rows == nullptr || plan.firstNonFinite == nullptr)
         return Fail(kMsgAllocation);
-    DUTValueTerms values;
-    values.shared = storage.get();
-    values.scratch = storage.get() + DUTValueTerms::kNumShared * count;
-    values.count = count;
+    for (unsigned worker = 0; worker < threads; ++worker)
+        spaces[worker] = MakeWorkerSpace(storage.get(), rowStorage.get(), count, worker);
 
     if (!DimensionResult(*model, type, numValues, result)) return 0;
-    Computation computation(*model, k, noiseOffsetDb, values, plan, threads, result);
+    Computation computation(*model, k, noiseOffsetDb, spaces.get(), plan, threads, result);
     if (computation.run()) return 1;
     // The entries not reached read 0, as after dimensioning.
     ZeroUncertaintyFrom(result, computation.stored());

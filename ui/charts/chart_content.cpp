@@ -7,8 +7,13 @@
 #include "engine/compute_model.h"
 #include "engine/uncertainty.h"
 
+#include "core/worker_pool.h"
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstdint>
+#include <new>
 #include <vector>
 
 namespace tolvane {
@@ -59,10 +64,50 @@ bool IsMagnitudeQuantity(int quantity) {
     return quantity == kQuantityReflectionMagnitude || quantity == kQuantityTransmissionMagnitude;
 }
 
+// The nominal magnitude in dB, remembered: the DUT values repeat from frequency to frequency, and
+// a logarithm per point is most of the time it takes to read a large chart.
+class NominalDb {
+public:
+    [[nodiscard]] float of(float nominal) {
+        if (!known_ || nominal != nominal_) {
+            nominal_ = nominal;
+            db_ = LinearToDB(nominal);
+            known_ = true;
+        }
+        return db_;
+    }
+
+private:
+    bool known_ = false;
+    float nominal_ = 0.0f;
+    float db_ = 0.0f;
+};
+
+// The x and y ranges of the points read, from values no point goes beyond.
+struct Ranges {
+    float xMin = 1000000.0f;
+    float xMax = -1000000.0f;
+    float yMin = 1000000.0f;
+    float yMax = -1000000.0f;
+    void take(float x, float y) {
+        if (x < xMin) xMin = x;
+        if (x > xMax) xMax = x;
+        if (y < yMin) yMin = y;
+        if (y > yMax) yMax = y;
+    }
+    void take(const Ranges& other) {
+        xMin = std::min(xMin, other.xMin);
+        xMax = std::max(xMax, other.xMax);
+        yMin = std::min(yMin, other.yMin);
+        yMax = std::max(yMax, other.yMax);
+    }
+};
+
 // The result triple that `quantity` (1 to 4) reads, with the DUT value and the uncertainty of
 // that quantity; for magnitudes also as a linear magnitude (upper bound minus nominal).
 bool ReadPoint(const UncertaintyInfo* result, int i, int j, int quantity, float* dutDb,
-               float* uncertainty, double* linearUncertainty = nullptr) {
+               float* uncertainty, double* linearUncertainty = nullptr,
+               NominalDb* nominalDb = nullptr) {
     float nominal = 0.0f;
     float upper = 0.0f;
     float phase = 0.0f;
@@ -70,9 +115,10 @@ bool ReadPoint(const UncertaintyInfo* result, int i, int j, int quantity, float*
     const int ok = reflection ? GetUncertaintyRefl(result, i, j, &nominal, &upper, &phase)
                               : GetUncertaintyTrans(result, i, j, &nominal, &upper, &phase);
     if (ok == 0) return false;
-    *dutDb = LinearToDB(nominal);
+    // The same as MagnitudeUncertaintyDb, with the nominal's logarithm taken once.
+    *dutDb = nominalDb != nullptr ? nominalDb->of(nominal) : LinearToDB(nominal);
     const bool magnitude = IsMagnitudeQuantity(quantity);
-    *uncertainty = magnitude ? MagnitudeUncertaintyDb(nominal, upper) : phase;
+    *uncertainty = magnitude ? LinearToDB(upper) - *dutDb : phase;
     if (linearUncertainty != nullptr)
         *linearUncertainty = static_cast<double>(upper) - static_cast<double>(nominal);
     return true;
@@ -183,32 +229,54 @@ bool ReadDutValueChart(const UncertaintyInfo* result, int kind, const QString& s
     if (!ReadCounts(result, &nF, &nD) || !ChartFitsInMemory(nF, nD)) return false;
     SetCommonTexts(kind, kind, subtitle, content);
 
-    float xMin = 1000000.0f;
-    float xMax = -1000000.0f;
-    float yMin = 1000000.0f;
-    float yMax = -1000000.0f;
     const bool magnitude = IsMagnitudeQuantity(kind);
-    QList<ChartCurve> curves(nF);
-    for (int i = 0; i < nF; ++i) {
-        QList<QPointF>& points = curves[i].points;
-        points.reserve(nD);
-        if (magnitude) curves[i].linearY.reserve(nD);
-        for (int j = 0; j < nD; ++j) {
-            float x = 0.0f;
-            float y = 0.0f;
-            double linear = 0.0;
-            if (!ReadPoint(result, i, j, kind, &x, &y, &linear)) {
-                ReportDrawFailure();
-                return false;
-            }
-            points.append(QPointF(x, y));
-            if (magnitude) curves[i].linearY.append(linear);
-            if (x < xMin) xMin = x;
-            if (x > xMax) xMax = x;
-            if (y < yMin) yMin = y;
-            if (y > yMax) yMax = y;
+    // Once here, so that a result that cannot be read reports it from this thread; the others
+    // then read what this one could.
+    {
+        float x = 0.0f, y = 0.0f;
+        if (!ReadPoint(result, 0, 0, kind, &x, &y)) {
+            ReportDrawFailure();
+            return false;
         }
     }
+    // The frequencies are read in groups on every core; each group keeps its own ranges.
+    QList<ChartCurve> curves(nF);
+    ChartCurve* const curveData = curves.data();
+    constexpr int kFrequenciesPerGroup = 64;
+    const int groups = (nF + kFrequenciesPerGroup - 1) / kFrequenciesPerGroup;
+    std::vector<Ranges> groupRanges(static_cast<std::size_t>(groups));
+    std::atomic<bool> outOfMemory{false};
+    const unsigned threads = nF * std::int64_t(nD) >= 100000 ? HardwareThreads() : 1U;
+    RunOnWorkers(std::size_t(groups), threads, [&](std::size_t group, unsigned) {
+        std::vector<NominalDb> nominalDb(static_cast<std::size_t>(nD));
+        Ranges& ranges = groupRanges[group];
+        const int first = int(group) * kFrequenciesPerGroup;
+        const int end = std::min(nF, first + kFrequenciesPerGroup);
+        try {
+            for (int i = first; i < end; ++i) {
+                QList<QPointF>& points = curveData[i].points;
+                points.reserve(nD);
+                if (magnitude) curveData[i].linearY.reserve(nD);
+                for (int j = 0; j < nD; ++j) {
+                    float x = 0.0f;
+                    float y = 0.0f;
+                    double linear = 0.0;
+                    (void)ReadPoint(result, i, j, kind, &x, &y, &linear,
+                                    &nominalDb[static_cast<std::size_t>(j)]);
+                    points.append(QPointF(x, y));
+                    if (magnitude) curveData[i].linearY.append(linear);
+                    ranges.take(x, y);
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            outOfMemory.store(true);
+        }
+    });
+    if (outOfMemory.load()) throw std::bad_alloc();
+    Ranges all;
+    for (const Ranges& ranges : groupRanges)
+        all.take(ranges);
+    const float xMin = all.xMin, xMax = all.xMax;
     QList<QString> labels;
     if (!ReadLabels(result, nF, &labels)) return false;
     for (int i = 0; i < nF; ++i) {
@@ -221,7 +289,7 @@ bool ReadDutValueChart(const UncertaintyInfo* result, int kind, const QString& s
     content->curves = std::move(curves);
     content->xMin = xMin;
     content->xMax = xMax;
-    SetLogAxisRange(yMin, yMax, magnitude ? kMagnitudeAxisCap : HUGE_VAL, content);
+    SetLogAxisRange(all.yMin, all.yMax, magnitude ? kMagnitudeAxisCap : HUGE_VAL, content);
     content->annotated = true;
     content->annotationAt = QPointF(xMin + (xMax - xMin) / 4.0f, 1.25 * content->yAxisMin);
     return true;

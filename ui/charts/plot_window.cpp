@@ -17,9 +17,11 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsEllipseItem>
+#include <QGraphicsLayout>
 #include <QGraphicsPathItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLegendMarker>
@@ -31,6 +33,7 @@
 #include <QPainterPath>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include <QTextDocument>
 #include <QValueAxis>
 #include <QXYSeries>
 
@@ -73,6 +76,20 @@ QString TitleHtml(const ChartContent& content) {
     return html;
 }
 
+// Space left and right of the texts under the plot.
+constexpr double kFooterInset = 8.0;
+
+// A text under the plot, wrapped by its width.
+QGraphicsTextItem* FooterText(const QString& text, int pointSize, const QColor& colour,
+                              QGraphicsItem* parent) {
+    auto* item = new QGraphicsTextItem(parent);
+    item->setPlainText(text);
+    item->setFont(ChartFont(pointSize));
+    item->setDefaultTextColor(colour);
+    item->document()->setDocumentMargin(0);
+    return item;
+}
+
 // A box behind a read-out, so that it stays legible over the curves.
 QGraphicsRectItem* ReadoutBox(QGraphicsItem* parent, qreal z) {
     auto* box = new QGraphicsRectItem(parent);
@@ -98,9 +115,12 @@ void AddEdgeMark(QPainterPath* path, QPointF at, bool up) {
 } // namespace
 
 PlotWindow::PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent)
-    : QMdiSubWindow(parent), content_(content), record_(record) {
+    : PlotWindow(PrepareChart(content), record, parent) {}
+
+PlotWindow::PlotWindow(PreparedChart prepared, PlotInfo* record, QWidget* parent)
+    : QMdiSubWindow(parent), content_(std::move(prepared.content)), record_(record) {
     adoptRecord();
-    buildChart();
+    buildChart(prepared.drawing);
     resize(kWidth, kHeight);
 }
 
@@ -151,7 +171,7 @@ QChart* PlotWindow::chart() const {
     return view_->chart();
 }
 
-void PlotWindow::buildChart() {
+void PlotWindow::buildChart(const ChartDrawing& drawing) {
     auto* chart = new QChart;
     chart->setBackgroundBrush(Qt::white);
     chart->setTitleFont(ChartFont(11));
@@ -173,18 +193,16 @@ void PlotWindow::buildChart() {
     chart->addAxis(yAxis_, Qt::AlignLeft);
 
     const int count = int(content_.curves.size());
-    const int drawn = std::min(count, kMaxDrawnCurves);
-    for (int k = 0; k < drawn; ++k) {
-        // Evenly spread over the curves, first and last included.
-        const int i = drawn > 1 ? int((qint64(k) * (count - 1)) / (drawn - 1)) : 0;
+    drawnCurves_ = drawing.curves;
+    for (qsizetype k = 0; k < drawnCurves_.size(); ++k) {
+        const int i = drawnCurves_[k];
         auto* series = new QLineSeries;
         series->setName(content_.curves[i].label);
         series->setPen(CurvePen(i, count));
-        series->setPointsVisible(content_.curves[i].points.size() <= 41);
-        drawnCurves_.append(i);
+        series->setPointsVisible(content_.curves[i].points.size() <= kMaxDottedCurvePoints);
+        series->replace(drawing.points[k]);
         series_.append(series);
     }
-    fillSeries();
     for (QLineSeries* series : series_) {
         chart->addSeries(series);
         series->attachAxis(xAxis_);
@@ -198,18 +216,12 @@ void PlotWindow::buildChart() {
     legend->setAlignment(Qt::AlignRight);
     legend->setFont(ChartFont(8));
 
-    // Below the plot, outside the curves: the note that points to the help, and the caption.
-    note_ = new QGraphicsSimpleTextItem(
-        QString::fromUtf8(kAnnotationBefore) + QString::fromUtf8(kAnnotationAfter), chart);
-    note_->setFont(ChartFont(8));
-    note_->setBrush(QColor(0x00, 0x00, 0xff));
+    // Below the plot, outside the curves: the note that points to the help, and the caption,
+    // both wrapped to the chart's width (placeFooter).
+    note_ = FooterText(QString::fromUtf8(kAnnotationBefore) + QString::fromUtf8(kAnnotationAfter),
+                       8, QColor(0x00, 0x00, 0xff), chart);
     note_->setVisible(content_.annotated);
-    caption_ = new QGraphicsSimpleTextItem(content_.caption, chart);
-    caption_->setFont(ChartFont(7));
-    caption_->setBrush(QColor(0x40, 0x40, 0x40));
-    const double footer = (content_.annotated ? note_->boundingRect().height() : 0.0) +
-                          caption_->boundingRect().height() + 8.0;
-    chart->setMargins(QMargins(6, 6, 6, 6 + int(std::ceil(footer))));
+    caption_ = FooterText(content_.caption, 7, QColor(0x40, 0x40, 0x40), chart);
 
     markerBox_ = ReadoutBox(chart, 20);
     markerList_ = new QGraphicsSimpleTextItem(markerBox_);
@@ -233,6 +245,7 @@ void PlotWindow::buildChart() {
     connect(yAxis_, &QLogValueAxis::rangeChanged, this, [this] { placeOverlays(); });
 
     showChart(chart);
+    placeFooter();
     connect(view_, &ChartView::hovered, this, &PlotWindow::showHover);
     connect(view_, &ChartView::left, this, &PlotWindow::hideHover);
     connect(view_, &ChartView::clicked, this, &PlotWindow::clickAt);
@@ -249,38 +262,16 @@ void PlotWindow::showChart(QChart* chart) {
 }
 
 void PlotWindow::fillSeries() {
-    for (qsizetype k = 0; k < series_.size(); ++k) {
-        const ChartCurve& curve = content_.curves[drawnCurves_[k]];
-        if (!linear_) {
-            series_[k]->replace(curve.points);
-            continue;
-        }
-        QList<QPointF> points = curve.points;
-        for (qsizetype j = 0; j < points.size(); ++j)
-            points[j].setY(ShownY(curve, int(j), true));
-        series_[k]->replace(points);
-    }
+    // Thinned anew for the axes as they are now: a zoomed view shows finer detail.
+    const ChartRanges ranges{xAxis_->min(), xAxis_->max(), yAxis_->min(), yAxis_->max()};
+    for (qsizetype k = 0; k < series_.size(); ++k)
+        series_[k]->replace(ThinnedCurve(content_.curves[drawnCurves_[k]], ranges, linear_));
 }
 
 void PlotWindow::setYAxisRange() {
     yAxis_->setTitleText(ShownYAxisLabel(content_, linear_));
-    if (!linear_) {
-        yAxis_->setRange(content_.yAxisMin, content_.yAxisMax);
-        return;
-    }
-    // The decade rules on the linear magnitudes, without the cap of the dB charts.
-    double yMin = 1000000.0;
-    double yMax = -1000000.0;
-    for (const ChartCurve& curve : content_.curves) {
-        for (const double y : curve.linearY) {
-            yMin = std::min(yMin, y);
-            yMax = std::max(yMax, y);
-        }
-    }
-    const double maximum = LogAxisMaximum(yMax, HUGE_VAL);
-    double minimum = LogAxisMinimum(yMin);
-    if (minimum >= maximum) minimum = 0.099 * maximum;
-    yAxis_->setRange(minimum, maximum);
+    const ChartRanges ranges = InitialRanges(content_, linear_);
+    yAxis_->setRange(ranges.yMin, ranges.yMax);
 }
 
 void PlotWindow::updateXTicks() {
@@ -321,7 +312,11 @@ void PlotWindow::placeOverlays() {
     edgeMarks_ = 0;
     const double xLow = std::min(g.xMin, g.xMax);
     const double xHigh = std::max(g.xMin, g.xMax);
-    for (qsizetype k = 0; k < series_.size(); ++k) {
+    // One triangle per pixel column and edge, of the curve drawn last (on top) that passes the
+    // edge there: thousands drawn over each other would look the same and take seconds to draw.
+    const auto columns = qsizetype(std::ceil(plot.width())) + 1;
+    QList<bool> markedAbove(columns), markedBelow(columns);
+    for (qsizetype k = series_.size() - 1; k >= 0; --k) {
         const ChartCurve& curve = content_.curves[drawnCurves_[k]];
         QPainterPath path;
         for (int j = 0; j < curve.points.size(); ++j) {
@@ -330,6 +325,11 @@ void PlotWindow::placeOverlays() {
             if (x < xLow || x > xHigh || std::isnan(y) || (y >= g.yMin && y <= g.yMax)) continue;
             const bool above = y > g.yMax;
             const double pixelX = g.toPixel(QPointF(x, g.yMin)).x();
+            const auto column =
+                std::clamp(qsizetype(pixelX - plot.left()), qsizetype(0), columns - 1);
+            bool& marked = above ? markedAbove[column] : markedBelow[column];
+            if (marked) continue;
+            marked = true;
             AddEdgeMark(&path, QPointF(pixelX, above ? plot.top() : plot.bottom()), above);
             ++edgeMarks_;
         }
@@ -344,12 +344,24 @@ void PlotWindow::placeOverlays() {
 }
 
 void PlotWindow::placeFooter() {
+    // The caption wraps rather than being cut off in a narrow window; the plot gives way to it.
     const QSizeF size = chart()->size();
+    const double width = std::max(size.width() - 2.0 * kFooterInset, 1.0);
+    caption_->setTextWidth(width);
     const QRectF captionRect = caption_->boundingRect();
-    caption_->setPos(8.0, size.height() - captionRect.height() - 4.0);
-    const QRectF noteRect = note_->boundingRect();
-    note_->setPos(std::max(8.0, size.width() - noteRect.width() - 8.0),
-                  caption_->pos().y() - noteRect.height() - 1.0);
+    caption_->setPos(kFooterInset, size.height() - captionRect.height() - 4.0);
+    double footer = captionRect.height() + 8.0;
+    if (note_->isVisible()) {
+        // Right-aligned while it fits on one line, else wrapped from the left.
+        note_->setTextWidth(-1);
+        if (note_->boundingRect().width() > width) note_->setTextWidth(width);
+        const QRectF noteRect = note_->boundingRect();
+        note_->setPos(std::max(kFooterInset, size.width() - noteRect.width() - kFooterInset),
+                      caption_->pos().y() - noteRect.height() - 1.0);
+        footer += noteRect.height();
+    }
+    const QMargins margins(6, 6, 6, 6 + int(std::ceil(footer)));
+    if (chart()->margins() != margins) chart()->setMargins(margins);
 }
 
 std::optional<ChartPoint> PlotWindow::pointNear(QPointF position) const {
@@ -469,9 +481,9 @@ int PlotWindow::markerNear(QPointF position) const {
 void PlotWindow::setLinearMagnitude(bool linear) {
     if (!IsMagnitudeChart(content_) || linear == linear_) return;
     linear_ = linear;
-    fillSeries();
     chart()->zoomReset();
-    setYAxisRange();
+    setInitialRanges();
+    fillSeries();
     for (Marker& marker : markers_)
         marker.point = DescribePoint(content_, marker.point.curve, marker.point.index, linear_);
     updateMarkerTexts();
@@ -485,6 +497,7 @@ void PlotWindow::zoomInto(const QRectF& rectangle) {
     const QRectF zoomed = inChart.intersected(chart()->plotArea());
     if (zoomed.width() < 2.0 || zoomed.height() < 2.0) return;
     chart()->zoomIn(zoomed);
+    if (xAxis_ != nullptr) fillSeries();
 }
 
 void PlotWindow::zoomAbout(QPointF position, double factor) {
@@ -497,20 +510,19 @@ void PlotWindow::zoomAbout(QPointF position, double factor) {
                         at.y() - (at.y() - plot.top()) / factor, plot.width() / factor,
                         plot.height() / factor);
     chart()->zoomIn(zoomed);
+    if (xAxis_ != nullptr) fillSeries();
 }
 
 void PlotWindow::resetZoom() {
     chart()->zoomReset();
-    if (xAxis_ != nullptr) setInitialRanges();
+    if (xAxis_ == nullptr) return;
+    setInitialRanges();
+    fillSeries();
 }
 
 void PlotWindow::setInitialRanges() {
-    // A single point (one frequency, one DUT value) still gets an axis of some width, a tenth of
-    // its value either side, so that a single frequency is not shown among negative ones.
-    const double xPad = content_.xMax > content_.xMin ? 0.0
-                        : content_.xMin != 0.0        ? std::fabs(content_.xMin) / 10.0
-                                                      : 0.5;
-    xAxis_->setRange(content_.xMin - xPad, content_.xMax + xPad);
+    const ChartRanges ranges = InitialRanges(content_, linear_);
+    xAxis_->setRange(ranges.xMin, ranges.xMax);
     updateXTicks();
     setYAxisRange();
 }
@@ -595,10 +607,15 @@ void PlotWindow::renderChart(QPainter* painter, const QRectF& target) {
     const QSizeF windowSize = shown->size();
     const QSizeF pageSize(kRenderWidth, kRenderWidth * target.height() / target.width());
     shown->resize(pageSize);
+    if (caption_ != nullptr) placeFooter();
+    // Laid out now, not when the event loop next runs: the page is drawn before that.
+    if (shown->layout() != nullptr) shown->layout()->activate();
     hideHover();
     view_->scene()->render(painter, target, QRectF(shown->pos(), pageSize), Qt::KeepAspectRatio);
-    shown->resize(windowSize);
     if (note_ != nullptr) note_->setVisible(noteShown);
+    shown->resize(windowSize);
+    if (caption_ != nullptr) placeFooter();
+    if (shown->layout() != nullptr) shown->layout()->activate();
 }
 
 bool PlotWindow::saveImage(const QString& path) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/charts/chart_content.h"
+#include "ui/charts/chart_drawing.h"
 #include "ui/charts/chart_explanation.h"
 #include "ui/charts/chart_palette.h"
 #include "ui/charts/chart_points.h"
@@ -14,6 +15,7 @@ class QGraphicsItem;
 class QGraphicsPathItem;
 class QGraphicsRectItem;
 class QGraphicsSimpleTextItem;
+class QGraphicsTextItem;
 class QLineSeries;
 class QLogValueAxis;
 class QMenu;
@@ -63,6 +65,8 @@ public:
     /// `record` is in the plot list already; the window stores itself in it, and removes and
     /// destroys it when the window is closed or destroyed. Placed by its creator.
     PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent = nullptr);
+    /// As above, with the drawing prepared beforehand (off the window's thread).
+    PlotWindow(PreparedChart prepared, PlotInfo* record, QWidget* parent = nullptr);
     /// A chart its creator built (the charts of a measured DUT): the window takes `chart` and
     /// shows it as a chart of `kind` entitled `title`. Zoom, Reset Zoom, Copy Data (its line and
     /// point series) and Save Image work on it; read-outs and markers need a chart's content.
@@ -85,6 +89,10 @@ public:
     /// cannot be written.
     bool saveImage(const QString& path);
 
+    /// The set-up caption under the chart, wrapped to its width; null for a chart its creator
+    /// built.
+    [[nodiscard]] const QGraphicsTextItem* captionItem() const { return caption_; }
+
     /// The point nearest to `position` (view coordinates) within kPickRadius, if any.
     [[nodiscard]] std::optional<ChartPoint> pointNear(QPointF position) const;
     /// The hover read-out shown now; empty when none is.
@@ -100,7 +108,8 @@ public:
     void removeMarker(int number);
     void removeAllMarkers();
 
-    /// The points beyond the y-axis range that are marked at the plot's edge now.
+    /// The triangles at the plot's edge now that mark points beyond the y-axis range, one per
+    /// pixel column and edge.
     [[nodiscard]] int edgeMarkCount() const { return edgeMarks_; }
 
     /// True while a magnitude chart shows the uncertainty as a linear magnitude.
@@ -156,7 +165,7 @@ private:
 
     void forgetRecord();
     void adoptRecord();
-    void buildChart();
+    void buildChart(const ChartDrawing& drawing);
     void showChart(QChart* chart);
     void fillSeries();
     void setYAxisRange();
@@ -189,8 +198,8 @@ private:
     QGraphicsEllipseItem* hoverDot_ = nullptr;
     QList<QGraphicsPathItem*> edgeItems_; ///< one per drawn curve with points beyond the axes
     int edgeMarks_ = 0;
-    QGraphicsSimpleTextItem* note_ = nullptr; ///< "See "Computation of Uncertainty" ..."
-    QGraphicsSimpleTextItem* caption_ = nullptr;
+    QGraphicsTextItem* note_ = nullptr; ///< "See "Computation of Uncertainty" ..."
+    QGraphicsTextItem* caption_ = nullptr;
     bool rendering_ = false;
     bool ignoreClick_ = false; ///< the press that activated the window is not a chart click
     void addMethodCurves();

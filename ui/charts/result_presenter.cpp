@@ -50,6 +50,29 @@ QString PlotSubtitle() {
     return QString::fromStdString(GlobalProgramState().plotSubtitle);
 }
 
+struct ChartRequest {
+    int kind = 0;
+    int quantity = 0;
+};
+
+// The charts of a display, in the order they are made.
+QList<ChartRequest> ChartsOf(ResultDisplay display) {
+    switch (display) {
+    case ResultDisplay::Reflection:
+        return {{kPlotReflectionMagnitude, 0}, {kPlotReflectionPhase, 0}};
+    case ResultDisplay::Transmission:
+        return {{kPlotTransmissionMagnitude, 0}, {kPlotTransmissionPhase, 0}};
+    case ResultDisplay::UserDefinedSweep:
+        return {{kPlotFrequencyMagnitude, kQuantityReflectionMagnitude},
+                {kPlotFrequencyPhase, kQuantityReflectionPhase},
+                {kPlotFrequencyMagnitude, kQuantityTransmissionMagnitude},
+                {kPlotFrequencyPhase, kQuantityTransmissionPhase}};
+    case ResultDisplay::UserDefinedList:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 ResultDisplay ResultDisplayFor(int dutType, int freqSweep) {
@@ -132,8 +155,14 @@ bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
     std::swap(*slot, *previous);
     const std::string previousSubtitle = state.plotSubtitle;
     bool computed = false;
+    // The charts are read and thinned in the same task: at thousands of frequencies that takes
+    // as long as the computation, and Cancel meanwhile still keeps the previous charts.
+    PreparedCharts prepared;
     if (!RunInBackground(dialog, QStringLiteral("Computing the uncertainties..."),
-                         [&](TaskControl&) { computed = compute(); })) {
+                         [&](TaskControl& control) {
+                             computed = compute();
+                             if (computed) prepared = prepareCharts(display, control);
+                         })) {
         std::swap(*slot, *previous);
         state.plotSubtitle = previousSubtitle;
         return false;
@@ -144,7 +173,7 @@ bool ResultPresenter::computeAndPresent(QDialog* dialog, ResultDisplay display,
     if (!computed) return false;
     setCaption(setUp());
     dialog->hide();
-    presentResults(display, dialog);
+    presentResults(display, dialog, std::move(prepared));
     return true;
 }
 
@@ -158,71 +187,73 @@ void ResultPresenter::prepareComputation() {
     if (replaceMode()) closeAllCharts();
 }
 
-void ResultPresenter::presentResults(ResultDisplay display, QWidget* listOwner) {
-    // Charts of thousands of curves or points take a moment to build; the list waits for the user.
-    std::optional<BusyCursor> busy;
-    if (display != ResultDisplay::UserDefinedList) busy.emplace();
-    switch (display) {
-    case ResultDisplay::Reflection:
-        createPlot(kPlotReflectionMagnitude);
-        createPlot(kPlotReflectionPhase);
-        tileCharts();
-        break;
-    case ResultDisplay::Transmission:
-        createPlot(kPlotTransmissionMagnitude);
-        createPlot(kPlotTransmissionPhase);
-        tileCharts();
-        break;
-    case ResultDisplay::UserDefinedSweep:
-        createPlot(kPlotFrequencyMagnitude, kQuantityReflectionMagnitude);
-        createPlot(kPlotFrequencyPhase, kQuantityReflectionPhase);
-        createPlot(kPlotFrequencyMagnitude, kQuantityTransmissionMagnitude);
-        createPlot(kPlotFrequencyPhase, kQuantityTransmissionPhase);
-        tileCharts();
-        break;
-    case ResultDisplay::UserDefinedList: {
+void ResultPresenter::presentResults(ResultDisplay display, QWidget* listOwner,
+                                     PreparedCharts prepared) {
+    if (display == ResultDisplay::UserDefinedList) {
         UserDutResultsDialog dialog(CurrentResult(), listOwner);
         dialog.exec();
-        break;
+        AdvanceResultSlot();
+        return;
     }
+    // Charts of thousands of curves or points take a moment to build.
+    const BusyCursor busy;
+    const QList<ChartRequest> requests = ChartsOf(display);
+    for (qsizetype k = 0; k < requests.size(); ++k) {
+        if (std::size_t(k) < prepared.size())
+            (void)showPlot(requests[k].kind, std::move(prepared[std::size_t(k)]));
+        else
+            (void)createPlot(requests[k].kind, requests[k].quantity);
     }
+    tileCharts();
     AdvanceResultSlot();
 }
 
-PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
-    PlotInfo* record = CreatePlotInfo();
-    if (record == nullptr) return nullptr;
-    InfoList* plots = GlobalProgramState().plots;
-    if (AddInfoListItem(plots, record) == 0) {
-        ReportCreatePlotFailure();
-        (void)DestroyPlotInfo(record);
-        return nullptr;
+PreparedCharts ResultPresenter::prepareCharts(ResultDisplay display, const TaskControl& control) {
+    PreparedCharts prepared;
+    for (const ChartRequest& request : ChartsOf(display)) {
+        if (control.cancelRequested()) break;
+        prepared.push_back(readChart(request.kind, request.quantity));
     }
+    return prepared;
+}
+
+std::optional<PreparedChart> ResultPresenter::readChart(int kind, int quantity) {
     ChartContent content;
     const QString subtitle = PlotSubtitle();
-    bool read = false;
     try {
-        read = kind >= kPlotFrequencyMagnitude
-                   ? ReadFrequencyChart(CurrentResult(), kind, quantity, subtitle, &content)
-                   : ReadDutValueChart(CurrentResult(), kind, subtitle, &content);
+        const bool read =
+            kind >= kPlotFrequencyMagnitude
+                ? ReadFrequencyChart(CurrentResult(), kind, quantity, subtitle, &content)
+                : ReadDutValueChart(CurrentResult(), kind, subtitle, &content);
+        if (!read) return std::nullopt;
+        return PrepareChart(std::move(content));
     } catch (const std::bad_alloc&) {
         // The readers refuse a chart beyond the memory left; memory taken meanwhile by others
         // still makes no chart rather than ending the program.
         ReportPlotError(MakeErrorCode(kPlotMsgAllocation, kRoutineDrawPlot));
+        return std::nullopt;
     }
-    if (read) {
-        content.caption = caption_;
-        content.resultSlot = GlobalProgramState().currentResultSlot;
-        // Kept results (replace mode off) sit side by side: each chart names its slot.
-        content.namesResultSlot = !replaceMode();
-    }
-    if (!read) {
-        // An unreadable result makes no chart: an empty window would only hide the failure.
-        (void)RemoveInfoListItem(plots, record);
+}
+
+PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
+    return showPlot(kind, readChart(kind, quantity));
+}
+
+PlotWindow* ResultPresenter::showPlot(int kind, std::optional<PreparedChart> prepared) {
+    // An unreadable result makes no chart: an empty window would only hide the failure.
+    if (!prepared) return nullptr;
+    PlotInfo* record = CreatePlotInfo();
+    if (record == nullptr) return nullptr;
+    if (AddInfoListItem(GlobalProgramState().plots, record) == 0) {
+        ReportCreatePlotFailure();
         (void)DestroyPlotInfo(record);
         return nullptr;
     }
-    auto* window = new PlotWindow(content, record);
+    prepared->content.caption = caption_;
+    prepared->content.resultSlot = GlobalProgramState().currentResultSlot;
+    // Kept results (replace mode off) sit side by side: each chart names its slot.
+    prepared->content.namesResultSlot = !replaceMode();
+    auto* window = new PlotWindow(std::move(*prepared), record);
     window->setComputedModel(computedModel_);
     area_->addSubWindow(window);
     window->show();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/charts/chart_drawing.h"
 #include "ui/charts/chart_explanation.h"
 
 #include <QList>
@@ -7,6 +8,8 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QChart;
 class QDialog;
@@ -17,6 +20,11 @@ class QWidget;
 namespace tolvane {
 
 class PlotWindow;
+class TaskControl;
+
+/// Charts read and thinned off the window's thread, in the order a display shows them; an empty
+/// entry is a chart that could not be read (and has been reported).
+using PreparedCharts = std::vector<std::optional<PreparedChart>>;
 
 /// How the results of one computation are shown, chosen by the DUT that was computed.
 enum class ResultDisplay {
@@ -65,8 +73,14 @@ public:
     void prepareComputation();
     /// Last step of a successful computation into the current result slot: shows its results
     /// (charts, then tiles them; or the results list, modal over `listOwner`) and advances the
-    /// current result slot and the result count.
-    void presentResults(ResultDisplay display, QWidget* listOwner);
+    /// current result slot and the result count. The charts are those of `prepared` when it has
+    /// them (prepareCharts), else read now.
+    void presentResults(ResultDisplay display, QWidget* listOwner, PreparedCharts prepared = {});
+
+    /// Reads and thins the charts of `display` from the current result slot, on any thread (a
+    /// failed chart is reported and left empty); stops early on Cancel.
+    [[nodiscard]] static PreparedCharts prepareCharts(ResultDisplay display,
+                                                      const TaskControl& control);
 
     /// Makes one chart of `kind` (1 to 4; 5 or 6 with `quantity` 1 to 4) from the current result
     /// slot and adds its record to the plot list. Null after reporting when the record cannot be
@@ -97,6 +111,11 @@ public:
     [[nodiscard]] const QString& caption() const { return caption_; }
 
 private:
+    /// The chart of `kind` read from the current result slot and thinned; nothing after
+    /// reporting when it cannot be read.
+    [[nodiscard]] static std::optional<PreparedChart> readChart(int kind, int quantity);
+    /// Shows a chart read by readChart; null (after reporting) without one or a plot record.
+    PlotWindow* showPlot(int kind, std::optional<PreparedChart> prepared);
     /// Runs `compute` (into the current slot) off the window thread, then, unless Cancel was
     /// pressed, the first step and, on success, the last, the charts' caption being `setUp()`.
     bool computeAndPresent(QDialog* dialog, ResultDisplay display,
