@@ -232,10 +232,13 @@ char* AlignRight(char* start, char* end, int width) {
 }
 } // namespace
 
+char* FormatFixed(char* out, double value, int precision, int width) {
+    return AlignRight(out, FormatFixed(out, value, precision), width);
+}
+
 void TextOutput::fixed(double value, int precision, int width) {
     char* start = reserve(kMaxNumberText + static_cast<std::size_t>(width));
-    char* end = AlignRight(start, FormatFixed(start, value, precision), width);
-    used_ += static_cast<std::size_t>(end - start);
+    used_ += static_cast<std::size_t>(FormatFixed(start, value, precision, width) - start);
 }
 
 void TextOutput::general(double value, int precision) {
