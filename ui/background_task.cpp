@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 #include <exception>
 #include <memory>
@@ -67,6 +68,9 @@ protected:
 
 private:
     bool insideAllowed(const QObject* object) const {
+        if (allowed_.isNull()) return false;
+        // The window system's input reaches the dialog's window before its widgets.
+        if (object == allowed_->window()->windowHandle()) return true;
         for (; object != nullptr; object = object->parent())
             if (object == allowed_.data()) return true;
         return false;
@@ -194,6 +198,45 @@ bool RunInBackground(QWidget* parent, const QString& label,
             if (*shown) (*shown)(kind, text);
     }
     return completed;
+}
+
+int RunStepsOnWindowThread(QWidget* parent, const QString& label, int count,
+                           const std::function<bool(int step)>& step) {
+    BackgroundTasks& tasks = BackgroundTasks::instance();
+    if (tasks.running() || !OnWindowThread()) return 0;
+    TaskControl control;
+    tasks.setRunning(&control);
+    std::optional<InputBlocker> blocker(std::in_place);
+    std::optional<BusyCursor> busy(std::in_place);
+    QPointer<QProgressDialog> dialog;
+    QElapsedTimer clock;
+    clock.start();
+    int done = 0;
+    while (done < count && !control.cancelRequested()) {
+        if (!step(done)) break;
+        ++done;
+        if (dialog.isNull() && clock.elapsed() >= kProgressDelayMs && done < count) {
+            dialog = new QProgressDialog(label, QStringLiteral("Cancel"), 0, count, parent);
+            dialog->setWindowTitle(QStringLiteral("Tolvane"));
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(0);
+            dialog->setAutoReset(false);
+            dialog->setAutoClose(false);
+            QObject::connect(dialog, &QProgressDialog::canceled, dialog,
+                             [&control] { control.requestCancel(); });
+            blocker->allow(dialog);
+            busy.reset(); // the arrow over the Cancel button
+            dialog->show();
+        }
+        if (!dialog.isNull()) dialog->setValue(done);
+        // Repaints, and the Cancel button, between the steps.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kPollIntervalMs);
+    }
+    delete dialog.data();
+    busy.reset();
+    blocker.reset();
+    tasks.setRunning(nullptr);
+    return done;
 }
 
 } // namespace tolvane

@@ -40,6 +40,15 @@ private:
 [[nodiscard]] bool RunInBackground(QWidget* parent, const QString& label,
                                    const std::function<void(TaskControl& control)>& work);
 
+/// For work that must stay on the window thread (drawing charts, which QtCharts allows there
+/// only): runs `step(k)` for k from 0 to count - 1 there and lets the event loop run between the
+/// steps, so that windows repaint. Input to the program's windows is held back meanwhile, and
+/// once the steps have taken 0.3 s a window-modal progress dialog over `parent` shows `label`,
+/// the steps done and a Cancel button. Returns the number of steps done: `count`, or fewer after
+/// Cancel or when a step returned false; 0 when another task is running.
+[[nodiscard]] int RunStepsOnWindowThread(QWidget* parent, const QString& label, int count,
+                                         const std::function<bool(int step)>& step);
+
 /// Tells the windows when a background task starts and ends, so that they disable meanwhile the
 /// commands that would change what the work reads.
 class BackgroundTasks : public QObject {
@@ -57,6 +66,8 @@ Q_SIGNALS:
 
 private:
     friend bool RunInBackground(QWidget*, const QString&, const std::function<void(TaskControl&)>&);
+    friend int RunStepsOnWindowThread(QWidget*, const QString&, int,
+                                      const std::function<bool(int)>&);
     void setRunning(TaskControl* control);
     bool running_ = false;
     TaskControl* control_ = nullptr;

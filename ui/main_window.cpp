@@ -296,8 +296,7 @@ void MainWindow::printPlots() {
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("Print Plots"));
     if (dialog.exec() != QDialog::Accepted) return;
-    const BusyCursor busy;
-    presenter_->printCharts(&printer);
+    (void)presenter_->printCharts(&printer, this);
 }
 
 void MainWindow::about() {

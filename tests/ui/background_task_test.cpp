@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <chrono>
 #include <thread>
@@ -102,6 +103,38 @@ private Q_SLOTS:
         // Input reaches the window again.
         QTest::keyClicks(field, QStringLiteral("ok"));
         QCOMPARE(field->text(), QStringLiteral("ok"));
+    }
+
+    // Steps that must stay on the window thread (printing charts): in order, the progress dialog
+    // once they take 0.3 s, and Cancel stops them after the step under way.
+    void stepsOnTheWindowThreadShowProgressAndStopOnCancel() {
+        QWidget window;
+        window.show();
+        QList<int> done;
+        bool dialogShown = false;
+        bool alwaysRunning = true;
+        bool valuesRight = true;
+        const int steps =
+            RunStepsOnWindowThread(&window, QStringLiteral("Printing"), 10, [&](int k) {
+                done << k;
+                alwaysRunning = alwaysRunning && BackgroundTasks::instance().running();
+                std::this_thread::sleep_for(std::chrono::milliseconds(120));
+                if (QProgressDialog* dialog = ShownProgress(&window)) {
+                    dialogShown = true;
+                    valuesRight = valuesRight && dialog->value() == k;
+                    // As the window system delivers it: to the dialog's window first.
+                    const auto* cancel = dialog->findChild<QPushButton*>();
+                    QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, {},
+                                      cancel->mapTo(dialog, cancel->rect().center()));
+                }
+                return true;
+            });
+        QVERIFY(dialogShown && alwaysRunning && valuesRight);
+        QCOMPARE(steps, done.size());
+        QVERIFY(steps >= 2 && steps < 10);
+        QCOMPARE(done, QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}).first(steps));
+        QVERIFY(!BackgroundTasks::instance().running());
+        QCOMPARE(RunStepsOnWindowThread(&window, QString(), 3, [](int k) { return k < 1; }), 1);
     }
 };
 

@@ -71,7 +71,9 @@ QString PointReadout(const ChartPoint& point) {
 QPointF ChartGeometry::toPixel(QPointF value) const {
     const double xSpan = xMax - xMin;
     const double tx = xSpan != 0.0 ? (value.x() - xMin) / xSpan : 0.5;
-    const double ty = std::log(value.y() / yMin) / std::log(yMax / yMin);
+    const double ty = logarithmicY   ? std::log(value.y() / yMin) / std::log(yMax / yMin)
+                      : yMax != yMin ? (value.y() - yMin) / (yMax - yMin)
+                                     : 0.5;
     return {plotArea.left() + tx * plotArea.width(), plotArea.bottom() - ty * plotArea.height()};
 }
 
@@ -85,7 +87,7 @@ std::optional<ChartPoint> NearestPoint(const ChartContent& content, const QList<
         const ChartCurve& c = content.curves[curve];
         for (int index = 0; index < c.points.size(); ++index) {
             const double y = ShownY(c, index, linear);
-            if (!(y > 0.0)) continue;
+            if (geometry.logarithmicY ? !(y > 0.0) : !std::isfinite(y)) continue;
             const QPointF at = geometry.toPixel(QPointF(c.points[index].x(), y));
             const double dx = at.x() - pixel.x();
             const double dy = at.y() - pixel.y();

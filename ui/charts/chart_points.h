@@ -39,17 +39,19 @@ struct ChartPoint {
 /// "...: 0.001234" (linear magnitude) or "...: 5.74°" (phase).
 [[nodiscard]] QString PointReadout(const ChartPoint& point);
 
-/// Maps values to pixels of a chart: a linear x axis and a logarithmic y axis over `plotArea`.
+/// Maps values to pixels of a chart: a linear x axis and a logarithmic (or linear) y axis over
+/// `plotArea`.
 struct ChartGeometry {
     QRectF plotArea;
     double xMin = 0.0, xMax = 1.0;
-    double yMin = 0.1, yMax = 10.0; ///< > 0: the y axis is logarithmic
+    double yMin = 0.1, yMax = 10.0; ///< > 0 on a logarithmic y axis
+    bool logarithmicY = true;
     [[nodiscard]] QPointF toPixel(QPointF value) const;
 };
 
 /// The point of `curves` (indexes into content.curves) nearest to `pixel`, within
-/// `radiusPixels`; nothing when none is that near. Points that cannot be shown on a logarithmic
-/// axis (0 and below) are passed over.
+/// `radiusPixels`; nothing when none is that near. Points that cannot be shown (0 and below on a
+/// logarithmic axis, values that are not finite) are passed over.
 [[nodiscard]] std::optional<ChartPoint> NearestPoint(const ChartContent& content,
                                                      const QList<int>& curves,
                                                      const ChartGeometry& geometry, QPointF pixel,

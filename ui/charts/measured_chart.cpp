@@ -179,6 +179,56 @@ QString MeasuredChartTitle(const MeasuredChartData& data, const MeasuredResults&
     return html;
 }
 
+ChartContent MeasuredChartContent(const MeasuredResults& results, SParameter parameter,
+                                  bool phase) {
+    const std::vector<MeasuredBounds>& b = results.bounds[Index(parameter)];
+    const QString name = QString::fromUtf8(SParameterName(parameter));
+    ChartContent content;
+    content.kind = phase ? kPlotMeasuredPhase : kPlotMeasuredMagnitude;
+    content.title = name + (phase ? QStringLiteral(" Phase") : QStringLiteral(" Magnitude"));
+    content.xAxisLabel = QStringLiteral("Frequency (GHz)");
+    content.yAxisLabel = phase ? QStringLiteral("Phase (deg.)") : QStringLiteral("Magnitude (dB)");
+    ChartCurve measured, lower, upper;
+    measured.label = QStringLiteral("measured");
+    lower.label = QStringLiteral("lower bound");
+    upper.label = QStringLiteral("upper bound");
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        const double ghz = results.frequenciesHz[i] / kHzPerGHz;
+        if (phase) {
+            measured.points.append(QPointF(ghz, b[i].measuredDeg));
+            lower.points.append(QPointF(ghz, b[i].measuredDeg - b[i].phaseDeg));
+            upper.points.append(QPointF(ghz, b[i].measuredDeg + b[i].phaseDeg));
+        } else {
+            measured.points.append(QPointF(ghz, b[i].measuredDb));
+            lower.points.append(QPointF(ghz, b[i].lowerDb));
+            upper.points.append(QPointF(ghz, b[i].upperDb));
+        }
+    }
+    content.curves = {measured, lower, upper};
+    if (!b.empty()) {
+        content.xMin = results.frequenciesHz.front() / kHzPerGHz;
+        content.xMax = results.frequenciesHz.back() / kHzPerGHz;
+    }
+    return content;
+}
+
+QString MeasuredPointReadout(const MeasuredResults& results, SParameter parameter, bool phase,
+                             int index) {
+    const MeasuredBounds& b = results.bounds[Index(parameter)][static_cast<std::size_t>(index)];
+    const QString where = FrequencyLabel(results.frequenciesHz[static_cast<std::size_t>(index)]) +
+                          QStringLiteral(", ") + QString::fromUtf8(SParameterName(parameter)) +
+                          QLatin1Char(' ');
+    const auto number = [](double value) { return QString::number(value, 'f', 3); };
+    if (phase)
+        return where + number(b.measuredDeg) + QStringLiteral("\u00b0 \u00b1 ") +
+               number(b.phaseDeg) + QStringLiteral("\u00b0");
+    QString text = where + QStringLiteral("%1 dB (%2 to %3 dB)")
+                               .arg(number(b.measuredDb), number(b.lowerDb), number(b.upperDb));
+    if (b.verdict != Verdict::None)
+        text += QStringLiteral(": ") + QString::fromUtf8(VerdictText(b.verdict));
+    return text;
+}
+
 QChart* BuildMeasuredChart(const MeasuredChartData& data, const QString& titleHtml) {
     auto* chart = new QChart;
     chart->setBackgroundBrush(Qt::white);

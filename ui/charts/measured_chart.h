@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/measured_dut.h"
+#include "ui/charts/chart_content.h"
 
 #include <QColor>
 #include <QList>
@@ -59,6 +60,18 @@ inline constexpr std::array<Verdict, 3> kMarkedVerdicts = {Verdict::ConditionalP
 /// colour (HTML for QChart::setTitle).
 [[nodiscard]] QString MeasuredChartTitle(const MeasuredChartData& data,
                                          const MeasuredResults& results);
+
+/// What the mouse and "Copy Data" read on the chart of `parameter` (its magnitude, or its phase
+/// when `phase`): the measured trace at every frequency (x in GHz, y in dB or degrees) as curve
+/// 0, then its lower and upper bounds.
+[[nodiscard]] ChartContent MeasuredChartContent(const MeasuredResults& results,
+                                                SParameter parameter, bool phase);
+
+/// The read-out of the measured point `index` of that chart: "2.000000 GHz, S21 -0.512 dB (-0.603
+/// to -0.421 dB): pass" (the verdict where limits apply), or "2.000000 GHz, S21 -12.345° ±
+/// 0.812°".
+[[nodiscard]] QString MeasuredPointReadout(const MeasuredResults& results, SParameter parameter,
+                                           bool phase, int index);
 
 /// A new chart drawing `data` under `titleHtml`, for a chart window to own.
 [[nodiscard]] QChart* BuildMeasuredChart(const MeasuredChartData& data, const QString& titleHtml);

@@ -7,6 +7,7 @@
 #include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/measured_chart.h"
+#include "ui/charts/plot_window.h"
 #include "ui/charts/result_presenter.h"
 #include "ui/help/help.h"
 
@@ -133,21 +134,26 @@ bool MeasuredSession::compute() {
     results->limitsName = limitsName_.toStdString();
     SetCurrentMeasuredResults(results);
     results_ = results;
-    showCharts(*results);
+    showCharts(results_);
     return true;
 }
 
-void MeasuredSession::showCharts(const MeasuredResults& results) {
+void MeasuredSession::showCharts(const std::shared_ptr<const MeasuredResults>& results) {
     const BusyCursor busy;
+    // Each chart keeps the results its read-outs describe.
+    const auto show = [&](const MeasuredChartData& data, SParameter parameter, bool phase) {
+        PlotWindow* window =
+            presenter_->addChart(BuildMeasuredChart(data, MeasuredChartTitle(data, *results)),
+                                 MeasuredChartContent(*results, parameter, phase));
+        if (window != nullptr)
+            window->setPointReadout([results, parameter, phase](const ChartPoint& point) {
+                return MeasuredPointReadout(*results, parameter, phase, point.index);
+            });
+    };
     for (SParameter parameter : kAllSParameters) {
-        if (!results.has(parameter)) continue;
-        const MeasuredChartData magnitude = MeasuredMagnitudeChartData(results, parameter, limits_);
-        (void)presenter_->addChart(
-            BuildMeasuredChart(magnitude, MeasuredChartTitle(magnitude, results)), magnitude.title,
-            kPlotMeasuredMagnitude);
-        const MeasuredChartData phase = MeasuredPhaseChartData(results, parameter);
-        (void)presenter_->addChart(BuildMeasuredChart(phase, MeasuredChartTitle(phase, results)),
-                                   phase.title, kPlotMeasuredPhase);
+        if (!results->has(parameter)) continue;
+        show(MeasuredMagnitudeChartData(*results, parameter, limits_), parameter, false);
+        show(MeasuredPhaseChartData(*results, parameter), parameter, true);
     }
     presenter_->finishPresentation();
 }

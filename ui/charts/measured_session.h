@@ -57,7 +57,7 @@ public:
 
 private:
     [[nodiscard]] bool computeBounds(MeasuredResults* results);
-    void showCharts(const MeasuredResults& results);
+    void showCharts(const std::shared_ptr<const MeasuredResults>& results);
 
     ResultPresenter* presenter_;
     Measurement measurement_;

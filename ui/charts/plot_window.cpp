@@ -14,6 +14,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsEllipseItem>
@@ -124,13 +125,21 @@ PlotWindow::PlotWindow(PreparedChart prepared, PlotInfo* record, QWidget* parent
     resize(kWidth, kHeight);
 }
 
-PlotWindow::PlotWindow(QChart* chart, const QString& title, int kind, PlotInfo* record,
+PlotWindow::PlotWindow(QChart* chart, const ChartContent& content, PlotInfo* record,
                        QWidget* parent)
-    : QMdiSubWindow(parent), record_(record) {
-    content_.kind = kind;
-    content_.title = title;
+    : QMdiSubWindow(parent), content_(content), record_(record) {
     adoptRecord();
+    xAxis_ = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
+    linearYAxis_ = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+    // The mouse reads the first curve (the measured trace) at every point.
+    if (xAxis_ != nullptr && linearYAxis_ != nullptr && !content_.curves.isEmpty()) {
+        drawnCurves_ = {0};
+        createOverlays(chart);
+    } else {
+        xAxis_ = nullptr;
+    }
     showChart(chart);
+    if (xAxis_ != nullptr) connectGestures();
     resize(kWidth, kHeight);
 }
 
@@ -145,8 +154,11 @@ void PlotWindow::adoptRecord() {
     // A click that brings a chart from under another to the top only does that.
     connect(this, &QMdiSubWindow::windowStateChanged, this,
             [this](Qt::WindowStates before, Qt::WindowStates now) {
+                // A press on the title bar does not swallow the next click on the chart.
                 if (!(before & Qt::WindowActive) && (now & Qt::WindowActive) &&
-                    QGuiApplication::mouseButtons() != Qt::NoButton)
+                    QGuiApplication::mouseButtons() != Qt::NoButton && view_ != nullptr &&
+                    view_->viewport()->rect().contains(
+                        view_->viewport()->mapFromGlobal(QCursor::pos())))
                     ignoreClick_ = true;
             });
 }
@@ -223,6 +235,14 @@ void PlotWindow::buildChart(const ChartDrawing& drawing) {
     note_->setVisible(content_.annotated);
     caption_ = FooterText(content_.caption, 7, QColor(0x40, 0x40, 0x40), chart);
 
+    createOverlays(chart);
+    showChart(chart);
+    placeFooter();
+    connect(chart, &QGraphicsWidget::geometryChanged, this, [this] { placeFooter(); });
+    connectGestures();
+}
+
+void PlotWindow::createOverlays(QChart* chart) {
     markerBox_ = ReadoutBox(chart, 20);
     markerList_ = new QGraphicsSimpleTextItem(markerBox_);
     markerList_->setFont(ChartFont(8));
@@ -235,17 +255,18 @@ void PlotWindow::buildChart(const ChartDrawing& drawing) {
     hoverDot_->setPen(QPen(Qt::black, 1.2));
     hoverDot_->setZValue(29);
     hideHover();
+}
 
-    connect(chart, &QChart::plotAreaChanged, this, [this] { placeOverlays(); });
-    connect(chart, &QGraphicsWidget::geometryChanged, this, [this] { placeFooter(); });
+void PlotWindow::connectGestures() {
+    connect(chart(), &QChart::plotAreaChanged, this, [this] { placeOverlays(); });
     connect(xAxis_, &QValueAxis::rangeChanged, this, [this] {
         updateXTicks();
         placeOverlays();
     });
-    connect(yAxis_, &QLogValueAxis::rangeChanged, this, [this] { placeOverlays(); });
-
-    showChart(chart);
-    placeFooter();
+    if (yAxis_ != nullptr)
+        connect(yAxis_, &QLogValueAxis::rangeChanged, this, [this] { placeOverlays(); });
+    if (linearYAxis_ != nullptr)
+        connect(linearYAxis_, &QValueAxis::rangeChanged, this, [this] { placeOverlays(); });
     connect(view_, &ChartView::hovered, this, &PlotWindow::showHover);
     connect(view_, &ChartView::left, this, &PlotWindow::hideHover);
     connect(view_, &ChartView::clicked, this, &PlotWindow::clickAt);
@@ -282,8 +303,11 @@ void PlotWindow::updateXTicks() {
 }
 
 ChartGeometry PlotWindow::chartGeometry() const {
-    return ChartGeometry{chart()->plotArea(), xAxis_->min(), xAxis_->max(), yAxis_->min(),
-                         yAxis_->max()};
+    if (yAxis_ != nullptr)
+        return ChartGeometry{chart()->plotArea(), xAxis_->min(), xAxis_->max(), yAxis_->min(),
+                             yAxis_->max()};
+    return ChartGeometry{chart()->plotArea(), xAxis_->min(),       xAxis_->max(),
+                         linearYAxis_->min(), linearYAxis_->max(), false};
 }
 
 void PlotWindow::placeOverlays() {
@@ -324,7 +348,7 @@ void PlotWindow::placeOverlays() {
             const double y = ShownY(curve, j, linear_);
             if (x < xLow || x > xHigh || std::isnan(y) || (y >= g.yMin && y <= g.yMax)) continue;
             const bool above = y > g.yMax;
-            const double pixelX = g.toPixel(QPointF(x, g.yMin)).x();
+            const double pixelX = plot.left() + (x - g.xMin) / (g.xMax - g.xMin) * plot.width();
             const auto column =
                 std::clamp(qsizetype(pixelX - plot.left()), qsizetype(0), columns - 1);
             bool& marked = above ? markedAbove[column] : markedBelow[column];
@@ -388,7 +412,7 @@ void PlotWindow::showHover(QPointF position) {
     hoverDot_->setPos(at);
     hoverDot_->setBrush(CurvePen(point->curve, int(content_.curves.size())).color());
     hoverDot_->setVisible(true);
-    hoverLabel_->setText(PointReadout(*point));
+    hoverLabel_->setText(readout_(*point));
     // Beside the point, inside the plot area.
     const QRectF text = hoverLabel_->boundingRect();
     QPointF labelAt = at + QPointF(10, -text.height() - 8);
@@ -412,6 +436,11 @@ void PlotWindow::clickAt(QPointF position) {
         addMarker(point->curve, point->index);
 }
 
+void PlotWindow::setPointReadout(std::function<QString(const ChartPoint&)> readout) {
+    readout_ = std::move(readout);
+    updateMarkerTexts();
+}
+
 QList<ChartPoint> PlotWindow::markers() const {
     QList<ChartPoint> points;
     for (const Marker& marker : markers_)
@@ -422,7 +451,7 @@ QList<ChartPoint> PlotWindow::markers() const {
 QStringList PlotWindow::markerTexts() const {
     QStringList lines;
     for (qsizetype n = 0; n < markers_.size(); ++n)
-        lines << QStringLiteral("M%1  %2").arg(n + 1).arg(PointReadout(markers_[n].point));
+        lines << QStringLiteral("M%1  %2").arg(n + 1).arg(readout_(markers_[n].point));
     return lines;
 }
 
@@ -497,7 +526,7 @@ void PlotWindow::zoomInto(const QRectF& rectangle) {
     const QRectF zoomed = inChart.intersected(chart()->plotArea());
     if (zoomed.width() < 2.0 || zoomed.height() < 2.0) return;
     chart()->zoomIn(zoomed);
-    if (xAxis_ != nullptr) fillSeries();
+    if (yAxis_ != nullptr) fillSeries();
 }
 
 void PlotWindow::zoomAbout(QPointF position, double factor) {
@@ -510,12 +539,12 @@ void PlotWindow::zoomAbout(QPointF position, double factor) {
                         at.y() - (at.y() - plot.top()) / factor, plot.width() / factor,
                         plot.height() / factor);
     chart()->zoomIn(zoomed);
-    if (xAxis_ != nullptr) fillSeries();
+    if (yAxis_ != nullptr) fillSeries();
 }
 
 void PlotWindow::resetZoom() {
     chart()->zoomReset();
-    if (xAxis_ == nullptr) return;
+    if (yAxis_ == nullptr) return;
     setInitialRanges();
     fillSeries();
 }
@@ -528,7 +557,7 @@ void PlotWindow::setInitialRanges() {
 }
 
 void PlotWindow::copyData() const {
-    if (xAxis_ != nullptr) {
+    if (!content_.curves.isEmpty()) {
         QGuiApplication::clipboard()->setText(ChartDataText(content_, linear_));
         return;
     }

@@ -9,6 +9,8 @@
 #include <QList>
 #include <QMdiSubWindow>
 
+#include <functional>
+
 class QChart;
 class QGraphicsEllipseItem;
 class QGraphicsItem;
@@ -67,10 +69,12 @@ public:
     PlotWindow(const ChartContent& content, PlotInfo* record, QWidget* parent = nullptr);
     /// As above, with the drawing prepared beforehand (off the window's thread).
     PlotWindow(PreparedChart prepared, PlotInfo* record, QWidget* parent = nullptr);
-    /// A chart its creator built (the charts of a measured DUT): the window takes `chart` and
-    /// shows it as a chart of `kind` entitled `title`. Zoom, Reset Zoom, Copy Data (its line and
-    /// point series) and Save Image work on it; read-outs and markers need a chart's content.
-    PlotWindow(QChart* chart, const QString& title, int kind, PlotInfo* record,
+    /// A chart its creator built on linear axes (the charts of a measured DUT): the window takes
+    /// `chart` and shows it as a chart of `content.kind` entitled `content.title`. The hover
+    /// read-out and markers read curve 0 of `content` (every point of it, whatever the chart
+    /// draws), with the read-out of setPointReadout; Copy Data copies its curves. Zoom, Reset
+    /// Zoom and Save Image work as on every chart.
+    PlotWindow(QChart* chart, const ChartContent& content, PlotInfo* record,
                QWidget* parent = nullptr);
     ~PlotWindow() override;
 
@@ -97,6 +101,9 @@ public:
     [[nodiscard]] std::optional<ChartPoint> pointNear(QPointF position) const;
     /// The hover read-out shown now; empty when none is.
     [[nodiscard]] QString hoverText() const;
+
+    /// How the hover read-out and the markers describe a point; PointReadout unless set.
+    void setPointReadout(std::function<QString(const ChartPoint&)> readout);
 
     /// The markers in the order they were placed (marker n is markers()[n - 1]).
     [[nodiscard]] QList<ChartPoint> markers() const;
@@ -165,6 +172,8 @@ private:
 
     void forgetRecord();
     void adoptRecord();
+    void createOverlays(QChart* chart);
+    void connectGestures();
     void buildChart(const ChartDrawing& drawing);
     void showChart(QChart* chart);
     void fillSeries();
@@ -186,7 +195,9 @@ private:
     bool linear_ = false;
     ChartView* view_ = nullptr;
     QValueAxis* xAxis_ = nullptr;
-    QLogValueAxis* yAxis_ = nullptr;
+    QLogValueAxis* yAxis_ = nullptr;    ///< the y axis of the charts the window builds
+    QValueAxis* linearYAxis_ = nullptr; ///< that of a chart its creator built
+    std::function<QString(const ChartPoint&)> readout_ = PointReadout;
     /// The drawn curves (indexes into content_.curves) and their series, in step.
     QList<int> drawnCurves_;
     QList<QLineSeries*> series_;

@@ -20,6 +20,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 
 #include <algorithm>
@@ -262,7 +263,7 @@ PlotWindow* ResultPresenter::showPlot(int kind, std::optional<PreparedChart> pre
     return window;
 }
 
-PlotWindow* ResultPresenter::addChart(QChart* chart, const QString& title, int kind) {
+PlotWindow* ResultPresenter::addChart(QChart* chart, const ChartContent& content) {
     PlotInfo* record = CreatePlotInfo();
     if (record == nullptr || AddInfoListItem(GlobalProgramState().plots, record) == 0) {
         if (record != nullptr) {
@@ -272,7 +273,7 @@ PlotWindow* ResultPresenter::addChart(QChart* chart, const QString& title, int k
         delete chart;
         return nullptr;
     }
-    auto* window = new PlotWindow(chart, title, kind, record);
+    auto* window = new PlotWindow(chart, content, record);
     area_->addSubWindow(window);
     window->show();
     return window;
@@ -329,19 +330,28 @@ void ResultPresenter::closeAllCharts() {
         delete window;
 }
 
-int ResultPresenter::printCharts(QPrinter* printer) {
-    const QList<PlotWindow*> windows = charts();
+int ResultPresenter::printCharts(QPrinter* printer, QWidget* progressParent) {
+    QList<QPointer<PlotWindow>> windows;
+    for (PlotWindow* window : charts())
+        windows.append(window);
     if (windows.isEmpty()) return 0;
     printer->setPageLayout(QPageLayout(QPageSize(QSizeF(8.0, 6.0), QPageSize::Inch),
                                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPainter painter;
     if (!painter.begin(printer)) return 0;
     const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    int pages = 0;
-    for (PlotWindow* window : windows) {
-        if (pages > 0 && !printer->newPage()) break;
-        window->renderChart(&painter, QRectF(QPointF(0, 0), page.size()));
-        ++pages;
+    const auto count = int(windows.size());
+    const int pages = RunStepsOnWindowThread(
+        progressParent, QStringLiteral("Printing the plots..."), count, [&](int k) {
+            if (k > 0 && !printer->newPage()) return false;
+            // Closing is held back while printing; the check keeps a page from a gone chart.
+            if (windows[k].isNull()) return false;
+            windows[k]->renderChart(&painter, QRectF(QPointF(0, 0), page.size()));
+            return true;
+        });
+    if (pages < count) {
+        (void)printer->abort();
+        return 0;
     }
     painter.end();
     return pages;

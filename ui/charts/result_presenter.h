@@ -87,10 +87,10 @@ public:
     /// made or the results cannot be read.
     PlotWindow* createPlot(int kind, int quantity = 0);
 
-    /// Shows `chart` (built by its creator) in a new chart window of `kind` entitled `title` and
-    /// adds its record to the plot list. Null after reporting when the record cannot be made; the
-    /// chart is then deleted.
-    PlotWindow* addChart(QChart* chart, const QString& title, int kind);
+    /// Shows `chart` (built by its creator) in a new chart window that reads `content` (see
+    /// PlotWindow) and adds its record to the plot list. Null after reporting when the record
+    /// cannot be made; the chart is then deleted.
+    PlotWindow* addChart(QChart* chart, const ChartContent& content);
     /// Last step of a computation that made its own charts (a measured DUT): tiles them and
     /// advances the current result slot and the result count.
     void finishPresentation();
@@ -102,8 +102,11 @@ public:
     /// Closes every chart; their records leave the plot list.
     void closeAllCharts();
     /// Prints every open chart in plot-list order, one 8 × 6 inch page each, on a printer that has
-    /// not begun printing. Returns the number of pages printed.
-    int printCharts(QPrinter* printer);
+    /// not begun printing. The pages are drawn one by one on the window thread (QtCharts draws
+    /// there only) with the windows repainting in between, and a progress dialog over
+    /// `progressParent` with Cancel once it takes 0.3 s. Returns the number of pages printed; 0
+    /// after Cancel, which aborts the print job.
+    int printCharts(QPrinter* printer, QWidget* progressParent = nullptr);
 
     /// The caption of the charts made from now on: `setUp` (DescribeSetUp of what was
     /// computed) and the time of the computation.

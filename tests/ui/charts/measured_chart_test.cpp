@@ -3,6 +3,7 @@
 #include "support/captured_messages.h"
 #include "support/temp_dir.h"
 #include "ui/background_task.h"
+#include "ui/charts/chart_view.h"
 #include "ui/charts/measured_chart.h"
 #include "ui/charts/measured_session.h"
 #include "ui/charts/plot_window.h"
@@ -16,7 +17,9 @@
 
 #include <QAreaSeries>
 #include <QChart>
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLineSeries>
 #include <QMdiArea>
@@ -28,6 +31,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <optional>
 
 using namespace tolvane;
 using namespace Qt::Literals::StringLiterals;
@@ -218,6 +222,50 @@ private Q_SLOTS:
         QCOMPARE(session_->results(), rss);
         QCOMPARE(presenter_->charts().size(), 8);
         QVERIFY(messages_->errors().empty());
+    }
+
+    // The measured charts are read as the others: hover and a marker describe the measured point
+    // under the mouse, with its bounds and verdict; "Copy Data" copies every frequency.
+    void hoverAndMarkersReadTheMeasuredPoint() {
+        QVERIFY(session_->openMeasurementFrom(kShipped + u"/bandpass_filter.s2p"_s));
+        QVERIFY(session_->openLimitsFrom(kShipped + u"/bandpass_filter.lim"_s));
+        QVERIFY(QTest::qWaitForWindowExposed(area_.get()));
+        QCoreApplication::processEvents();
+        PlotWindow* s21 = presenter_->charts()[2];
+        QCOMPARE(s21->windowTitle(), u"S21 Magnitude"_s);
+        area_->setActiveSubWindow(s21);
+        const MeasuredResults& results = *session_->results();
+        const int index = int(results.frequenciesHz.size() / 2);
+        QLineSeries* trace = nullptr;
+        for (QAbstractSeries* series : s21->chart()->series())
+            if (series->name() == u"measured"_s) trace = static_cast<QLineSeries*>(series);
+        QVERIFY(trace != nullptr);
+        const QPointF point = s21->content().curves[0].points[index];
+        QCOMPARE(point.x(), results.frequenciesHz[std::size_t(index)] / 1e9);
+        const QPoint at = s21->view()->mapFromScene(
+            s21->chart()->mapToScene(s21->chart()->mapToPosition(point, trace)));
+        QTest::mouseMove(s21->view()->viewport(), at);
+        const std::optional<ChartPoint> near = s21->pointNear(at);
+        QVERIFY(near.has_value());
+        QVERIFY(std::abs(near->index - index) <= 1);
+        const QString readout = MeasuredPointReadout(results, SParameter::S21, false, near->index);
+        QCOMPARE(s21->hoverText(), readout);
+        QVERIFY(readout.startsWith(FrequencyLabel(results.frequenciesHz[std::size_t(near->index)]) +
+                                   u", S21 "_s));
+        QVERIFY(readout.contains(u" dB ("_s));
+        QTest::mouseClick(s21->view()->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(s21->markerTexts(), QStringList{u"M1  "_s + readout});
+
+        s21->copyData();
+        QCOMPARE(QGuiApplication::clipboard()->text().count(QLatin1Char('\n')),
+                 qsizetype(results.frequenciesHz.size()) + 1);
+        QCOMPARE(
+            MeasuredPointReadout(results, SParameter::S21, true, 0),
+            FrequencyLabel(results.frequenciesHz[0]) + u", S21 "_s +
+                QString::number(results.bounds[Index(SParameter::S21)][0].measuredDeg, 'f', 3) +
+                u"\u00b0 \u00b1 "_s +
+                QString::number(results.bounds[Index(SParameter::S21)][0].phaseDeg, 'f', 3) +
+                u"\u00b0"_s);
     }
 
     void aRefusedFileKeepsTheMeasurementAndItsCharts() {
