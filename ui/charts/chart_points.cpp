@@ -108,7 +108,8 @@ QString ShownYAxisLabel(const ChartContent& content, bool linear) {
     return content.yAxisLabel;
 }
 
-QString ChartDataText(const ChartContent& content, bool linear) {
+QString ChartDataText(const ChartContent& content, bool linear,
+                      const std::function<bool()>& cancelled) {
     const QList<ChartCurve>& curves = content.curves;
     bool shared = !curves.isEmpty();
     for (const ChartCurve& curve : curves)
@@ -127,7 +128,9 @@ QString ChartDataText(const ChartContent& content, bool linear) {
     qsizetype rows = 0;
     for (const ChartCurve& curve : curves)
         rows = std::max(rows, curve.points.size());
+    constexpr qsizetype kRowsBetweenChecks = 16;
     for (qsizetype row = 0; row < rows; ++row) {
+        if (cancelled && row % kRowsBetweenChecks == 0 && cancelled()) return {};
         QStringList cells;
         if (shared) cells << Number(curves.first().points[row].x());
         for (const ChartCurve& curve : curves) {

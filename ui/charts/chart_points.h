@@ -7,6 +7,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace tolvane {
@@ -60,7 +61,9 @@ struct ChartGeometry {
 /// The chart's curves as tab-separated text a spreadsheet takes: a header line of the column
 /// names, then one line per x value. Curves that share their x values share one x column;
 /// otherwise each curve has its own pair of columns. Numbers carry every digit of their float.
-[[nodiscard]] QString ChartDataText(const ChartContent& content, bool linear);
+/// Empty once `cancelled` (asked now and then) says so.
+[[nodiscard]] QString ChartDataText(const ChartContent& content, bool linear,
+                                    const std::function<bool()>& cancelled = {});
 
 /// The y-axis title as shown: "Uncertainty (linear)" for a magnitude chart shown linear.
 [[nodiscard]] QString ShownYAxisLabel(const ChartContent& content, bool linear);

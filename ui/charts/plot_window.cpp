@@ -1,5 +1,6 @@
 #include "ui/charts/plot_window.h"
 
+#include "ui/background_task.h"
 #include "ui/charts/axis_ticks.h"
 #include "ui/charts/budget_window.h"
 #include "ui/charts/chart_palette.h"
@@ -53,6 +54,8 @@ constexpr double kPageHeightInches = 6.0;
 // Half the width of the triangle that marks a point beyond the axis range.
 constexpr double kEdgeMarkSize = 4.0;
 constexpr double kMarkerRadius = 4.5;
+// Charts of more points copy their data off the window's thread.
+constexpr qsizetype kPointsCopiedAtOnce = 200000;
 
 QFont ChartFont(int pointSize, bool bold = false) {
     QFont font(QStringLiteral("Arial"), pointSize, bold ? QFont::Bold : QFont::Normal);
@@ -556,9 +559,24 @@ void PlotWindow::setInitialRanges() {
     setYAxisRange();
 }
 
-void PlotWindow::copyData() const {
+void PlotWindow::copyData() {
     if (!content_.curves.isEmpty()) {
-        QGuiApplication::clipboard()->setText(ChartDataText(content_, linear_));
+        // Thousands of curves make tens of megabytes of text: formatted off the window's thread
+        // with progress and Cancel.
+        qsizetype points = 0;
+        for (const ChartCurve& curve : content_.curves)
+            points += curve.points.size();
+        if (points < kPointsCopiedAtOnce) {
+            QGuiApplication::clipboard()->setText(ChartDataText(content_, linear_));
+            return;
+        }
+        QString text;
+        if (RunInBackground(
+                this, QStringLiteral("Copying the chart's data..."), [&](TaskControl& control) {
+                    text = ChartDataText(content_, linear_,
+                                         [&control] { return control.cancelRequested(); });
+                }))
+            QGuiApplication::clipboard()->setText(text);
         return;
     }
     // A chart its creator built: its lines and points as they are drawn.

@@ -132,7 +132,7 @@ public:
     /// "Reset Zoom": the axes as the chart was made.
     void resetZoom();
     /// "Copy Data": the chart's curves as they are shown, tab-separated, on the clipboard.
-    void copyData() const;
+    void copyData();
 
     /// The model the chart's results were computed from. With it the context menu offers
     /// "Budget..." for the point near the mouse or a marker, and "Show RSS and Monte Carlo".

@@ -277,6 +277,9 @@ private Q_SLOTS:
         QVERIFY(
             ChartDataText(content, true)
                 .startsWith(QStringLiteral("Device S11 (dB)\t1.000000 GHz Uncertainty (linear)")));
+        QVERIFY(ChartDataText(content, false, [] { return true; }).isEmpty()); // cancelled
+        QCOMPARE(ChartDataText(content, false, [] { return false; }),
+                 ChartDataText(content, false));
     }
 
     void userDutResultLines() {
