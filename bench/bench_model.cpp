@@ -36,19 +36,20 @@ void Require(int result) {
 ModelInfo* BenchModel(int numFreqs, int numValues) {
     ModelInfo* model = CreateModelInfo();
     if (model == nullptr) std::abort();
-    for (FVInfo* table : {model->calKit->CDr, model->calKit->CSm, model->calKit->CLm})
+    for (FVInfo* table :
+         {model->calKit->CDr.get(), model->calKit->CSm.get(), model->calKit->CLm.get()})
         FillSpan(table, kTableEntries, 46.0f, 30.0f);
     FillSpan(model->calKit->CXt, kTableEntries, 130.0f, 100.0f);
     FillSpan(model->calKit->CRt, kTableEntries, 0.002f, 0.08f);
     FillSpan(model->calKit->CTt, kTableEntries, 0.003f, 0.1f);
     FillSpan(model->vna->ssr, kTableEntries, 0.01f, 0.1f);
     FillSpan(model->vna->nrc, kTableEntries, 120.0f, 90.0f);
-    for (ConnInfo* connector : {model->connector1, model->connector2}) {
+    for (ConnInfo* connector : {model->connector1.get(), model->connector2.get()}) {
         FillSpan(connector->RCnRm, kTableEntries, 65.0f, 40.0f);
         FillSpan(connector->RCnTm, kTableEntries, 70.0f, 45.0f);
     }
     // Drift tables built on the frequency list, as the configuration computation builds them.
-    for (CableInfo* cable : {model->cable1, model->cable2}) {
+    for (CableInfo* cable : {model->cable1.get(), model->cable2.get()}) {
         FillSpan(cable->DCbTm, numFreqs, 0.0f, 0.05f);
         FillSpan(cable->DCbTp, numFreqs, 0.0f, 2.0f);
     }

@@ -47,8 +47,10 @@ bool IsNonNegative(double value) {
 
 /// Both tables present (created now if missing), linear, with n zero pairs.
 bool PrepareDriftTables(CableInfo* cable, int n) {
-    for (FVInfo* CableInfo::*table : kTables.tables)
-        if (cable->*table == nullptr && (cable->*table = CreateFVInfo()) == nullptr) return false;
+    for (Owned<FVInfo> CableInfo::*table : kTables.tables) {
+        if (cable->*table == nullptr) (cable->*table).reset(CreateFVInfo());
+        if (cable->*table == nullptr) return false;
+    }
     return SetFVInterpType(cable->DCbTm, INTERP_LINEAR) &&
            SetFVInterpType(cable->DCbTp, INTERP_LINEAR) && SetFVNumPairs(cable->DCbTm, n) &&
            SetFVNumPairs(cable->DCbTp, n);
@@ -79,8 +81,7 @@ CableInfo* CreateCableInfo() {
 
 int DestroyCableInfo(CableInfo* cable) {
     if (cable == nullptr) return Fail(kMsgNullInfo, kRoutineDestroyCableInfo);
-    DeallocateCableArrays(cable);
-    delete cable;
+    delete cable; // its tables go with it
     return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/error_report.h"
 #include "core/fv_table.h"
+#include "core/owned.h"
 #include "core/record_name.h"
 
 namespace tolvane {
@@ -19,11 +20,11 @@ struct CableInfo {
     CableInfo(const CableInfo&) = delete;
     CableInfo& operator=(const CableInfo&) = delete;
 
-    float lengthM = 0.0f;    ///< cable length in metres, >= 0
-    float tempVarC = 0.0f;   ///< temperature variation during the measurement in °C, >= 0
-    FVInfo* DCbTm = nullptr; ///< table code 1
-    FVInfo* DCbTp = nullptr; ///< table code 2
-    RecordName dielName{};   ///< name of a record in the dielectric list
+    float lengthM = 0.0f;  ///< cable length in metres, >= 0
+    float tempVarC = 0.0f; ///< temperature variation during the measurement in °C, >= 0
+    Owned<FVInfo> DCbTm;   ///< table code 1
+    Owned<FVInfo> DCbTp;   ///< table code 2
+    RecordName dielName{}; ///< name of a record in the dielectric list
 };
 
 /// Routine numbers of the cable module's reporter.

@@ -65,8 +65,7 @@ CalInfo* CreateCalInfo() {
 
 int DestroyCalInfo(CalInfo* cal) {
     if (cal == nullptr) return Fail(kMsgNullInfo, kRoutineDestroyCalInfo);
-    DeallocateCalArrays(cal);
-    delete cal;
+    delete cal; // its tables go with it
     return 1;
 }
 

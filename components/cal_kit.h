@@ -2,6 +2,7 @@
 
 #include "core/error_report.h"
 #include "core/fv_table.h"
+#include "core/owned.h"
 #include "core/record_name.h"
 
 namespace tolvane {
@@ -23,12 +24,12 @@ struct CalInfo {
     CalInfo(const CalInfo&) = delete;
     CalInfo& operator=(const CalInfo&) = delete;
 
-    FVInfo* CDr = nullptr; ///< table code 1
-    FVInfo* CSm = nullptr; ///< table code 2
-    FVInfo* CRt = nullptr; ///< table code 3
-    FVInfo* CXt = nullptr; ///< table code 4
-    FVInfo* CLm = nullptr; ///< table code 5
-    FVInfo* CTt = nullptr; ///< table code 6
+    Owned<FVInfo> CDr;     ///< table code 1
+    Owned<FVInfo> CSm;     ///< table code 2
+    Owned<FVInfo> CRt;     ///< table code 3
+    Owned<FVInfo> CXt;     ///< table code 4
+    Owned<FVInfo> CLm;     ///< table code 5
+    Owned<FVInfo> CTt;     ///< table code 6
     RecordName name{};     ///< the key of FindCalInfo
     RecordName connName{}; ///< name of the connector type in the connector list
 };

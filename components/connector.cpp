@@ -49,8 +49,7 @@ ConnInfo* CreateConnInfo() {
 
 int DestroyConnInfo(ConnInfo* conn) {
     if (conn == nullptr) return Fail(kMsgNullInfo, kRoutineDestroyConnInfo);
-    DeallocateConnArrays(conn);
-    delete conn;
+    delete conn; // its tables go with it
     return 1;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/error_report.h"
 #include "core/fv_table.h"
+#include "core/owned.h"
 #include "core/record_name.h"
 
 namespace tolvane {
@@ -18,9 +19,9 @@ struct ConnInfo {
     ConnInfo(const ConnInfo&) = delete;
     ConnInfo& operator=(const ConnInfo&) = delete;
 
-    FVInfo* RCnTm = nullptr; ///< table code 1
-    FVInfo* RCnRm = nullptr; ///< table code 2
-    RecordName name{};       ///< the key of FindConnInfo
+    Owned<FVInfo> RCnTm; ///< table code 1
+    Owned<FVInfo> RCnRm; ///< table code 2
+    RecordName name{};   ///< the key of FindConnInfo
 };
 
 /// Routine numbers of the connector module's reporter.

@@ -3,6 +3,7 @@
 #include "core/error_report.h"
 #include "core/fv_table.h"
 #include "core/info_list.h"
+#include "core/owned.h"
 #include "core/record_name.h"
 
 #include <array>
@@ -16,25 +17,23 @@ namespace tolvane {
 /// (message 3) through the record module's reporter, under its getter or setter routine; every
 /// other check is the table's own.
 template <typename Record, std::size_t N> struct FVTableSet {
-    std::array<FVInfo * Record::*, N> tables;
+    std::array<Owned<FVInfo> Record::*, N> tables;
     void (*report)(ErrorCode);
 
     /// Each table that cannot be created has reported itself and stays null.
     void create(Record* record) const {
-        for (FVInfo* Record::*table : tables)
-            record->*table = CreateFVInfo();
+        for (Owned<FVInfo> Record::*table : tables)
+            (record->*table).reset(CreateFVInfo());
     }
 
     void destroy(Record* record) const {
-        for (FVInfo* Record::*table : tables) {
-            if (record->*table != nullptr) (void)DestroyFVInfo(record->*table);
-            record->*table = nullptr;
-        }
+        for (Owned<FVInfo> Record::*table : tables)
+            (record->*table).reset();
     }
 
     /// Stops at the first table that fails to copy.
     [[nodiscard]] bool copy(const Record* source, Record* destination) const {
-        for (FVInfo* Record::*table : tables)
+        for (Owned<FVInfo> Record::*table : tables)
             if (!CopyFVInfo(source->*table, destination->*table)) return false;
         return true;
     }

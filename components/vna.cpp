@@ -2,6 +2,7 @@
 
 #include "core/component_lists.h"
 
+#include <cstddef>
 #include <new>
 
 namespace tolvane {
@@ -74,21 +75,11 @@ int ForwardPV(Record* vna, int code, std::uint32_t routine, Operation operation)
     return operation(vna->src);
 }
 
-void FreeIFBandwidths(InfoList* list) {
-    DestroyInfoListAndItems<float>(list, [](float* value) {
-        delete value;
-        return 1;
-    });
-}
-
-// Appends a new owned float to the record's list, creating the list if it is missing.
+// Appends to the record's list; false when the list cannot grow.
 bool AppendIFBandwidth(VNAInfo* vna, float ifBandwidthHz) {
-    if (vna->ifBandwidths == nullptr) vna->ifBandwidths = CreateInfoList();
-    if (vna->ifBandwidths == nullptr) return false;
-    auto* item = new (std::nothrow) float(ifBandwidthHz);
-    if (item == nullptr) return false;
-    if (AddInfoListItem(vna->ifBandwidths, item) == 0) {
-        delete item;
+    try {
+        vna->ifBandwidthsHz.push_back(ifBandwidthHz);
+    } catch (const std::bad_alloc&) {
         return false;
     }
     return true;
@@ -106,32 +97,25 @@ VNAInfo* CreateVNAInfo() {
         Fail(kMsgAllocation, kRoutineCreate);
         return nullptr;
     }
-    // A table that cannot be created has reported itself and stays null; so does the list.
-    vna->ifBandwidths = CreateInfoList();
-    if (vna->ifBandwidths == nullptr) Fail(kMsgAllocation, kRoutineCreate);
-    vna->ssr = CreateFVInfo();
-    vna->src = CreatePVInfo();
-    vna->nrc = CreateFVInfo();
+    // A table that cannot be created has reported itself and stays null.
+    vna->ssr.reset(CreateFVInfo());
+    vna->src.reset(CreatePVInfo());
+    vna->nrc.reset(CreateFVInfo());
     return vna;
 }
 
 int DestroyVNAInfo(VNAInfo* vna) {
     if (vna == nullptr) return Fail(kMsgNullInfo, kRoutineDestroy);
-    DeallocateVNAArrays(vna);
-    delete vna;
+    delete vna; // its tables go with it
     return 1;
 }
 
 void DeallocateVNAArrays(VNAInfo* vna) {
     if (vna == nullptr) return;
-    FreeIFBandwidths(vna->ifBandwidths);
-    vna->ifBandwidths = nullptr;
-    if (vna->ssr != nullptr) (void)DestroyFVInfo(vna->ssr);
-    if (vna->src != nullptr) (void)DestroyPVInfo(vna->src);
-    if (vna->nrc != nullptr) (void)DestroyFVInfo(vna->nrc);
-    vna->ssr = nullptr;
-    vna->src = nullptr;
-    vna->nrc = nullptr;
+    std::vector<float>().swap(vna->ifBandwidthsHz);
+    vna->ssr.reset();
+    vna->src.reset();
+    vna->nrc.reset();
 }
 
 int CopyVNAInfo(const VNAInfo* source, VNAInfo* destination) {
@@ -151,10 +135,8 @@ int CopyVNAInfo(const VNAInfo* source, VNAInfo* destination) {
 
     // Entries the destination already lists stay in front; one that cannot be allocated is
     // skipped.
-    const int count = GetInfoListCount(source->ifBandwidths);
-    for (int i = 0; i < count; ++i)
-        if (const float* value = GetInfoListRecord<float>(source->ifBandwidths, i))
-            (void)AppendIFBandwidth(destination, *value);
+    for (const float ifBandwidthHz : source->ifBandwidthsHz)
+        (void)AppendIFBandwidth(destination, ifBandwidthHz);
     return 1;
 }
 
@@ -236,17 +218,16 @@ int SetVNASweepPointOverhead(VNAInfo* vna, float overheadUs) {
 int GetVNANumIFBWs(const VNAInfo* vna, int* count) {
     if (vna == nullptr) return Fail(kMsgNullInfo, kRoutineGet);
     if (count == nullptr) return Fail(kMsgNullParameter, kRoutineGet);
-    *count = GetInfoListCount(vna->ifBandwidths);
+    *count = static_cast<int>(vna->ifBandwidthsHz.size());
     return 1;
 }
 
 int GetVNAIFBW(const VNAInfo* vna, int index, float* ifBandwidthHz) {
     if (vna == nullptr) return Fail(kMsgNullInfo, kRoutineGet);
     if (ifBandwidthHz == nullptr) return Fail(kMsgNullParameter, kRoutineGet);
-    // GetInfoListRecord is null for an index outside the list as well as for a missing item.
-    const float* value = GetInfoListRecord<float>(vna->ifBandwidths, index);
-    if (value == nullptr) return Fail(kVNAMsgIFBWIndex, kRoutineGet);
-    *ifBandwidthHz = *value;
+    if (index < 0 || static_cast<std::size_t>(index) >= vna->ifBandwidthsHz.size())
+        return Fail(kVNAMsgIFBWIndex, kRoutineGet);
+    *ifBandwidthHz = vna->ifBandwidthsHz[static_cast<std::size_t>(index)];
     return 1;
 }
 
@@ -258,9 +239,7 @@ int AddVNAIFBW(VNAInfo* vna, float ifBandwidthHz) {
 
 int ClearVNAIFBWs(VNAInfo* vna) {
     if (vna == nullptr) return Fail(kMsgNullInfo, kRoutineSet);
-    FreeIFBandwidths(vna->ifBandwidths);
-    vna->ifBandwidths = CreateInfoList();
-    if (vna->ifBandwidths == nullptr) return Fail(kMsgAllocation, kRoutineSet);
+    vna->ifBandwidthsHz.clear();
     return 1;
 }
 

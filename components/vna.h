@@ -2,9 +2,11 @@
 
 #include "core/error_report.h"
 #include "core/fv_table.h"
-#include "core/info_list.h"
+#include "core/owned.h"
 #include "core/pv_table.h"
 #include "core/record_name.h"
+
+#include <vector>
 
 namespace tolvane {
 
@@ -22,8 +24,8 @@ inline constexpr float kDefaultSweepSettlingFactor = 1.0f;
 inline constexpr float kDefaultSweepPointOverheadUs = 0.0f;
 
 /// One network-analyzer model of the component database. The record owns its IF-bandwidth list
-/// (each item an owned `float`, in Hz, in database order) and its three tables; a table or the
-/// list is null only when its creation failed.
+/// (in Hz, in database order) and its three tables; a table is null only when its creation failed
+/// or after DeallocateVNAArrays.
 struct VNAInfo {
     int nrcAverages = 0;           ///< averaging factor at which NRc is specified
     float nrcIfBandwidthHz = 0.0f; ///< IF bandwidth at which NRc is specified
@@ -35,24 +37,24 @@ struct VNAInfo {
     float sweepSettlingFactor = kDefaultSweepSettlingFactor;
     /// Fixed time per point and sweep direction in the sweep time estimate, in microseconds.
     float sweepPointOverheadUs = kDefaultSweepPointOverheadUs;
-    InfoList* ifBandwidths = nullptr; ///< items are `float*` in Hz, owned by the record
-    FVInfo* ssr = nullptr;
-    PVInfo* src = nullptr;
-    FVInfo* nrc = nullptr;
+    std::vector<float> ifBandwidthsHz;
+    Owned<FVInfo> ssr;
+    Owned<PVInfo> src;
+    Owned<FVInfo> nrc;
     RecordName name{};
 };
 
 // Every operation returns 1 on success and 0 on failure, having reported the failure first.
 
-/// A new record with its empty tables and IF-bandwidth list; null (after reporting) when the
-/// record itself cannot be allocated.
+/// A new record with its empty tables and no IF bandwidths; null (after reporting) when the record
+/// itself cannot be allocated.
 [[nodiscard]] VNAInfo* CreateVNAInfo();
-/// Frees the IF bandwidths, the list, the tables and the record.
+/// Frees the IF bandwidths, the tables and the record.
 int DestroyVNAInfo(VNAInfo* vna);
 inline void DestroyRecord(VNAInfo* vna) {
     (void)DestroyVNAInfo(vna);
 }
-/// Frees the IF bandwidths, the list and the tables and nulls their pointers; silent, ignores null.
+/// Frees the IF bandwidths and the tables and nulls the tables; silent, ignores null.
 void DeallocateVNAArrays(VNAInfo* vna);
 /// Copies the tables, the name, the NRc conditions and the power limits, then appends the source's
 /// IF bandwidths behind those the destination already lists. The default port power is not copied.

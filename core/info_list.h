@@ -4,9 +4,9 @@
 
 namespace tolvane {
 
-/// An ordered list of record pointers: the component lists filled from the database, the list of
-/// open plot windows and a VNA's IF bandwidths. The list never owns its items; whoever fills it
-/// empties it and destroys the items.
+/// An ordered list of record pointers: the component lists filled from the database and the list
+/// of open plot windows. The list never owns its items; whoever fills it empties it and destroys
+/// the items.
 struct InfoList {
     std::vector<void*> items;
 };

@@ -28,7 +28,7 @@ public:
             thread.join();
     }
 
-    void run(std::size_t chunkCount, unsigned threadCount,
+    void run(std::size_t chunkCount, unsigned threadCount, const std::function<void()>& lead,
              const std::function<void(std::size_t, unsigned)>& task) {
         const std::lock_guard turn(runMutex_);
         {
@@ -45,6 +45,7 @@ public:
             ++generation_;
         }
         wake_.notify_all();
+        if (lead) lead();
         work(0);
         std::unique_lock lock(mutex_);
         done_.wait(lock, [this] { return busy_ == 0; });
@@ -93,16 +94,22 @@ unsigned HardwareThreads() {
     return std::max(1u, std::thread::hardware_concurrency());
 }
 
-void RunOnWorkers(std::size_t chunkCount, unsigned threadCount,
+void RunOnWorkers(std::size_t chunkCount, unsigned threadCount, const std::function<void()>& lead,
                   const std::function<void(std::size_t, unsigned)>& task) {
     threadCount = std::max(1u, threadCount);
     if (threadCount == 1 || chunkCount <= 1) {
+        if (lead) lead();
         for (std::size_t chunk = 0; chunk < chunkCount; ++chunk)
             task(chunk, 0);
         return;
     }
     static WorkerPool pool;
-    pool.run(chunkCount, threadCount, task);
+    pool.run(chunkCount, threadCount, lead, task);
+}
+
+void RunOnWorkers(std::size_t chunkCount, unsigned threadCount,
+                  const std::function<void(std::size_t, unsigned)>& task) {
+    RunOnWorkers(chunkCount, threadCount, {}, task);
 }
 
 } // namespace tolvane

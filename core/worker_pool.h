@@ -17,4 +17,10 @@ namespace tolvane {
 void RunOnWorkers(std::size_t chunkCount, unsigned threadCount,
                   const std::function<void(std::size_t chunk, unsigned worker)>& task);
 
+/// As RunOnWorkers, with the calling thread running lead() first while the other workers already
+/// take chunks: for chunks that wait for what lead() produces (on one thread, lead() runs to its
+/// end before the first chunk).
+void RunOnWorkers(std::size_t chunkCount, unsigned threadCount, const std::function<void()>& lead,
+                  const std::function<void(std::size_t chunk, unsigned worker)>& task);
+
 } // namespace tolvane

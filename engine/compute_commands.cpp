@@ -87,10 +87,10 @@ bool CopyCoverageFactors(const ConfigInfo* config, DUTInfo* destination) {
 
 bool CopyCable(const CableInfo* source, CableInfo* destination) {
     if (source == nullptr || destination == nullptr) return false;
-    destination->lengthM = source->lengthM;
-    destination->tempVarC = source->tempVarC;
-    destination->dielName = source->dielName;
-    return CopyFVInfo(source->DCbTm, destination->DCbTm) != 0 &&
+    return SetCableLength(destination, source->lengthM) != 0 &&
+           SetCableTempVar(destination, source->tempVarC) != 0 &&
+           SetCableDielName(destination, source->dielName.data()) != 0 &&
+           CopyFVInfo(source->DCbTm, destination->DCbTm) != 0 &&
            CopyFVInfo(source->DCbTp, destination->DCbTp) != 0;
 }
 
@@ -104,15 +104,7 @@ ModelHandle CopyModel(const ModelInfo* model) {
     ModelHandle copy(CreateModelInfo());
     if (copy == nullptr) return nullptr;
     ModelInfo& c = *copy;
-    c.freqRangeError = model->freqRangeError;
-    c.powerRangeError = model->powerRangeError;
-    c.numFreqs = model->numFreqs;
-    c.averages = model->averages;
-    c.nrcAverages = model->nrcAverages;
-    c.powerDbm = model->powerDbm;
-    c.ifBandwidthHz = model->ifBandwidthHz;
-    c.nrcIfBandwidthHz = model->nrcIfBandwidthHz;
-    c.frequenciesHz = model->frequenciesHz;
+    static_cast<ModelSettings&>(c) = *model; // values the model's setters took
     if (CopyVNAInfo(model->vna, c.vna) == 0 || CopyConnInfo(model->connector1, c.connector1) == 0 ||
         CopyConnInfo(model->connector2, c.connector2) == 0 || !CopyCable(model->cable1, c.cable1) ||
         !CopyCable(model->cable2, c.cable2) || CopyCalInfo(model->calKit, c.calKit) == 0 ||

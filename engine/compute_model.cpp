@@ -24,6 +24,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -274,7 +275,9 @@ private:
                     const DUTValueTerms& values) const;
     [[nodiscard]] std::optional<NonFiniteEntry> storeRow(std::size_t i, std::size_t count,
                                                          const WorkerSpace& space) const;
-    void computeRows(std::size_t first, std::size_t end) const;
+    void lookUpRows(std::size_t numFreqs);
+    [[nodiscard]] std::size_t waitForTerms(std::size_t end) const;
+    void computeRows(std::size_t numFreqs);
 
     const ModelInfo& model_;
     const CoverageFactors& k_;
@@ -289,6 +292,10 @@ private:
     float reflectionPowerDbm_ = 0.0f;
     float transmissionPowerDbm_ = 0.0f;
     std::size_t stored_ = 0;
+    // Frequencies whose terms and row are ready, counted up by lookUpRows as it goes, and whether
+    // it has stopped.
+    std::atomic<std::size_t> lookedUp_{1};
+    std::atomic<bool> lookupsFinished_{false};
 };
 
 // Lookups 1 to 3 of a point: the load-side terms, cable 2 and connector 2, cascaded into X2.
@@ -414,14 +421,42 @@ std::optional<NonFiniteEntry> Computation::storeRow(std::size_t i, std::size_t c
     return FirstNonFiniteInRow(space.row, count, result_->type);
 }
 
-// Rows first to end - 1, whose terms are ready, shared out over the workers a few rows at a
-// time. Each row is computed alone, from the same terms, whichever worker takes it.
-void Computation::computeRows(std::size_t first, std::size_t end) const {
+// The terms of frequencies 1 on, in frequency order, up to the first failing lookup; each
+// frequency is announced in lookedUp_ once its terms and row are ready.
+void Computation::lookUpRows(std::size_t numFreqs) {
+    for (std::size_t i = lookedUp_.load(std::memory_order_relaxed); i < numFreqs; ++i) {
+        const double f = model_.frequenciesHz[i];
+        FrequencyTerms& terms = plan_.terms[i];
+        if (!lookUpLoadSide(f, terms) || !lookUpSourceSide(f, terms) ||
+            !GetUncertaintyRow(result_, static_cast<int>(i), &plan_.rows[i]))
+            break;
+        lookedUp_.store(i + 1, std::memory_order_release);
+    }
+    lookupsFinished_.store(true, std::memory_order_release);
+}
+
+// Waits until the terms of every frequency before `end` are ready or the lookups have stopped;
+// returns the end of the rows that can be computed.
+std::size_t Computation::waitForTerms(std::size_t end) const {
+    for (;;) {
+        const bool finished = lookupsFinished_.load(std::memory_order_acquire);
+        const std::size_t ready = lookedUp_.load(std::memory_order_acquire);
+        if (ready >= end || finished) return std::min(end, ready);
+        std::this_thread::yield();
+    }
+}
+
+// Rows 1 on, computed by the workers eight at a time as their terms become ready, while the
+// calling thread looks them up. Each row is computed alone, from the same terms, whichever worker
+// takes it.
+void Computation::computeRows(std::size_t numFreqs) {
     constexpr std::size_t kRowsPerChunk = 8;
-    const std::size_t chunks = (end - first + kRowsPerChunk - 1) / kRowsPerChunk;
-    RunOnWorkers(chunks, threads_, [&](std::size_t chunk, unsigned worker) {
-        const std::size_t chunkEnd = std::min(end, first + (chunk + 1) * kRowsPerChunk);
-        for (std::size_t i = first + chunk * kRowsPerChunk; i < chunkEnd; ++i)
+    const std::size_t chunks = (numFreqs - 1 + kRowsPerChunk - 1) / kRowsPerChunk;
+    const auto lead = [&] { lookUpRows(numFreqs); };
+    RunOnWorkers(chunks, threads_, lead, [&](std::size_t chunk, unsigned worker) {
+        const std::size_t first = 1 + chunk * kRowsPerChunk;
+        const std::size_t end = waitForTerms(std::min(numFreqs, first + kRowsPerChunk));
+        for (std::size_t i = first; i < end; ++i)
             plan_.firstNonFinite[i] = storeRow(i, values_.count, spaces_[worker]);
         FinishStreamingStores(); // before the pool tells the calling thread the chunk is done
     });
@@ -434,9 +469,10 @@ void Computation::computeRows(std::size_t first, std::size_t end) const {
 // after the same messages, and with the same points stored before it, as when every point looks
 // every term up.
 //
-// The first frequency is computed as it is looked up. The terms of the others are looked up
-// ahead, in frequency order, up to the first failing lookup, whose messages are held back; the
-// rows before it are then computed on every worker, and only then are the messages shown.
+// The first frequency is computed as it is looked up. The terms of the others are then looked up
+// in frequency order, up to the first failing lookup, whose messages are held back, while the
+// workers compute the rows whose terms are ready; the messages are shown once every row before
+// the failing lookup is stored.
 int Computation::run() {
     const double f0 = model_.frequenciesHz[0];
     FrequencyTerms& firstTerms = plan_.terms[0];
@@ -475,14 +511,8 @@ int Computation::run() {
     std::size_t badRow = 0;
     {
         HeldMessages held;
-        for (; looked < numFreqs; ++looked) {
-            const double f = model_.frequenciesHz[looked];
-            FrequencyTerms& terms = plan_.terms[looked];
-            if (!lookUpLoadSide(f, terms) || !lookUpSourceSide(f, terms) ||
-                !GetUncertaintyRow(result_, static_cast<int>(looked), &plan_.rows[looked]))
-                break;
-        }
-        computeRows(1, looked);
+        computeRows(numFreqs);
+        looked = lookedUp_.load(std::memory_order_acquire);
         // Checked in frequency order whatever the split between the workers.
         for (std::size_t i = 1; i < looked && !bad; ++i) {
             bad = plan_.firstNonFinite[i];

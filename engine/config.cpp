@@ -55,7 +55,7 @@ template <typename Out> std::uint32_t GetterProblem(const ConfigInfo* config, co
 }
 
 template <typename Value>
-int GetField(const ConfigInfo* config, Value* out, Value ConfigInfo::*field) {
+int GetField(const ConfigInfo* config, Value* out, Value ConfigSettings::*field) {
     if (std::uint32_t problem = GetterProblem(config, out)) return FailGet(problem);
     *out = config->*field;
     return 1;
@@ -71,14 +71,14 @@ bool IsFrequencyIndex(int index) {
     return static_cast<unsigned>(index) < static_cast<unsigned>(kMaxConfigFrequencies);
 }
 
-int GetName(const ConfigInfo* config, const RecordName ConfigInfo::*field, char* buffer,
+int GetName(const ConfigInfo* config, const RecordName ConfigSettings::*field, char* buffer,
             int length) {
     if (std::uint32_t problem = GetterProblem(config, buffer)) return FailGet(problem);
     CopyRecordName(config->*field, buffer, length);
     return 1;
 }
 
-int SetName(ConfigInfo* config, RecordName ConfigInfo::*field, const char* name) {
+int SetName(ConfigInfo* config, RecordName ConfigSettings::*field, const char* name) {
     if (config == nullptr) return FailSet(kMsgNullInfo);
     if (name == nullptr) return FailSet(kMsgNullParameter);
     StoreRecordName(config->*field, name);
@@ -91,13 +91,16 @@ void ReportConfigError(ErrorCode code) {
     ReportModuleError(kTexts, code);
 }
 
+ConfigInfo::ConfigInfo() = default;
+ConfigInfo::~ConfigInfo() = default;
+
 ConfigInfo* CreateConfigInfo() {
     auto* config = new (std::nothrow) ConfigInfo;
     if (config == nullptr) {
         ReportConfigError(MakeErrorCode(kMsgAllocation, kRoutineCreateConfigInfo));
         return nullptr;
     }
-    config->dut = CreateDUTInfo();
+    config->dut.reset(CreateDUTInfo());
     if (config->dut == nullptr) {
         delete config;
         return nullptr;
@@ -110,15 +113,12 @@ int DestroyConfigInfo(ConfigInfo* config) {
         ReportConfigError(MakeErrorCode(kMsgNullInfo, kRoutineDestroyConfigInfo));
         return 0;
     }
-    DeallocateConfigArrays(config);
-    delete config;
+    delete config; // its DUT goes with it
     return 1;
 }
 
 void DeallocateConfigArrays(ConfigInfo* config) {
-    if (config == nullptr || config->dut == nullptr) return;
-    (void)DestroyDUTInfo(config->dut);
-    config->dut = nullptr;
+    if (config != nullptr) config->dut.reset();
 }
 
 int GetConfigNumFreqs(const ConfigInfo* config, int* numFreqs) {

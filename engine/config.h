@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/error_report.h"
+#include "core/owned.h"
 #include "core/record_name.h"
 
 #include <array>
@@ -12,10 +13,10 @@ struct DUTInfo;
 /// Largest number of measurement frequencies a configuration holds.
 inline constexpr int kMaxConfigFrequencies = 5000;
 
-/// A measurement set-up in the user's terms: the VNA, calibration kit and cable dielectrics by
-/// name (the records stay in the component lists), the port power, IF bandwidth and averaging
-/// factor, the two cables, the frequency list and the device under test.
-struct ConfigInfo {
+/// A measurement set-up's own values in the user's terms: the VNA, calibration kit and cable
+/// dielectrics by name (the records stay in the component lists), the port power, IF bandwidth
+/// and averaging factor, the two cables and the frequency list.
+struct ConfigSettings {
     /// Entries of frequenciesHz in use; 1 to 5000 once set.
     int numFreqs = 0;
     int numAverages = 512;
@@ -27,12 +28,20 @@ struct ConfigInfo {
     float ifBandwidthHz = 1000.0f;
     /// Measurement frequencies in Hz; entries from numFreqs on are not used but kept.
     std::array<double, kMaxConfigFrequencies> frequenciesHz{};
-    /// Owned; created with the record and destroyed with it.
-    DUTInfo* dut = nullptr;
     RecordName calName{};
     RecordName vnaName{};
     /// Dielectric names of cable 1 and cable 2.
     std::array<RecordName, 2> dielNames{};
+};
+
+/// A measurement set-up: its settings and the device under test.
+struct ConfigInfo : ConfigSettings {
+    using Settings = ConfigSettings;
+    // Defined where the DUT record is a complete type.
+    ConfigInfo();
+    ~ConfigInfo();
+    /// Created with the record and destroyed with it.
+    Owned<DUTInfo> dut;
 };
 
 /// Routine numbers of the Config module's reporter.

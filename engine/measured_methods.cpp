@@ -47,21 +47,21 @@ public:
         const double frequencies[] = {frequencyHz};
         if (BuildModelFromConfig(config, frequencies, model_.get(), nullptr) == 0) return 0;
         try {
-            reversed_ = std::make_unique<ModelInfo>(*model_);
+            reversed_ = std::make_unique<BorrowedModel>(*model_);
         } catch (const std::bad_alloc&) {
             return Fail(kMsgAllocation);
         }
-        std::swap(reversed_->connector1, reversed_->connector2);
-        std::swap(reversed_->cable1, reversed_->cable2);
+        ModelInfo& reversed = reversed_->model();
+        reversed.connector1.swap(reversed.connector2);
+        reversed.cable1.swap(reversed.cable2);
         return 1;
     }
-    [[nodiscard]] ModelInfo& model(bool reverse) { return reverse ? *reversed_ : *model_; }
+    [[nodiscard]] ModelInfo& model(bool reverse) { return reverse ? reversed_->model() : *model_; }
 
 private:
     Owned<ModelInfo> model_;
-    /// A plain copy of the model's fields that borrows its records, with the connectors and the
-    /// cables exchanged; it owns nothing and is never destroyed as a model.
-    std::unique_ptr<ModelInfo> reversed_;
+    /// The model's settings with its records borrowed, the connectors and the cables exchanged.
+    std::unique_ptr<BorrowedModel> reversed_;
 };
 
 /// One bound a method replaces: the measured parameter and frequency index it belongs to, and the

@@ -8,8 +8,10 @@
 #include "core/message_sink.h"
 #include "engine/model_terms.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
+#include <type_traits>
 
 namespace tolvane {
 namespace {
@@ -88,14 +90,14 @@ int Fail(std::uint32_t message, std::uint32_t routine) {
 
 // Getter and setter bodies share the two null checks.
 template <typename Value>
-int GetField(const ModelInfo* model, Value* out, Value ModelInfo::*field) {
+int GetField(const ModelInfo* model, Value* out, Value ModelSettings::*field) {
     if (model == nullptr) return Fail(kMsgNullInfo, kRoutineGetModelParam);
     if (out == nullptr) return Fail(kMsgNullParameter, kRoutineGetModelParam);
     *out = model->*field;
     return 1;
 }
 
-template <typename Value> int SetField(ModelInfo* model, Value value, Value ModelInfo::*field) {
+template <typename Value> int SetField(ModelInfo* model, Value value, Value ModelSettings::*field) {
     if (model == nullptr) return Fail(kMsgNullInfo, kRoutineSetModelParam);
     model->*field = value;
     return 1;
@@ -116,6 +118,9 @@ void ReportModelError(ErrorCode code, const std::string& detail) {
     ShowErrorMessage((text + " " + detail).c_str());
 }
 
+ModelInfo::ModelInfo() = default;
+ModelInfo::~ModelInfo() = default;
+
 ModelInfo* CreateModelInfo() {
     auto* model = new (std::nothrow) ModelInfo{};
     if (model == nullptr) {
@@ -123,42 +128,67 @@ ModelInfo* CreateModelInfo() {
         return nullptr;
     }
     // Each component module reports its own failure; the partly built model is then discarded.
-    const bool created = (model->vna = CreateVNAInfo()) != nullptr &&
-                         (model->connector1 = CreateConnInfo()) != nullptr &&
-                         (model->connector2 = CreateConnInfo()) != nullptr &&
-                         (model->cable1 = CreateCableInfo()) != nullptr &&
-                         (model->cable2 = CreateCableInfo()) != nullptr &&
-                         (model->calKit = CreateCalInfo()) != nullptr &&
-                         (model->dut = CreateDUTInfo()) != nullptr;
-    if (!created) {
-        DeallocateModelArrays(model);
-        delete model;
-        return nullptr;
-    }
-    return model;
+    Owned<ModelInfo> created(model);
+    const auto create = [](auto& field, auto* record) {
+        field.reset(record);
+        return record != nullptr;
+    };
+    if (create(model->vna, CreateVNAInfo()) && create(model->connector1, CreateConnInfo()) &&
+        create(model->connector2, CreateConnInfo()) && create(model->cable1, CreateCableInfo()) &&
+        create(model->cable2, CreateCableInfo()) && create(model->calKit, CreateCalInfo()) &&
+        create(model->dut, CreateDUTInfo()))
+        return created.release();
+    return nullptr;
 }
 
 int DestroyModelInfo(ModelInfo* model) {
     if (model == nullptr) return Fail(kMsgNullInfo, kRoutineDestroyModelInfo);
-    DeallocateModelArrays(model);
-    delete model;
+    delete model; // its component records go with it
     return 1;
 }
 
 void DeallocateModelArrays(ModelInfo* model) {
     if (model == nullptr) return;
-    if (model->vna != nullptr) (void)DestroyVNAInfo(model->vna);
-    if (model->connector1 != nullptr) (void)DestroyConnInfo(model->connector1);
-    if (model->connector2 != nullptr) (void)DestroyConnInfo(model->connector2);
-    if (model->cable1 != nullptr) (void)DestroyCableInfo(model->cable1);
-    if (model->cable2 != nullptr) (void)DestroyCableInfo(model->cable2);
-    if (model->calKit != nullptr) (void)DestroyCalInfo(model->calKit);
-    if (model->dut != nullptr) (void)DestroyDUTInfo(model->dut);
-    model->vna = nullptr;
-    model->connector1 = model->connector2 = nullptr;
-    model->cable1 = model->cable2 = nullptr;
-    model->calKit = nullptr;
-    model->dut = nullptr;
+    model->vna.reset();
+    model->connector1.reset();
+    model->connector2.reset();
+    model->cable1.reset();
+    model->cable2.reset();
+    model->calKit.reset();
+    model->dut.reset();
+}
+
+namespace {
+
+// Applies `apply` to each of the model's seven component fields.
+template <typename Model, typename Apply> void ForEachComponent(Model& model, Apply apply) {
+    apply(model.vna);
+    apply(model.connector1);
+    apply(model.connector2);
+    apply(model.cable1);
+    apply(model.cable2);
+    apply(model.calKit);
+    apply(model.dut);
+}
+
+} // namespace
+
+BorrowedModel::BorrowedModel(const ModelInfo& model) {
+    static_cast<ModelSettings&>(model_) = model;
+    std::size_t i = 0;
+    ForEachComponent(model, [&](const auto& field) { lent_[i++] = field.get(); });
+    i = 0;
+    ForEachComponent(model_, [&](auto& field) {
+        using Record = std::remove_reference_t<decltype(*field)>;
+        field.reset(static_cast<Record*>(const_cast<void*>(lent_[i++])));
+    });
+}
+
+BorrowedModel::~BorrowedModel() {
+    ForEachComponent(model_, [&](auto& field) {
+        if (std::find(lent_.begin(), lent_.end(), field.get()) != lent_.end())
+            (void)field.release();
+    });
 }
 
 int GetModelFreqRangeError(const ModelInfo* model, int* flag) {

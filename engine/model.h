@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/error_report.h"
+#include "core/owned.h"
 
 #include <array>
 #include <string>
@@ -16,10 +17,9 @@ struct DUTInfo;
 /// Largest number of frequencies a model holds.
 inline constexpr int kMaxModelFrequencies = 5000;
 
-/// One complete uncertainty model: the frequencies at which it is evaluated, the port power, the
-/// averaging factors and IF bandwidths of this computation and of the receiver-noise conditions,
-/// and seven owned component records whose tables are the error terms.
-struct ModelInfo {
+/// A model's own values: the frequencies at which it is evaluated, the port power, the averaging
+/// factors and IF bandwidths of this computation and of the receiver-noise conditions.
+struct ModelSettings {
     /// Set to 1 by CheckModel when a term table does not cover the frequency range, 0 otherwise.
     int freqRangeError = 0;
     /// Kept for the port-power advice; nothing sets it.
@@ -37,14 +37,23 @@ struct ModelInfo {
     /// Measurement frequencies in the order stored: entry 0 is taken as the lowest and entry
     /// numFreqs - 1 as the highest. Entries from numFreqs on are not used but kept.
     std::array<double, kMaxModelFrequencies> frequenciesHz{};
-    // Owned component records, created with the model and destroyed with it.
-    VNAInfo* vna = nullptr;
-    ConnInfo* connector1 = nullptr;
-    ConnInfo* connector2 = nullptr;
-    CableInfo* cable1 = nullptr;
-    CableInfo* cable2 = nullptr;
-    CalInfo* calKit = nullptr;
-    DUTInfo* dut = nullptr;
+};
+
+/// One complete uncertainty model: its settings and seven owned component records whose tables
+/// are the error terms.
+struct ModelInfo : ModelSettings {
+    using Settings = ModelSettings;
+    // Defined where the component records are complete types.
+    ModelInfo();
+    ~ModelInfo();
+    // Created with the model and destroyed with it.
+    Owned<VNAInfo> vna;
+    Owned<ConnInfo> connector1;
+    Owned<ConnInfo> connector2;
+    Owned<CableInfo> cable1;
+    Owned<CableInfo> cable2;
+    Owned<CalInfo> calKit;
+    Owned<DUTInfo> dut;
 };
 
 /// Codes by which GetModelComponent selects a component record.
@@ -93,13 +102,36 @@ enum ModelMessage : std::uint32_t {
 /// A new model with the defaults above and its seven component records, created in the order
 /// VNA, connector 1, connector 2, cable 1, cable 2, calibration kit, DUT. Null on failure.
 [[nodiscard]] ModelInfo* CreateModelInfo();
-/// Destroys the component records, then the model.
+/// Destroys the model and its component records.
 int DestroyModelInfo(ModelInfo* model);
 inline void DestroyRecord(ModelInfo* model) {
     (void)DestroyModelInfo(model);
 }
 /// Destroys every component record present and nulls its pointer; silent on a null model.
 void DeallocateModelArrays(ModelInfo* model);
+
+/// A model of its own settings (a copy of another model's) whose component records are the other
+/// model's, lent: whatever the holder does with them (exchange the two ports' connectors, set one
+/// point's frequency), they are handed back, not destroyed, when it goes. A record put in place of
+/// a lent one with replace() is the holder's own and is destroyed. The other model must outlive it.
+class BorrowedModel {
+public:
+    explicit BorrowedModel(const ModelInfo& model);
+    ~BorrowedModel();
+    BorrowedModel(const BorrowedModel&) = delete;
+    BorrowedModel& operator=(const BorrowedModel&) = delete;
+
+    [[nodiscard]] ModelInfo& model() { return model_; }
+    /// Hands the lent record of `field` back and puts `record` in its place.
+    template <typename Record> void replace(Owned<Record> ModelInfo::*field, Owned<Record> record) {
+        (void)(model_.*field).release();
+        model_.*field = std::move(record);
+    }
+
+private:
+    ModelInfo model_;
+    std::array<const void*, 7> lent_{};
+};
 
 [[nodiscard]] int GetModelFreqRangeError(const ModelInfo* model, int* flag);
 [[nodiscard]] int GetModelPowerRangeError(const ModelInfo* model, int* flag);

@@ -4,7 +4,6 @@
 #include "components/cal_kit.h"
 #include "components/connector.h"
 #include "components/vna.h"
-#include "core/info_list.h"
 #include "core/record_name.h"
 #include "engine/model.h"
 
@@ -19,7 +18,7 @@ namespace {
 using SavedTable = std::optional<FVInfo>;
 
 // The frequency tables of a record, in a fixed order per kind.
-std::vector<FVInfo**> FrequencyTables(ModelInfo* model, int component) {
+std::vector<Owned<FVInfo>*> FrequencyTables(ModelInfo* model, int component) {
     switch (component) {
     case kModelVNA:
         if (model->vna == nullptr) return {};
@@ -61,7 +60,7 @@ struct ModelComponentBackup::Saved {
 ModelComponentBackup::ModelComponentBackup(ModelInfo* model, int component)
     : component_(component), saved_(std::make_unique<Saved>()) {
     if (model == nullptr) return;
-    for (FVInfo** table : FrequencyTables(model, component))
+    for (const Owned<FVInfo>* table : FrequencyTables(model, component))
         saved_->frequencyTables.push_back(*table != nullptr ? SavedTable(**table) : std::nullopt);
     Saved& s = *saved_;
     switch (component) {
@@ -72,9 +71,7 @@ ModelComponentBackup::ModelComponentBackup(ModelInfo* model, int component)
             s.numbers = {vna->nrcIfBandwidthHz, vna->minPowerDbm, vna->maxPowerDbm,
                          vna->defaultPowerDbm, 0.0f};
             s.nrcAverages = vna->nrcAverages;
-            const int count = GetInfoListCount(vna->ifBandwidths);
-            for (int i = 0; i < count; ++i)
-                s.ifBandwidthsHz.push_back(*GetInfoListRecord<float>(vna->ifBandwidths, i));
+            s.ifBandwidthsHz = vna->ifBandwidthsHz;
         }
         break;
     case kModelConnector1:
@@ -100,10 +97,12 @@ ModelComponentBackup::ModelComponentBackup(ModelInfo* model, int component)
 
 ModelComponentBackup::~ModelComponentBackup() = default;
 
+// Assigns the fields rather than calling the setters: every value saved was in the record, so was
+// checked when it was written, and a restore must never be refused part way.
 void ModelComponentBackup::restore(ModelInfo* model) const {
     if (model == nullptr) return;
     const Saved& s = *saved_;
-    const std::vector<FVInfo**> tables = FrequencyTables(model, component_);
+    const std::vector<Owned<FVInfo>*> tables = FrequencyTables(model, component_);
     for (std::size_t i = 0; i < tables.size() && i < s.frequencyTables.size(); ++i)
         if (*tables[i] != nullptr && s.frequencyTables[i]) **tables[i] = *s.frequencyTables[i];
     switch (component_) {
@@ -116,10 +115,8 @@ void ModelComponentBackup::restore(ModelInfo* model) const {
             vna->maxPowerDbm = s.numbers[2];
             vna->defaultPowerDbm = s.numbers[3];
             vna->nrcAverages = s.nrcAverages;
-            // "Copy" appends the database VNA's bandwidths; the list is refilled as it was.
-            if (ClearVNAIFBWs(vna) != 0)
-                for (float bandwidthHz : s.ifBandwidthsHz)
-                    if (AddVNAIFBW(vna, bandwidthHz) == 0) break;
+            // "Copy" appends the database VNA's bandwidths; the list is put back as it was.
+            vna->ifBandwidthsHz = s.ifBandwidthsHz;
         }
         break;
     case kModelConnector1:

@@ -192,7 +192,7 @@ const FVInfo* TermFrequencyTable(const ModelInfo* model, const ModelTermInfo& te
 const PVInfo* TermPowerTable(const ModelInfo* model, const ModelTermInfo& term) {
     if (!term.againstPower) return nullptr;
     const auto* vna = static_cast<const VNAInfo*>(TermRecord(model, term));
-    return vna == nullptr ? nullptr : vna->src;
+    return vna == nullptr ? nullptr : vna->src.get();
 }
 
 } // namespace tolvane

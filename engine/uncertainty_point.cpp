@@ -28,16 +28,18 @@ int ModelPoint(const ModelInfo* model, int i, int j, MeasuredParameter parameter
 
 PointComputation::PointComputation(const ModelInfo& model, const UncertaintyPoint& point)
     : model_(model), parameter_(point.parameter), result_(CreateUncertaintyInfo()) {
-    if (model.dut != nullptr) dut_ = *model.dut;
-    dut_.type = DUT_USER_DEFINED;
-    dut_.freqSweep = 0;
-    dut_.userS11Db = point.s11Db;
-    dut_.userS12Db = point.s12Db;
-    dut_.userS21Db = point.s21Db;
-    dut_.userS22Db = point.s22Db;
-    model_.dut = &dut_;
-    model_.numFreqs = 1;
-    model_.frequenciesHz[0] = point.frequencyHz;
+    ModelInfo& m = model_.model();
+    // The point's frequency as the caller gives it (a budget's may be 0): the computation judges
+    // it against the tables and reports it in its own terms, which SetModelFreq would pre-empt.
+    m.numFreqs = 1;
+    m.frequenciesHz[0] = point.frequencyHz;
+
+    model_.replace(&ModelInfo::dut, Owned<DUTInfo>(CreateDUTInfo()));
+    if (m.dut == nullptr) return;                  // reported; compute() then fails
+    if (model.dut != nullptr) *m.dut = *model.dut; // the coverage factors
+    if (SetDUTType(m.dut, DUT_USER_DEFINED) == 0 || SetDUTFreqSweep(m.dut, 0) == 0 ||
+        SetDUTUserSParams(m.dut, point.s11Db, point.s12Db, point.s21Db, point.s22Db) == 0)
+        m.dut.reset();
 }
 
 PointComputation::~PointComputation() {
@@ -45,7 +47,9 @@ PointComputation::~PointComputation() {
 }
 
 int PointComputation::compute(const CoverageFactors& k, PointResult* out) {
-    if (result_ == nullptr || ComputeModelWithFactors(&model_, k, result_) == 0) return 0;
+    if (result_ == nullptr || model_.model().dut == nullptr ||
+        ComputeModelWithFactors(&model_.model(), k, result_) == 0)
+        return 0;
     float nominal = 0.0f, upper = 0.0f, phase = 0.0f;
     const int ok = parameter_ == MeasuredParameter::S11
                        ? GetUncertaintyRefl(result_, 0, 0, &nominal, &upper, &phase)

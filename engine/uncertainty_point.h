@@ -44,7 +44,8 @@ struct PointResult {
 
 /// The one worst-case computation (ComputeModelWithFactors) applied to a single point of a model,
 /// repeated with whatever coverage factors the caller gives. It borrows the model's component
-/// records, so the model must outlive it and stay unchanged; its DUT is the point's, user defined.
+/// records, so the model must outlive it and stay unchanged; its DUT is its own copy, made the
+/// point's user-defined DUT.
 class PointComputation {
 public:
     PointComputation(const ModelInfo& model, const UncertaintyPoint& point);
@@ -57,8 +58,7 @@ public:
     [[nodiscard]] int compute(const CoverageFactors& k, PointResult* out);
 
 private:
-    ModelInfo model_;
-    DUTInfo dut_;
+    BorrowedModel model_; // the caller's components, the DUT its own
     MeasuredParameter parameter_;
     UncertaintyInfo* result_;
 };

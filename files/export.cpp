@@ -1,6 +1,7 @@
 #include "files/export.h"
 
 #include "core/units.h"
+#include "core/worker_pool.h"
 #include "engine/compute_model.h"
 #include "engine/program_state.h"
 #include "engine/uncertainty.h"
@@ -9,7 +10,12 @@
 #include "files/safe_file_writer.h"
 #include "files/text_output.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 namespace tolvane {
 namespace {
@@ -81,6 +87,46 @@ bool Fetch(Getter get, const UncertaintyInfo* results, int i, int j, ShownResult
     if (get(results, i, j, &nominal, &upper, &phase) == 0) return false;
     *shown = Shown(nominal, upper, phase);
     return true;
+}
+
+/// The longest "%.3f" of a float: sign, the 39 digits before the point of the largest float, the
+/// point and three decimals, with room to spare.
+constexpr std::size_t kMaxFloatFixedText = 48;
+/// The longest text of one frequency in a line of the DUT-value table: six numbers and seven tabs.
+constexpr std::size_t kMaxEntryText = 6 * (kMaxFloatFixedText + 1) + 1;
+
+/// "%12.3f\t%*.3f\t%9.3f\t" of a result as the DUT-value table shows it; returns the end.
+char* FormatShown(char* at, const ShownResult& shown, int magnitudeWidth) {
+    at = FormatFixed(at, shown.dutValueDb, 3, 12);
+    *at++ = '\t';
+    at = FormatFixed(at, shown.magnitudeDb, 3, magnitudeWidth);
+    *at++ = '\t';
+    at = FormatFixed(at, shown.phaseDeg, 3, 9);
+    *at++ = '\t';
+    return at;
+}
+
+/// Line j of the DUT-value table, read straight from the arrays, which hold every entry, at `at`
+/// (numFreqs * kMaxEntryText + kMaxNumberText chars); returns its end.
+char* FormatDUTValueLine(const UncertaintyInfo& results, const TableShape& shape, std::size_t j,
+                         char* at) {
+    const auto count = static_cast<std::size_t>(shape.numDUTValues);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(shape.numFreqs); ++i) {
+        const std::size_t e = i * count + j;
+        if (shape.reflection)
+            at = FormatShown(
+                at,
+                Shown(results.reflNominal[e], results.reflUpperBound[e], results.reflPhaseDeg[e]),
+                12);
+        if (shape.transmission)
+            at = FormatShown(at,
+                             Shown(results.transNominal[e], results.transUpperBound[e],
+                                   results.transPhaseDeg[e]),
+                             8);
+        *at++ = '\t';
+    }
+    *at++ = '\n';
+    return at;
 }
 
 /// Writes the table of one record to `out`; failures of the record's getters (reported by the
@@ -189,6 +235,12 @@ private:
             out_.text("\t");
         }
         out_.text("\n");
+        if (results_->arrayFreqs == shape_.numFreqs &&
+            results_->arrayDUTValues == shape_.numDUTValues) {
+            writeDUTValueLinesOnWorkers();
+            return;
+        }
+        // Otherwise the getters report what is wrong, line by line, as they meet it.
         for (int j = 0; j < shape_.numDUTValues && goOn(); ++j) {
             for (int i = 0; i < shape_.numFreqs && ok(); ++i) {
                 ShownResult shown;
@@ -205,6 +257,31 @@ private:
                 if (ok()) out_.text("\t");
             }
             if (ok()) out_.text("\n");
+        }
+    }
+
+    // The lines of a record whose arrays hold every entry, so that no getter can fail: a batch of
+    // lines at a time, formatted on every core and written in order; the user may cancel between
+    // batches. A line's buffer is sized for the longest numbers, but only what is written of it
+    // takes memory.
+    void writeDUTValueLinesOnWorkers() {
+        const auto numFreqs = static_cast<std::size_t>(shape_.numFreqs);
+        const auto count = static_cast<std::size_t>(shape_.numDUTValues);
+        const unsigned threads = numFreqs * count >= 100000 ? HardwareThreads() : 1;
+        const std::size_t batch = std::size_t{2} * threads;
+        std::vector<std::unique_ptr<char[]>> lines(batch);
+        for (auto& line : lines)
+            line.reset(new char[numFreqs * kMaxEntryText + kMaxNumberText]);
+        std::vector<std::size_t> lengths(batch);
+        for (std::size_t first = 0; first < count && goOn(); first += batch) {
+            const std::size_t n = std::min(batch, count - first);
+            RunOnWorkers(n, threads, [&](std::size_t k, unsigned) {
+                char* start = lines[k].get();
+                lengths[k] = static_cast<std::size_t>(
+                    FormatDUTValueLine(*results_, shape_, first + k, start) - start);
+            });
+            for (std::size_t k = 0; k < n; ++k)
+                out_.text(std::string_view(lines[k].get(), lengths[k]));
         }
     }
 

@@ -12,6 +12,8 @@ namespace tolvane {
 namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+/// Texts of this size and more are written to the stream without going through the buffer.
+constexpr std::size_t kDirectWriteSize = std::size_t{64} << 10;
 
 /// The standard formatter: exact for every value, used where the fast path below does not reach.
 char* StandardFixed(char* out, double value, int precision) {
@@ -211,6 +213,14 @@ void TextOutput::writeBuffer() {
 }
 
 void TextOutput::text(std::string_view text) {
+    // A large text, such as a batch of formatted lines, goes to the stream as it is, after what
+    // the buffer holds, rather than being copied through the buffer.
+    if (text.size() >= kDirectWriteSize) {
+        writeBuffer();
+        if (!failed_ && std::fwrite(text.data(), 1, text.size(), stream_) != text.size())
+            failed_ = true;
+        return;
+    }
     while (!text.empty()) {
         char* at = reserve(1);
         const std::size_t part = std::min(text.size(), kBufferSize - used_);
@@ -232,10 +242,13 @@ char* AlignRight(char* start, char* end, int width) {
 }
 } // namespace
 
+char* FormatFixed(char* out, double value, int precision, int width) {
+    return AlignRight(out, FormatFixed(out, value, precision), width);
+}
+
 void TextOutput::fixed(double value, int precision, int width) {
     char* start = reserve(kMaxNumberText + static_cast<std::size_t>(width));
-    char* end = AlignRight(start, FormatFixed(start, value, precision), width);
-    used_ += static_cast<std::size_t>(end - start);
+    used_ += static_cast<std::size_t>(FormatFixed(start, value, precision, width) - start);
 }
 
 void TextOutput::general(double value, int precision) {

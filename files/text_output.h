@@ -14,6 +14,9 @@ inline constexpr std::size_t kMaxNumberText = 400;
 /// Exactly printf's text in the C locale for every double, infinities and NaN included: the
 /// digits are the exactly rounded (ties to even) decimal of the binary value.
 char* FormatFixed(char* out, double value, int precision);
+/// printf's "%*.*f": FormatFixed right-aligned in `width` characters (kMaxNumberText + width chars
+/// at `out`).
+char* FormatFixed(char* out, double value, int precision, int width);
 /// printf's "%.*g" of `value` (without "#"), with the same guarantee.
 char* FormatGeneral(char* out, double value, int precision);
 

@@ -18,16 +18,18 @@ namespace tolvane {
 /// "Cancel" closes without writing; "Help" opens the help at `helpContext`.
 [[nodiscard]] QDialogButtonBox* CreateEditorButtons(QDialog* dialog, int helpContext);
 
-/// Runs `write` on a copy of `*record` and puts the copy in the record's place only when `write`
-/// returns true: an editor writes its fields one by one through the record's setters, and a value
-/// refused part way leaves the record exactly as it was, so that "Cancel" then cancels everything.
-/// The copy shares what the record owns through pointers (a configuration's DUT, a model's
-/// component records); `write` must not change those.
+/// Runs `write` on a copy of the record's settings and puts the copy in their place only when
+/// `write` returns true: an editor writes its fields one by one through the record's setters, and
+/// a value refused part way leaves the record exactly as it was, so that "Cancel" then cancels
+/// everything. The copy has none of the records the record owns (a configuration's DUT, a model's
+/// component records); `write` writes settings only.
 template <typename Record, typename Write> bool WriteAllOrNothing(Record* record, Write write) {
+    using Settings = typename Record::Settings;
     // On the heap: a configuration or a model holds 5000 frequencies.
-    auto edited = std::make_unique<Record>(*record);
+    auto edited = std::make_unique<Record>();
+    static_cast<Settings&>(*edited) = *record;
     if (!write(edited.get())) return false;
-    *record = *edited;
+    static_cast<Settings&>(*record) = *edited;
     return true;
 }
 

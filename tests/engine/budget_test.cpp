@@ -14,20 +14,10 @@
 namespace tolvane {
 namespace {
 
-void SetTerm(ModelInfo* model, ModelTerm term, float value) {
-    testing::FillTable(testing::TermTable(model, term), {{1e9, value}, {2e9, value}});
-}
-
-CoverageFactors Factors(const ModelInfo& model) {
-    CoverageFactors k{};
-    std::copy(model.dut->coverageFactors.begin(), model.dut->coverageFactors.end(), k.begin());
-    return k;
-}
-
 UncertaintyBudget Budget(const ModelInfo& model, const UncertaintyPoint& point) {
     testing::CapturedMessages captured;
     UncertaintyBudget budget;
-    EXPECT_EQ(ComputeUncertaintyBudget(model, Factors(model), point, &budget), 1);
+    EXPECT_EQ(ComputeUncertaintyBudget(model, model.dut->coverageFactors, point, &budget), 1);
     EXPECT_TRUE(captured.all().empty());
     return budget;
 }
@@ -42,9 +32,9 @@ Owned<ModelInfo> ShippedModel() {
 // answers of the computation, now split by term.
 TEST(UncertaintyBudget, SplitsAHandWorkedBoundIntoItsTerms) {
     const Owned<ModelInfo> model = testing::QuietModel();
-    SetTerm(model.get(), kTermDirectivity, 40.0f);
-    SetTerm(model.get(), kTermReceiverNoise, 80.0f);
-    SetTerm(model.get(), kTermCable1PhaseDrift, 0.5f);
+    testing::SetTerm(model.get(), kTermDirectivity, 40.0f);
+    testing::SetTerm(model.get(), kTermReceiverNoise, 80.0f);
+    testing::SetTerm(model.get(), kTermCable1PhaseDrift, 0.5f);
     const UncertaintyBudget b = Budget(*model, SweepPoint(1.5e9, -20.0f, MeasuredParameter::S11));
     EXPECT_FLOAT_EQ(b.nominal, 0.1);
     EXPECT_NEAR(b.worstCaseDeviation, std::hypot(0.01, 1e-4), 1e-8);

@@ -239,7 +239,7 @@ TEST_F(ComputeConfigTest, UserSweepComputesOverItsOwnFrequenciesAndLeavesTheList
     setFrequenciesGHz({7.0, 8.0});
     ASSERT_TRUE(SetDUTType(dut_, DUT_USER_DEFINED) && SetDUTFreqSweep(dut_, 1) &&
                 SetDUTUserValues(dut_, -20, -20, 0, -20, 1.0f, 3.0f, 5));
-    const ConfigInfo before = *config_;
+    const ConfigSettings before = *config_;
 
     ASSERT_EQ(ComputeConfigurationCommand(config_), 1);
     int numFreqs = 0;

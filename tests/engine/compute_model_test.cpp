@@ -318,8 +318,7 @@ TEST_F(ComputeModelTest, PreparationFailuresLeaveTheResultUntouched) {
     testing::CapturedMessages captured;
     EXPECT_EQ(ComputeModel(model_.get(), nullptr), 0);
     EXPECT_EQ(ComputeModel(nullptr, results_.get()), 0);
-    (void)DestroyDUTInfo(model_->dut);
-    model_->dut = nullptr;
+    model_->dut.reset();
     EXPECT_EQ(ComputeModel(model_.get(), results_.get()), 0);
     EXPECT_EQ(captured.errors(), (Strings{
                                      "ComputeModel: NULL pointer to the uncertainty data.",

@@ -151,9 +151,16 @@ TEST(ModelInfo, ScalarAccessorsStoreWithoutChecksAndCouplerLossKeepsNothing) {
     ASSERT_EQ(SetModelPower(model.get(), -12.5f), 1);
     ASSERT_EQ(SetModelIFBW(model.get(), 0.0f), 1);
     ASSERT_EQ(SetModelNRcIFBW(model.get(), 10.0f), 1);
-    const ModelInfo before = *model;
+    const auto records = [&] {
+        const ModelInfo& m = *model;
+        return std::array<const void*, 7>{m.vna,    m.connector1, m.connector2, m.cable1,
+                                          m.cable2, m.calKit,     m.dut};
+    };
+    const ModelSettings before = *model;
+    const auto recordsBefore = records();
     EXPECT_EQ(SetModelCouplerLoss(model.get(), 20.0f), 1);
-    EXPECT_EQ(std::memcmp(&before, model.get(), sizeof before), 0);
+    EXPECT_EQ(std::memcmp(&before, static_cast<ModelSettings*>(model.get()), sizeof before), 0);
+    EXPECT_EQ(records(), recordsBefore);
 
     int averages = 0, nrcAverages = 0, rangeFlag = -1, powerFlag = -1;
     float power = 0.0f, ifbw = -1.0f, nrcIfbw = 0.0f;

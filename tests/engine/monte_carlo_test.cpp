@@ -16,10 +16,6 @@
 namespace tolvane {
 namespace {
 
-void SetTerm(ModelInfo* model, ModelTerm term, float value) {
-    testing::FillTable(testing::TermTable(model, term), {{1e9, value}, {2e9, value}});
-}
-
 // The quiet model with every term vanishing exactly (losses of 1000 dB are 0 in single
 // precision), or with the help's example terms, every coverage factor and k 1 and no noise.
 Owned<ModelInfo> NeutralModel() {
@@ -28,7 +24,7 @@ Owned<ModelInfo> NeutralModel() {
          {kTermDirectivity, kTermSourceMatch, kTermLoadMatch, kTermCrosstalk,
           kTermConnector1Reflection, kTermConnector1Transmission, kTermConnector2Reflection,
           kTermConnector2Transmission, kTermReceiverNoise})
-        SetTerm(model.get(), term, 1000.0f);
+        testing::SetTerm(model.get(), term, 1000.0f);
     return model;
 }
 Owned<ModelInfo> NoiselessModel() {
@@ -46,20 +42,15 @@ Owned<ModelInfo> NoiselessModel() {
                                                  {kTermConnector1Transmission, 60.0f},
                                                  {kTermConnector2Transmission, 60.0f}};
     for (const auto& [term, value] : terms)
-        SetTerm(model.get(), term, value);
+        testing::SetTerm(model.get(), term, value);
     testing::FillTable(model->vna->src, {{-200.0, 0.04f}, {100.0, 0.04f}});
     return model;
 }
 
-CoverageFactors Factors(const ModelInfo& model) {
-    CoverageFactors k{};
-    std::copy(model.dut->coverageFactors.begin(), model.dut->coverageFactors.end(), k.begin());
-    return k;
-}
-
 double Deviation(const ModelInfo& model, const UncertaintyPoint& point, UncertaintyMethod method) {
     double deviation = -1.0;
-    EXPECT_EQ(ComputePointDeviation(model, Factors(model), point, method, {20000, 7}, &deviation),
+    EXPECT_EQ(ComputePointDeviation(model, model.dut->coverageFactors, point, method, {20000, 7},
+                                    &deviation),
               1);
     return deviation;
 }
@@ -93,7 +84,7 @@ TEST(MonteCarlo, NoTrialExceedsTheWorstCaseWhenBothSeeTheSameTerms) {
 // 97.5 % quantile is d cos(0.025 pi).
 TEST(MonteCarlo, ASingleTermGivesTheQuantileOfACosine) {
     const Owned<ModelInfo> model = NeutralModel();
-    SetTerm(model.get(), kTermDirectivity, 60.0f);
+    testing::SetTerm(model.get(), kTermDirectivity, 60.0f);
     CoverageInterval interval;
     ASSERT_EQ(MonteCarloPoint(*model, SweepPoint(1.5e9, -20.0f, MeasuredParameter::S11),
                               {kDefaultPointTrials, kDefaultMonteCarloSeed}, &interval),

@@ -4,6 +4,7 @@
 #include "core/owned.h"
 #include "engine/config.h"
 #include "support/captured_messages.h"
+#include "support/config_builder.h"
 #include "support/platform_messages.h"
 #include "support/temp_dir.h"
 
@@ -36,22 +37,16 @@ std::string UnknownKeyword(const std::string& path, const std::string& line) {
 
 /// The configuration of the written.cfg fixture: every field set, the DUT as created.
 void FillBenchConfig(ConfigInfo* config) {
-    ASSERT_TRUE(SetConfigVNAName(config, "Bench VNA 40"));
-    ASSERT_TRUE(SetConfigDielName(config, 1, "PTFE solid"));
-    ASSERT_TRUE(SetConfigDielName(config, 2, "PE foam"));
-    ASSERT_TRUE(SetConfigCableLength(config, 1, 1.5f));
-    ASSERT_TRUE(SetConfigCableLength(config, 2, 0.75f));
-    ASSERT_TRUE(SetConfigTempVar(config, 2.0f));
-    ASSERT_TRUE(SetConfigCalName(config, "Kit 3.5mm"));
-    ASSERT_TRUE(SetConfigNumFreqs(config, 3));
-    ASSERT_TRUE(SetConfigFreq(config, 0, 45.0e6));
-    ASSERT_TRUE(SetConfigFreq(config, 1, 1.5e9));
-    ASSERT_TRUE(SetConfigFreq(config, 2, 26.5e9));
-    // An entry beyond the count is not written.
-    ASSERT_TRUE(SetConfigFreq(config, 3, 50.0e9));
-    ASSERT_TRUE(SetConfigPower(config, -10.0f));
-    ASSERT_TRUE(SetConfigAverages(config, 16));
-    ASSERT_TRUE(SetConfigIFBW(config, 1000.0f));
+    ASSERT_TRUE(testing::SetUpConfig(config, {.vnaName = "Bench VNA 40",
+                                              .calName = "Kit 3.5mm",
+                                              .dielectricNames = {"PTFE solid", "PE foam"},
+                                              .cableLengthsM = {{1.5f, 0.75f}},
+                                              .tempVarC = 2.0f,
+                                              .powerDbm = -10.0f,
+                                              .ifBandwidthHz = 1000.0f,
+                                              .averages = 16,
+                                              .frequenciesHz = {45.0e6, 1.5e9, 26.5e9}}));
+    ASSERT_TRUE(SetConfigFreq(config, 3, 50.0e9)); // beyond the count: not written
 }
 
 TEST(WriteConfigFile, WritesEveryLineInItsFormat) {
@@ -106,20 +101,19 @@ TEST(ReadConfigFile, ReadsAHandWrittenFileInAnyOrderAndCase) {
 TEST(ConfigFile, AWrittenConfigurationReadsBackWithinThePrintedPrecision) {
     Owned<ConfigInfo> written(CreateConfigInfo());
     ConfigInfo* w = written.get();
-    ASSERT_TRUE(SetConfigVNAName(w, " leading blank and a ! in the name"));
-    ASSERT_TRUE(SetConfigDielName(w, 1, "PTFE"));
-    ASSERT_TRUE(SetConfigDielName(w, 2, "Air line"));
-    ASSERT_TRUE(SetConfigCableLength(w, 1, 1.23456f));
-    ASSERT_TRUE(SetConfigCableLength(w, 2, 0.0f));
-    ASSERT_TRUE(SetConfigTempVar(w, 3.14159f));
-    ASSERT_TRUE(SetConfigCalName(w, "Kit"));
     const int n = 300;
-    ASSERT_TRUE(SetConfigNumFreqs(w, n));
+    std::vector<double> frequenciesHz;
     for (int i = 0; i < n; ++i)
-        ASSERT_TRUE(SetConfigFreq(w, i, 10.0e6 + i * 123456789.0));
-    ASSERT_TRUE(SetConfigPower(w, -12.34567f));
-    ASSERT_TRUE(SetConfigAverages(w, 1024));
-    ASSERT_TRUE(SetConfigIFBW(w, 12.345f));
+        frequenciesHz.push_back(10.0e6 + i * 123456789.0);
+    ASSERT_TRUE(testing::SetUpConfig(w, {.vnaName = " leading blank and a ! in the name",
+                                         .calName = "Kit",
+                                         .dielectricNames = {"PTFE", "Air line"},
+                                         .cableLengthsM = {{1.23456f, 0.0f}},
+                                         .tempVarC = 3.14159f,
+                                         .powerDbm = -12.34567f,
+                                         .ifBandwidthHz = 12.345f,
+                                         .averages = 1024,
+                                         .frequenciesHz = frequenciesHz}));
     DUTInfo* dut = w->dut;
     ASSERT_TRUE(SetDUTType(dut, DUT_USER_DEFINED));
     ASSERT_TRUE(SetDUTReflNumValues(dut, 11) && SetDUTReflMin(dut, -30.44f) &&
@@ -320,10 +314,8 @@ TEST(WriteConfigFile, FailuresReportAndKeepThePreviousFile) {
 
     // A record whose DUT is gone fails its query at the DUT block.
     const std::string previous = dir.write("previous.cfg", "previous contents\n");
-    DUTInfo* dut = config->dut;
-    config->dut = nullptr;
+    const Owned<DUTInfo> dut(config->dut.release());
     EXPECT_EQ(WriteConfigFile(config.get(), previous.c_str()), 0);
-    config->dut = dut;
     EXPECT_EQ(captured.errors(),
               (Texts{"WriteConfigFile: Error creating the file:" + noFolder,
                      "WriteConfigFile: NULL info pointer.", "GetDUTParam: NULL info pointer."}));

@@ -368,8 +368,7 @@ TEST(WriteModelFile, AFailureLeavesThePreviousFileInPlace) {
     Owned<ModelInfo> model(CreateModelInfo());
     FillBenchModel(model.get());
     // A query that fails part way: the calibration kit's last table is missing.
-    (void)DestroyFVInfo(model->calKit->CTt);
-    model->calKit->CTt = nullptr;
+    model->calKit->CTt.reset();
     testing::CapturedMessages captured;
     EXPECT_EQ(WriteModelFile(model.get(), path.c_str()), 0);
     EXPECT_EQ(captured.errors(), Texts{"GetFVParam: NULL info pointer."});

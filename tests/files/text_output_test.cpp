@@ -127,6 +127,12 @@ TEST(TextOutput, StreamsTheTextPrintfWouldWriteThroughItsBuffer) {
             out.text("|");
             out.fixed(value / 7.0, 6, 4);
             out.text("\n");
+            // Now and then a block as large as a writer's batch, which skips the buffer.
+            if (i % 9000 == 0) {
+                const std::string block(70000 + std::size_t(i % 7), char('a' + i % 26));
+                expected += block;
+                out.text(block);
+            }
         }
         ASSERT_TRUE(out.flush());
     }
@@ -135,6 +141,18 @@ TEST(TextOutput, StreamsTheTextPrintfWouldWriteThroughItsBuffer) {
     written.resize(std::fread(written.data(), 1, written.size(), file));
     std::fclose(file);
     EXPECT_EQ(written, expected);
+}
+
+TEST(TextOutput, ReportsAFailedWriteOfALargeText) {
+    std::FILE* full = std::fopen("/dev/full", "w");
+    if (full == nullptr) GTEST_SKIP() << "no /dev/full here";
+    {
+        TextOutput out(full);
+        out.text(std::string(100000, 'x'));
+        EXPECT_TRUE(out.failed());
+        EXPECT_FALSE(out.flush());
+    }
+    std::fclose(full);
 }
 
 } // namespace

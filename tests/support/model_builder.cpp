@@ -33,6 +33,10 @@ void FillTable(PVInfo* table, const Pairs& pairs, int type) {
     }
 }
 
+void SetTerm(ModelInfo* model, ModelTerm term, float value) {
+    FillTable(TermTable(model, term), {{1e9, value}, {2e9, value}});
+}
+
 void FillAllTerms(ModelInfo* model, double lowHz, double highHz, float value) {
     for (ModelTerm term : kRangeCheckedTerms)
         FillTable(TermTable(model, term), {{lowHz, value}, {highHz, value}});

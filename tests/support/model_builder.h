@@ -22,6 +22,9 @@ using Pairs = std::vector<std::pair<double, float>>;
 void FillTable(FVInfo* table, const Pairs& pairs, int type = INTERP_LINEAR);
 void FillTable(PVInfo* table, const Pairs& pairs, int type = INTERP_LINEAR);
 
+/// Sets the term's table to `value` over 1 to 2 GHz (two pairs).
+void SetTerm(ModelInfo* model, ModelTerm term, float value);
+
 /// Sets every frequency term to one constant over [lowHz, highHz] (two pairs).
 void FillAllTerms(ModelInfo* model, double lowHz, double highHz, float value);
 

@@ -87,10 +87,8 @@ public:
         add(name + ".minPowerDbm", vna->minPowerDbm);
         add(name + ".maxPowerDbm", vna->maxPowerDbm);
         add(name + ".defaultPowerDbm", vna->defaultPowerDbm);
-        const int bandwidths = GetInfoListCount(vna->ifBandwidths);
-        for (int i = 0; i < bandwidths; ++i)
-            add(name + ".ifBandwidths[" + std::to_string(i) + "]",
-                *static_cast<const float*>(GetInfoListItem(vna->ifBandwidths, i)));
+        for (std::size_t i = 0; i < vna->ifBandwidthsHz.size(); ++i)
+            add(name + ".ifBandwidths[" + std::to_string(i) + "]", vna->ifBandwidthsHz[i]);
         add(name + ".ssr", vna->ssr);
         add(name + ".src", vna->src);
         add(name + ".nrc", vna->nrc);

@@ -76,7 +76,7 @@ void CopyCable(const ConfigInfo* config, int port, CableInfo* destination) {
         GetConfigTempVar(config, &tempVarC) == 0 || GetConfigNumFreqs(config, &numFreqs) == 0 ||
         GetConfigFreq(config, numFreqs - 1, &lastHz) == 0)
         return;
-    CableInfo* scratch = CreateCableInfo();
+    const Owned<CableInfo> scratch(CreateCableInfo());
     if (scratch == nullptr) return;
     const double frequenciesHz[] = {0.0, lastHz};
     if (SetCableDielName(scratch, dielName.data()) != 0 && SetCableLength(scratch, lengthM) != 0 &&
@@ -87,7 +87,6 @@ void CopyCable(const ConfigInfo* config, int port, CableInfo* destination) {
                CopyFVInfo(scratch->DCbTm, destination->DCbTm) != 0 &&
                CopyFVInfo(scratch->DCbTp, destination->DCbTp) != 0);
     }
-    (void)DestroyCableInfo(scratch);
 }
 
 void CopyVNA(const char* vnaName, VNAInfo* destination) {

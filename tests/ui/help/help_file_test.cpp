@@ -491,9 +491,7 @@ private Q_SLOTS:
         QVERIFY(model != nullptr);
         const QString html = TopicHtml(*file_, QStringLiteral("/uncertainty_methods.htm"));
         const double f = model->frequenciesHz[0];
-        CoverageFactors k{};
-        std::copy(model->dut->coverageFactors.begin(), model->dut->coverageFactors.end(),
-                  k.begin());
+        const CoverageFactors k = model->dut->coverageFactors;
         QMap<QString, double> expected;
         expected[QStringLiteral("mx-f-GHz")] = f / 1e9;
         expected[QStringLiteral("mx-value")] = -20.0;

@@ -169,8 +169,7 @@ private Q_SLOTS:
         CapturedMessages messages;
         Owned<ModelInfo> model = EmptyModel();
         QVERIFY(Fill(model->calKit->CDr, {{1e9, 40.0f}}));
-        QVERIFY(DestroyFVInfo(model->calKit->CRt) == 1);
-        model->calKit->CRt = nullptr;
+        model->calKit->CRt.reset();
         const std::vector<std::string> before = RecordFields(*model);
         TermSheet sheet(kTermDirectivity, model.get(), nullptr);
         AddLine(sheet.page(0), QStringLiteral("2"), QStringLiteral("41"));

@@ -300,8 +300,7 @@ private Q_SLOTS:
         CapturedMessages messages;
         Owned<ModelInfo> model = EmptyModel();
         // A record whose table could not be created has none to write into.
-        QVERIFY(DestroyFVInfo(model->connector1->RCnRm) == 1);
-        model->connector1->RCnRm = nullptr;
+        model->connector1->RCnRm.reset();
         ValueTablePage page(kTermConnector1Reflection, model.get(), nullptr);
         QCOMPARE(messages.errors(), std::vector<std::string>{"GetFVParam: NULL info pointer."});
         messages.clear();
