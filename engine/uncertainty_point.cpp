@@ -42,18 +42,14 @@ PointComputation::PointComputation(const ModelInfo& model, const UncertaintyPoin
         m.dut.reset();
 }
 
-PointComputation::~PointComputation() {
-    if (result_ != nullptr) (void)DestroyUncertaintyInfo(result_);
-}
-
 int PointComputation::compute(const CoverageFactors& k, PointResult* out) {
     if (result_ == nullptr || model_.model().dut == nullptr ||
-        ComputeModelWithFactors(&model_.model(), k, result_) == 0)
+        ComputeModelWithFactors(&model_.model(), k, result_.get()) == 0)
         return 0;
     float nominal = 0.0f, upper = 0.0f, phase = 0.0f;
     const int ok = parameter_ == MeasuredParameter::S11
-                       ? GetUncertaintyRefl(result_, 0, 0, &nominal, &upper, &phase)
-                       : GetUncertaintyTrans(result_, 0, 0, &nominal, &upper, &phase);
+                       ? GetUncertaintyRefl(result_.get(), 0, 0, &nominal, &upper, &phase)
+                       : GetUncertaintyTrans(result_.get(), 0, 0, &nominal, &upper, &phase);
     if (ok == 0) return 0;
     *out = {nominal, upper, phase};
     return 1;

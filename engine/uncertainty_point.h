@@ -3,6 +3,7 @@
 #include "components/dut.h"
 #include "engine/compute_model.h"
 #include "engine/model.h"
+#include "engine/uncertainty.h"
 
 #include <memory>
 
@@ -49,7 +50,6 @@ struct PointResult {
 class PointComputation {
 public:
     PointComputation(const ModelInfo& model, const UncertaintyPoint& point);
-    ~PointComputation();
     PointComputation(const PointComputation&) = delete;
     PointComputation& operator=(const PointComputation&) = delete;
 
@@ -60,7 +60,7 @@ public:
 private:
     BorrowedModel model_; // the caller's components, the DUT its own
     MeasuredParameter parameter_;
-    UncertaintyInfo* result_;
+    Owned<UncertaintyInfo> result_;
 };
 
 } // namespace tolvane
