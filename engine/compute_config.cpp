@@ -123,6 +123,18 @@ std::string DUTTypeSuffix(const ConfigInfo* config) {
     return {};
 }
 
+/// A new, empty model for computing `config`; null after reporting a missing configuration or a
+/// failed allocation.
+Owned<ModelInfo> NewModelFor(const ConfigInfo* config) {
+    if (config == nullptr) {
+        ReportComputeConfigError(kMsgNullInfo);
+        return nullptr;
+    }
+    Owned<ModelInfo> model(CreateModelInfo());
+    if (model == nullptr) ReportComputeConfigError(kConfigMsgCalledRoutine);
+    return model;
+}
+
 } // namespace
 
 void ShowComputationAdvice(const ModelInfo* model) {
@@ -173,15 +185,8 @@ int ComputeConfig(const ConfigInfo* config) {
 }
 
 int ComputeConfigByMethod(const ConfigInfo* config, const MethodOptions& options) {
-    if (config == nullptr) {
-        ReportComputeConfigError(kMsgNullInfo);
-        return 0;
-    }
-    Owned<ModelInfo> model(CreateModelInfo());
-    if (model == nullptr) {
-        ReportComputeConfigError(kConfigMsgCalledRoutine);
-        return 0;
-    }
+    Owned<ModelInfo> model = NewModelFor(config);
+    if (model == nullptr) return 0;
     std::string setUp;
     if (BuildModelFromConfig(config, ConfigFrequencies(config), model.get(), &setUp) == 0) return 0;
 
@@ -204,15 +209,8 @@ std::span<const double> ConfigFrequencies(const ConfigInfo* config) {
 
 int ExplainConfigPoint(const ConfigInfo* config, const UncertaintyPoint& point,
                        const MonteCarloOptions& monteCarlo, PointExplanation* explanation) {
-    if (config == nullptr) {
-        ReportComputeConfigError(kMsgNullInfo);
-        return 0;
-    }
-    Owned<ModelInfo> model(CreateModelInfo());
-    if (model == nullptr) {
-        ReportComputeConfigError(kConfigMsgCalledRoutine);
-        return 0;
-    }
+    Owned<ModelInfo> model = NewModelFor(config);
+    if (model == nullptr) return 0;
     // The set-up at the point's frequency alone: the cable drift tables are made at it.
     const double frequencyHz[] = {point.frequencyHz};
     CoverageFactors k{};
