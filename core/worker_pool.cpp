@@ -1,5 +1,7 @@
 #include "core/worker_pool.h"
 
+#include "core/vector_state.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -45,6 +47,7 @@ public:
             ++generation_;
         }
         wake_.notify_all();
+        ClearUpperVectorState();
         if (lead) lead();
         work(0);
         std::unique_lock lock(mutex_);
@@ -54,6 +57,7 @@ public:
 
 private:
     void work(unsigned worker) {
+        ClearUpperVectorState();
         for (std::size_t chunk = nextChunk_.fetch_add(1); chunk < chunkCount_;
              chunk = nextChunk_.fetch_add(1))
             (*task_)(chunk, worker);
@@ -98,6 +102,7 @@ void RunOnWorkers(std::size_t chunkCount, unsigned threadCount, const std::funct
                   const std::function<void(std::size_t, unsigned)>& task) {
     threadCount = std::max(1u, threadCount);
     if (threadCount == 1 || chunkCount <= 1) {
+        ClearUpperVectorState();
         if (lead) lead();
         for (std::size_t chunk = 0; chunk < chunkCount; ++chunk)
             task(chunk, 0);

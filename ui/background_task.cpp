@@ -1,6 +1,7 @@
 #include "ui/background_task.h"
 
 #include "core/message_sink.h"
+#include "core/vector_state.h"
 #include "ui/busy_cursor.h"
 
 #include <QApplication>
@@ -141,6 +142,7 @@ bool RunInBackground(QWidget* parent, const QString& label,
     std::atomic<bool> finished{false};
     std::exception_ptr failure;
     std::thread worker([&] {
+        ClearUpperVectorState(); // inherited from the window's thread
         try {
             work(control);
         } catch (...) {

@@ -1,3 +1,4 @@
+#include "core/vector_state.h"
 #include "files/startup.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
@@ -13,6 +14,9 @@
 // installed data on the first start. Without them it shows what is missing and ends.
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Qt's start-up leaves the AVX registers' upper halves in use, which slows the older SSE
+    // code of every thread started from here (the threads of the computations clear it too).
+    tolvane::ClearUpperVectorState();
     // The user's data folder is named after the program, whatever its file is called.
     QCoreApplication::setApplicationName(QStringLiteral("tolvane"));
     // Qt switches the C library to the user's locale; the file readers and writers use sscanf and
