@@ -1,6 +1,7 @@
 #include "ui/charts/chart_explanation.h"
 
 #include "core/message_sink.h"
+#include "core/vector_state.h"
 #include "engine/compute_commands.h"
 #include "engine/compute_model.h"
 #include "engine/model.h"
@@ -90,6 +91,7 @@ bool MethodResults::start(const MonteCarloOptions& options) {
     cancelRequested_ = false;
     done_ = false;
     worker_ = std::thread([this, sweep] {
+        ClearUpperVectorState(); // inherited from the window's thread
         outcome_ = ReplaceByMonteCarlo(*model_, *monteCarlo_, sweep);
         workerFinished_ = true;
     });
