@@ -165,6 +165,15 @@ inline void StoreFloat(Quad x, float* p) {
 inline bool AllOne(Quad x) {
     return _mm256_movemask_pd(_mm256_cmp_pd(x, _mm256_set1_pd(1.0), _CMP_EQ_OQ)) == 0xF;
 }
+inline bool AllAtLeastPositive(Quad x, Quad m) {
+    const __m256d holds = _mm256_and_pd(_mm256_cmp_pd(x, m, _CMP_GE_OQ),
+                                        _mm256_cmp_pd(m, _mm256_setzero_pd(), _CMP_GT_OQ));
+    return _mm256_movemask_pd(holds) == 0xF;
+}
+inline bool SameBits(Quad a, Quad b) {
+    const __m256i difference = _mm256_castpd_si256(_mm256_xor_pd(a, b));
+    return _mm256_testz_si256(difference, difference) != 0;
+}
 #include "engine/compute_model_lanes.inc"
 std::size_t ComputeQuadMagnitudesFrom(const FrequencyTerms& terms, double k,
                                       const DUTValueTerms& values, const UncertaintyRow& row,
