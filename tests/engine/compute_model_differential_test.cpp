@@ -12,6 +12,7 @@
 #include "core/owned.h"
 #include "engine/model.h"
 #include "engine/uncertainty.h"
+#include "files/model_file.h"
 #include "support/captured_messages.h"
 #include "support/model_builder.h"
 
@@ -410,6 +411,26 @@ TEST_F(DifferentialTest, LargeTablesFindTheSamePlacesByBisection) {
                           {1, 2, 3});
         if (HasFatalFailure()) return;
     }
+}
+
+// The shipped model's rows from -140 dB, where the bounds exceed the nominal magnitude and the
+// phase is clamped, up to +10 dB, where they do not: a group of lanes holds both kinds.
+TEST_F(DifferentialTest, RowsFromClampedToOpenBoundsGiveIdenticalResults) {
+    int failures = 0;
+    for (const int type : {DUT_REFLECTION_ONLY, DUT_TRANSMISSION_ONLY}) {
+        Owned<ModelInfo> model(CreateModelInfo());
+        ASSERT_EQ(ReadModelFile(model.get(), TOLVANE_SHIPPED_DATA_DIR "/default.mdl"), 1);
+        DUTInfo* dut = model->dut;
+        ASSERT_EQ(SetDUTType(dut, type), 1);
+        ASSERT_EQ(SetDUTReflNumValues(dut, 97), 1);
+        ASSERT_EQ(SetDUTTransNumValues(dut, 97), 1);
+        ASSERT_EQ(SetDUTReflMin(dut, -140.0f), 1);
+        ASSERT_EQ(SetDUTReflMax(dut, 0.0f), 1);
+        ASSERT_EQ(SetDUTTransMin(dut, -140.0f), 1);
+        ASSERT_EQ(SetDUTTransMax(dut, 10.0f), 1);
+        ExpectSameOutcome(model.get(), "DUT type " + std::to_string(type), false, &failures);
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 } // namespace
