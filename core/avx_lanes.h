@@ -1,7 +1,7 @@
 #pragma once
 
-// Four-lane arithmetic with AVX where the compiler can target it function by function (GCC on
-// x86-64); elsewhere the computations keep to their portable lanes.
+// Four-lane arithmetic with AVX, and eight-lane with AVX-512, where the compiler can target it
+// function by function (GCC on x86-64); elsewhere the computations keep to their portable lanes.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define TOLVANE_AVX_LANES 1
 #else
@@ -15,6 +15,12 @@ namespace tolvane {
 [[nodiscard]] inline bool ProcessorHasAvx() {
     static const bool hasAvx = __builtin_cpu_supports("avx") != 0;
     return hasAvx;
+}
+
+/// Whether the processor running the program has AVX-512 (its foundation) enabled, asked once.
+[[nodiscard]] inline bool ProcessorHasAvx512() {
+    static const bool hasAvx512 = __builtin_cpu_supports("avx512f") != 0;
+    return hasAvx512;
 }
 #endif
 
