@@ -8,6 +8,7 @@
 #include "engine/program_state.h"
 #include "engine/set_up_caption.h"
 #include "engine/uncertainty.h"
+#include "files/platform_files.h"
 #include "ui/background_task.h"
 #include "ui/busy_cursor.h"
 #include "ui/charts/plot_window.h"
@@ -16,6 +17,7 @@
 #include <QChart>
 #include <QDateTime>
 #include <QDialog>
+#include <QFile>
 #include <QMdiArea>
 #include <QPageLayout>
 #include <QPageSize>
@@ -25,6 +27,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <new>
 #include <optional>
@@ -330,6 +333,60 @@ void ResultPresenter::closeAllCharts() {
         delete window;
 }
 
+namespace {
+
+/// A PDF is printed into a temporary file beside the file chosen, which takes that file's place
+/// only when every page is there: a cancelled or failed print leaves an earlier file of that name
+/// as it was, and no partial new one. A device, or a place no temporary file can be made, is
+/// printed into directly.
+class PrintedFile {
+public:
+    explicit PrintedFile(QPrinter* printer) : printer_(printer) {
+        const QString chosen = printer->outputFileName();
+        if (chosen.isEmpty() || printer->outputFormat() != QPrinter::PdfFormat) return;
+        std::string target;
+        switch (platform::InspectSaveTarget(QFile::encodeName(chosen).toStdString(), &target)) {
+        case platform::SaveTarget::NewFile:
+        case platform::SaveTarget::RegularFile:
+            break;
+        default:
+            return;
+        }
+        std::string temporary;
+        std::FILE* file = platform::CreateTemporaryBeside(target, &temporary);
+        if (file == nullptr) return;
+        std::fclose(file);
+        chosen_ = chosen;
+        target_ = target;
+        temporary_ = temporary;
+        printer_->setOutputFileName(QFile::decodeName(temporary.c_str()));
+    }
+    ~PrintedFile() {
+        if (temporary_.empty()) return;
+        std::remove(temporary_.c_str());
+        printer_->setOutputFileName(chosen_);
+    }
+    PrintedFile(const PrintedFile&) = delete;
+    PrintedFile& operator=(const PrintedFile&) = delete;
+
+    /// Once the printer has written the whole file: puts it in place. False when it cannot.
+    [[nodiscard]] bool commit() {
+        if (temporary_.empty()) return true;
+        if (!platform::ReplaceWith(temporary_, target_)) return false;
+        temporary_.clear();
+        printer_->setOutputFileName(chosen_);
+        return true;
+    }
+
+private:
+    QPrinter* printer_;
+    QString chosen_;
+    std::string target_;
+    std::string temporary_;
+};
+
+} // namespace
+
 int ResultPresenter::printCharts(QPrinter* printer, QWidget* progressParent) {
     QList<QPointer<PlotWindow>> windows;
     for (PlotWindow* window : charts())
@@ -337,6 +394,7 @@ int ResultPresenter::printCharts(QPrinter* printer, QWidget* progressParent) {
     if (windows.isEmpty()) return 0;
     printer->setPageLayout(QPageLayout(QPageSize(QSizeF(8.0, 6.0), QPageSize::Inch),
                                        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    PrintedFile file(printer);
     QPainter painter;
     if (!painter.begin(printer)) return 0;
     const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
@@ -353,7 +411,7 @@ int ResultPresenter::printCharts(QPrinter* printer, QWidget* progressParent) {
         (void)printer->abort();
         return 0;
     }
-    painter.end();
+    if (!painter.end() || !file.commit()) return 0;
     return pages;
 }
 

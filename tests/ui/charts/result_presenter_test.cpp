@@ -12,13 +12,16 @@
 #include "engine/uncertainty.h"
 
 #include <QChart>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLegend>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QPainter>
+#include <QPointer>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
@@ -292,6 +295,29 @@ private Q_SLOTS:
         const QImage fromSmallWindow = render();
         QCOMPARE(fromSmallWindow, fromLargeWindow);
         QCOMPARE(chart->chart()->size(), shown); // the window keeps its own layout
+    }
+
+    void aPrintCutShortLeavesTheEarlierFileAsItWas() {
+        presenter()->setReplaceMode(false);
+        QVERIFY(computeReflection());
+        QVERIFY(computeReflection());
+        const QString path = QString::fromStdString(dir_->file("kept.pdf"));
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write("the earlier plots");
+        earlier.close();
+        // A chart closed while the pages are printed ends the print after the first page.
+        QPointer<PlotWindow> last = presenter()->charts().last();
+        QTimer::singleShot(0, last, [last] { delete last.data(); });
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        QCOMPARE(presenter()->printCharts(&printer), 0);
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("the earlier plots"));
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList({QStringLiteral("kept.pdf*")}, QDir::Files),
+                 QStringList{QStringLiteral("kept.pdf")}); // and no temporary file beside it
+        QCOMPARE(printer.outputFileName(), path);
     }
 
     void printingNothingWritesNothing() {
