@@ -481,6 +481,9 @@ void PlotWindow::addMarker(int curve, int index) {
     if (xAxis_ == nullptr || curve < 0 || curve >= content_.curves.size() || index < 0 ||
         index >= content_.curves[curve].points.size())
         return;
+    // A point already marked keeps its one marker.
+    for (const Marker& placed : markers_)
+        if (placed.point.curve == curve && placed.point.index == index) return;
     Marker marker;
     marker.point = DescribePoint(content_, curve, index, linear_);
     marker.dot = new QGraphicsEllipseItem(-kMarkerRadius, -kMarkerRadius, 2 * kMarkerRadius,

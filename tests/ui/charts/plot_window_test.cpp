@@ -82,6 +82,7 @@ private Q_SLOTS:
                 [&placed](const ChartPoint& point) { placed << point; });
         QTest::mouseClick(viewport(), Qt::LeftButton, {}, at);
         QTest::mouseClick(viewport(), Qt::LeftButton, {}, viewPosition(2, 0));
+        QTest::mouseClick(viewport(), Qt::LeftButton, {}, at); // a marked point stays marked once
         QCOMPARE(window_->markers().size(), 2);
         QCOMPARE(placed.size(), 2);
         QCOMPARE(placed[0].frequencyIndex, 1);
