@@ -101,6 +101,7 @@ BudgetWindow::BudgetWindow(const PointExplanation& explanation, const QString& p
     });
     auto* shares = new QBarSet(QStringLiteral("share (%)"));
     shares->setColor(QColor(0x1f, 0x4e, 0x9c));
+    shares->setLabelColor(Qt::black); // beside the bar, on the chart's white
     QStringList categories;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
         *shares << b.terms[std::size_t(*it)].sharePercent;
@@ -113,6 +114,8 @@ BudgetWindow::BudgetWindow(const PointExplanation& explanation, const QString& p
     series->setLabelsVisible(true);
     series->setLabelsFormat(QStringLiteral("@value"));
     series->setLabelsPrecision(3);
+    // Beyond the end of each bar, where a share of a few percent has room for its value too.
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     auto* chart = new QChart;
     chart->addSeries(series);
     chart->setTitle(QStringLiteral("Share of each term (100 alone\u00b2 / \u03a3 alone\u00b2, %)"));
@@ -122,7 +125,11 @@ BudgetWindow::BudgetWindow(const PointExplanation& explanation, const QString& p
     termAxis->append(categories);
     termAxis->setTruncateLabels(false);
     auto* shareAxis = new QValueAxis;
-    shareAxis->setRange(0.0, 100.0);
+    // Room beyond 100 for the label of a bar that fills the scale; ticks at 0, 25, ... 100 only.
+    shareAxis->setRange(0.0, 112.0);
+    shareAxis->setTickType(QValueAxis::TicksDynamic);
+    shareAxis->setTickAnchor(0.0);
+    shareAxis->setTickInterval(25.0);
     shareAxis->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(termAxis, Qt::AlignLeft);
     chart->addAxis(shareAxis, Qt::AlignBottom);
