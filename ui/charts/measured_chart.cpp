@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace tolvane {
 namespace {
@@ -94,16 +95,32 @@ MeasuredChartData TraceAndBand(const MeasuredResults& results, Measured measured
     data.xMin = count > 0 ? ghz(0) : 0.0;
     data.xMax = count > 0 ? ghz(count - 1) : 1.0;
     const auto onAxis = [&](double v) { return std::clamp(v, data.yMin, data.yMax); };
-    for (int i : DrawnIndices(count, measuredOf))
+    data.measured.reserve(count);
+    data.lower.reserve(count);
+    data.upper.reserve(count);
+    for (int i = 0; i < count; ++i) {
         data.measured.append(QPointF(ghz(i), measuredOf(i)));
-    for (int i : DrawnIndices(count, lowerOf))
         data.lower.append(QPointF(ghz(i), onAxis(lowerOf(i))));
-    for (int i : DrawnIndices(count, upperOf))
         data.upper.append(QPointF(ghz(i), onAxis(upperOf(i))));
+    }
     return data;
 }
 
 } // namespace
+
+QList<QPointF> DrawnMeasuredPoints(const QList<QPointF>& all, double xLow, double xHigh) {
+    auto first = std::lower_bound(all.begin(), all.end(), xLow,
+                                  [](const QPointF& p, double x) { return p.x() < x; });
+    auto end = std::upper_bound(all.begin(), all.end(), xHigh,
+                                [](double x, const QPointF& p) { return x < p.x(); });
+    if (first != all.begin()) --first;
+    if (end != all.end()) ++end;
+    if (!(first < end)) return {};
+    QList<QPointF> drawn;
+    for (int i : DrawnIndices(int(end - first), [&](int i) { return first[i].y(); }))
+        drawn.append(first[i]);
+    return drawn;
+}
 
 QColor VerdictColour(Verdict verdict) {
     switch (verdict) {
@@ -264,8 +281,6 @@ QChart* BuildMeasuredChart(const MeasuredChartData& data, const QString& titleHt
     auto* band = new QAreaSeries;
     auto* upper = new QLineSeries(band);
     auto* lower = new QLineSeries(band);
-    upper->replace(data.upper);
-    lower->replace(data.lower);
     band->setUpperSeries(upper);
     band->setLowerSeries(lower);
     band->setName(QStringLiteral("uncertainty"));
@@ -276,8 +291,21 @@ QChart* BuildMeasuredChart(const MeasuredChartData& data, const QString& titleHt
     auto* measured = new QLineSeries;
     measured->setName(QStringLiteral("measured"));
     measured->setPen(QPen(QColor(0x1f, 0x4e, 0x9c), 1.5));
-    measured->replace(data.measured);
     add(measured);
+
+    // The trace and the band's edges are drawn for the view, and drawn anew after each zoom.
+    struct Traces {
+        QList<QPointF> measured, lower, upper;
+    };
+    const auto traces =
+        std::make_shared<const Traces>(Traces{data.measured, data.lower, data.upper});
+    const auto drawFor = [traces, measured, lower, upper](double low, double high) {
+        measured->replace(DrawnMeasuredPoints(traces->measured, low, high));
+        lower->replace(DrawnMeasuredPoints(traces->lower, low, high));
+        upper->replace(DrawnMeasuredPoints(traces->upper, low, high));
+    };
+    drawFor(xMin, xMax);
+    QObject::connect(xAxis, &QValueAxis::rangeChanged, chart, drawFor);
 
     for (const MeasuredChartData::Line& line : data.limits) {
         auto* limit = new QLineSeries;

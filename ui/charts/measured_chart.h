@@ -20,6 +20,7 @@ namespace tolvane {
 struct MeasuredChartData {
     QString title;      ///< "S21 Magnitude", "S21 Phase"
     QString yAxisLabel; ///< "Magnitude (dB)", "Phase (deg.)"
+    /// Every measured point; the chart draws those DrawnMeasuredPoints picks for its view.
     QList<QPointF> measured;
     /// The band's edges, point for point; a lower bound of 0 (-inf dB) lies on the axis bottom.
     QList<QPointF> lower;
@@ -36,9 +37,16 @@ struct MeasuredChartData {
 };
 
 /// At most this many points of a trace or a band edge are drawn: a trace of 100,000 frequencies
-/// is drawn as the lowest and highest value of each of this many groups of neighbours, which
+/// is drawn as the lowest and highest value of each of half this many groups of neighbours, which
 /// looks the same and draws in a moment. Marked points are all drawn.
 inline constexpr int kMaxDrawnMeasuredPoints = 4000;
+
+/// The points of `all` (ascending in x) a chart draws to show x from xLow to xHigh: those in that
+/// range and the one beyond each end (so the line reaches the edge of the view), every one while
+/// they are at most kMaxDrawnMeasuredPoints, else the lowest and highest of each group of
+/// neighbours. A zoom draws anew: the view of a long trace then shows its detail.
+[[nodiscard]] QList<QPointF> DrawnMeasuredPoints(const QList<QPointF>& all, double xLow,
+                                                 double xHigh);
 
 /// The verdicts a chart marks, in the order of MeasuredChartData::marked.
 inline constexpr std::array<Verdict, 3> kMarkedVerdicts = {Verdict::ConditionalPass,

@@ -123,14 +123,24 @@ private Q_SLOTS:
             r.bounds[0].push_back(Bounds(v, v - 1, v + 1, Verdict::None));
         }
         const MeasuredChartData data = MeasuredMagnitudeChartData(r, SParameter::S11, {});
-        QVERIFY(data.measured.size() <= kMaxDrawnMeasuredPoints);
+        const QList<QPointF> drawn = DrawnMeasuredPoints(data.measured, data.xMin, data.xMax);
+        QVERIFY(drawn.size() <= kMaxDrawnMeasuredPoints);
         // The deepest point survives the thinning, and the points keep their order.
         bool deepest = false;
-        for (qsizetype i = 0; i < data.measured.size(); ++i) {
-            deepest = deepest || data.measured[i].y() == -60.0;
-            if (i > 0) QVERIFY(data.measured[i].x() > data.measured[i - 1].x());
+        for (qsizetype i = 0; i < drawn.size(); ++i) {
+            deepest = deepest || drawn[i].y() == -60.0;
+            if (i > 0) QVERIFY(drawn[i].x() > drawn[i - 1].x());
         }
         QVERIFY(deepest);
+
+        // Zoomed to a hundredth of the span, every one of its 1001 frequencies is drawn.
+        std::unique_ptr<QChart> chart(BuildMeasuredChart(data, QStringLiteral("S11")));
+        auto* trace = qobject_cast<QLineSeries*>(chart->series()[1]);
+        QVERIFY(trace != nullptr && trace->name() == QStringLiteral("measured"));
+        QVERIFY(trace->count() <= kMaxDrawnMeasuredPoints);
+        chart->axes(Qt::Horizontal)[0]->setRange(1.1, 1.11);
+        QVERIFY(trace->count() >= 1001 && trace->count() <= 1003);
+        QVERIFY(trace->at(0).x() <= 1.1 && trace->at(trace->count() - 1).x() >= 1.11);
     }
 
     void openingTheShippedFilterShowsBandedChartsAndExportsItsTable() {
