@@ -47,7 +47,6 @@ public:
             ++generation_;
         }
         wake_.notify_all();
-        ClearUpperVectorState();
         if (lead) lead();
         work(0);
         std::unique_lock lock(mutex_);
@@ -57,7 +56,6 @@ public:
 
 private:
     void work(unsigned worker) {
-        ClearUpperVectorState();
         for (std::size_t chunk = nextChunk_.fetch_add(1); chunk < chunkCount_;
              chunk = nextChunk_.fetch_add(1))
             (*task_)(chunk, worker);
@@ -72,6 +70,7 @@ private:
             seen = generation_;
             if (worker > helpers_) continue; // this run needs fewer threads
             lock.unlock();
+            ClearUpperVectorState(); // inherited from the thread that started this one
             work(worker);
             lock.lock();
             if (--busy_ == 0) done_.notify_one();
@@ -101,8 +100,10 @@ unsigned HardwareThreads() {
 void RunOnWorkers(std::size_t chunkCount, unsigned threadCount, const std::function<void()>& lead,
                   const std::function<void(std::size_t, unsigned)>& task) {
     threadCount = std::max(1u, threadCount);
+    // Long work runs with the AVX registers' upper halves cleared on every thread; the pool's
+    // threads clear them in serve().
+    ClearUpperVectorState();
     if (threadCount == 1 || chunkCount <= 1) {
-        ClearUpperVectorState();
         if (lead) lead();
         for (std::size_t chunk = 0; chunk < chunkCount; ++chunk)
             task(chunk, 0);
