@@ -73,8 +73,6 @@ QList<QPointF> ThinnedCurve(const ChartCurve& curve, const ChartRanges& ranges, 
 
 ChartDrawing PrepareDrawing(const ChartContent& content, const ChartRanges& ranges, bool linear) {
     ChartDrawing drawing;
-    drawing.ranges = ranges;
-    drawing.linear = linear;
     drawing.curves = DrawnCurves(content);
     drawing.points.resize(drawing.curves.size());
     // The curves are thinned on every core.

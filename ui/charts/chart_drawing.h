@@ -44,8 +44,6 @@ struct ChartRanges {
 /// What a chart window draws of its content, prepared where it may take a while (off the
 /// window's thread): the drawn curves thinned for `ranges`.
 struct ChartDrawing {
-    ChartRanges ranges;
-    bool linear = false;
     QList<int> curves;
     QList<QList<QPointF>> points; ///< one list per entry of `curves`
 };
