@@ -324,7 +324,7 @@ private:
     const CoverageFactors& k_;
     const float noiseOffsetDb_;
     const TermLookups lookups_;
-    const DUTValueTerms values_;      // with the scratch arrays of worker 0
+    const DUTValueTerms& values_;     // the DUT-value terms, as worker 0 sees them
     const WorkerSpace* const spaces_; // one for each thread
     const FrequencyRows& plan_;
     const unsigned threads_;
