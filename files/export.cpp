@@ -95,6 +95,10 @@ constexpr std::size_t kMaxFloatFixedText = 48;
 /// The longest text of one frequency in a line of the DUT-value table: six numbers and seven tabs.
 constexpr std::size_t kMaxEntryText = 6 * (kMaxFloatFixedText + 1) + 1;
 
+/// The width of the magnitude column of the DUT-value table: reflection, transmission.
+constexpr int kReflectionMagnitudeWidth = 12;
+constexpr int kTransmissionMagnitudeWidth = 8;
+
 /// "%12.3f\t%*.3f\t%9.3f\t" of a result as the DUT-value table shows it; returns the end.
 char* FormatShown(char* at, const ShownResult& shown, int magnitudeWidth) {
     at = FormatFixed(at, shown.dutValueDb, 3, 12);
@@ -117,12 +121,12 @@ char* FormatDUTValueLine(const UncertaintyInfo& results, const TableShape& shape
             at = FormatShown(
                 at,
                 Shown(results.reflNominal[e], results.reflUpperBound[e], results.reflPhaseDeg[e]),
-                12);
+                kReflectionMagnitudeWidth);
         if (shape.transmission)
             at = FormatShown(at,
                              Shown(results.transNominal[e], results.transUpperBound[e],
                                    results.transPhaseDeg[e]),
-                             8);
+                             kTransmissionMagnitudeWidth);
         *at++ = '\t';
     }
     *at++ = '\n';
@@ -177,6 +181,13 @@ private:
         out_.fixed(first, 3, firstWidth);
         out_.text("\t");
         out_.fixed(second, 3, secondWidth);
+    }
+
+    // One entry of a DUT-value line, as the lines formatted on every core have it.
+    void entry(const ShownResult& shown, int magnitudeWidth) {
+        char text[kMaxEntryText + kMaxNumberText];
+        out_.text(
+            std::string_view(text, std::size_t(FormatShown(text, shown, magnitudeWidth) - text)));
     }
 
     void writeSweptFrequencyTable() {
@@ -244,16 +255,10 @@ private:
         for (int j = 0; j < shape_.numDUTValues && goOn(); ++j) {
             for (int i = 0; i < shape_.numFreqs && ok(); ++i) {
                 ShownResult shown;
-                if (shape_.reflection && fetch(GetUncertaintyRefl, i, j, &shown)) {
-                    out_.fixed(shown.dutValueDb, 3, 12);
-                    values(shown.magnitudeDb, 12, shown.phaseDeg, 9);
-                    out_.text("\t");
-                }
-                if (shape_.transmission && fetch(GetUncertaintyTrans, i, j, &shown)) {
-                    out_.fixed(shown.dutValueDb, 3, 12);
-                    values(shown.magnitudeDb, 8, shown.phaseDeg, 9);
-                    out_.text("\t");
-                }
+                if (shape_.reflection && fetch(GetUncertaintyRefl, i, j, &shown))
+                    entry(shown, kReflectionMagnitudeWidth);
+                if (shape_.transmission && fetch(GetUncertaintyTrans, i, j, &shown))
+                    entry(shown, kTransmissionMagnitudeWidth);
                 if (ok()) out_.text("\t");
             }
             if (ok()) out_.text("\n");
