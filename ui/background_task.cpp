@@ -100,6 +100,25 @@ bool OnWindowThread() {
     return QThread::currentThread() == qApp->thread();
 }
 
+// The progress dialog of long work, shown once the work has taken kProgressDelayMs: its Cancel
+// asks the work to stop, it alone takes input meanwhile, and the arrow replaces the wait cursor
+// over it. A maximum of 0 shows the busy bar.
+QProgressDialog* ShowProgressDialog(QWidget* parent, const QString& label, int maximum,
+                                    TaskControl& control, InputBlocker& blocker,
+                                    std::optional<BusyCursor>& busy) {
+    auto* dialog = new QProgressDialog(label, QStringLiteral("Cancel"), 0, maximum, parent);
+    dialog->setWindowTitle(QStringLiteral("Tolvane"));
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAutoReset(false);
+    dialog->setAutoClose(false);
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog,
+                     [&control] { control.requestCancel(); });
+    blocker.allow(dialog);
+    busy.reset();
+    dialog->show();
+    return dialog;
+}
+
 } // namespace
 
 void TaskControl::setProgress(double fractionDone) {
@@ -158,18 +177,8 @@ bool RunInBackground(QWidget* parent, const QString& label,
     clock.start();
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (dialog.isNull() && !control.cancelRequested() && clock.elapsed() >= kProgressDelayMs) {
-            dialog = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 0, parent);
-            dialog->setWindowTitle(QStringLiteral("Tolvane"));
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setAutoReset(false);
-            dialog->setAutoClose(false);
-            QObject::connect(dialog, &QProgressDialog::canceled, &loop,
-                             [&control] { control.requestCancel(); });
-            blocker->allow(dialog);
-            busy.reset(); // the arrow over the Cancel button
-            dialog->show();
-        }
+        if (dialog.isNull() && !control.cancelRequested() && clock.elapsed() >= kProgressDelayMs)
+            dialog = ShowProgressDialog(parent, label, 0, control, *blocker, busy);
         const double fraction = control.progress();
         if (!dialog.isNull() && fraction >= 0.0) {
             dialog->setMaximum(kProgressSteps);
@@ -217,19 +226,8 @@ int RunStepsOnWindowThread(QWidget* parent, const QString& label, int count,
     while (done < count && !control.cancelRequested()) {
         if (!step(done)) break;
         ++done;
-        if (dialog.isNull() && clock.elapsed() >= kProgressDelayMs && done < count) {
-            dialog = new QProgressDialog(label, QStringLiteral("Cancel"), 0, count, parent);
-            dialog->setWindowTitle(QStringLiteral("Tolvane"));
-            dialog->setWindowModality(Qt::WindowModal);
-            dialog->setMinimumDuration(0);
-            dialog->setAutoReset(false);
-            dialog->setAutoClose(false);
-            QObject::connect(dialog, &QProgressDialog::canceled, dialog,
-                             [&control] { control.requestCancel(); });
-            blocker->allow(dialog);
-            busy.reset(); // the arrow over the Cancel button
-            dialog->show();
-        }
+        if (dialog.isNull() && clock.elapsed() >= kProgressDelayMs && done < count)
+            dialog = ShowProgressDialog(parent, label, count, control, *blocker, busy);
         if (!dialog.isNull()) dialog->setValue(done);
         // Repaints, and the Cancel button, between the steps.
         QCoreApplication::processEvents(QEventLoop::AllEvents, kPollIntervalMs);
