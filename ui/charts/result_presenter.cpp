@@ -37,8 +37,17 @@
 namespace tolvane {
 namespace {
 
-void ReportCreatePlotFailure() {
-    ReportPlotError(MakeErrorCode(kPlotMsgCalledRoutine, kRoutineCreatePlot));
+// A new plot record in the program's list of plots, for a chart window to own; null when it
+// cannot be made (reported when the list refuses it).
+PlotInfo* NewListedPlotRecord() {
+    PlotInfo* record = CreatePlotInfo();
+    if (record == nullptr) return nullptr;
+    if (AddInfoListItem(GlobalProgramState().plots, record) == 0) {
+        ReportPlotError(MakeErrorCode(kPlotMsgCalledRoutine, kRoutineCreatePlot));
+        (void)DestroyPlotInfo(record);
+        return nullptr;
+    }
+    return record;
 }
 
 // The type and sweep flag of `dut`; false after the DUT module has reported.
@@ -246,13 +255,8 @@ PlotWindow* ResultPresenter::createPlot(int kind, int quantity) {
 PlotWindow* ResultPresenter::showPlot(int kind, std::optional<PreparedChart> prepared) {
     // An unreadable result makes no chart: an empty window would only hide the failure.
     if (!prepared) return nullptr;
-    PlotInfo* record = CreatePlotInfo();
+    PlotInfo* record = NewListedPlotRecord();
     if (record == nullptr) return nullptr;
-    if (AddInfoListItem(GlobalProgramState().plots, record) == 0) {
-        ReportCreatePlotFailure();
-        (void)DestroyPlotInfo(record);
-        return nullptr;
-    }
     prepared->content.caption = caption_;
     prepared->content.resultSlot = GlobalProgramState().currentResultSlot;
     // Kept results (replace mode off) sit side by side: each chart names its slot.
@@ -267,12 +271,8 @@ PlotWindow* ResultPresenter::showPlot(int kind, std::optional<PreparedChart> pre
 }
 
 PlotWindow* ResultPresenter::addChart(QChart* chart, const ChartContent& content) {
-    PlotInfo* record = CreatePlotInfo();
-    if (record == nullptr || AddInfoListItem(GlobalProgramState().plots, record) == 0) {
-        if (record != nullptr) {
-            ReportCreatePlotFailure();
-            (void)DestroyPlotInfo(record);
-        }
+    PlotInfo* record = NewListedPlotRecord();
+    if (record == nullptr) {
         delete chart;
         return nullptr;
     }
