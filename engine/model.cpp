@@ -147,17 +147,6 @@ int DestroyModelInfo(ModelInfo* model) {
     return 1;
 }
 
-void DeallocateModelArrays(ModelInfo* model) {
-    if (model == nullptr) return;
-    model->vna.reset();
-    model->connector1.reset();
-    model->connector2.reset();
-    model->cable1.reset();
-    model->cable2.reset();
-    model->calKit.reset();
-    model->dut.reset();
-}
-
 namespace {
 
 // Applies `apply` to each of the model's seven component fields.
@@ -172,6 +161,11 @@ template <typename Model, typename Apply> void ForEachComponent(Model& model, Ap
 }
 
 } // namespace
+
+void DeallocateModelArrays(ModelInfo* model) {
+    if (model == nullptr) return;
+    ForEachComponent(*model, [](auto& field) { field.reset(); });
+}
 
 BorrowedModel::BorrowedModel(const ModelInfo& model) {
     static_cast<ModelSettings&>(model_) = model;
